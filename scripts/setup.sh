@@ -10,7 +10,7 @@ PACKAGES=(
   libusb-1.0-0-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb x11-utils xauth
+  xvfb x11-utils xauth xdotool
   fonts-noto-cjk fontconfig
   umockdev libumockdev-dev
   python3

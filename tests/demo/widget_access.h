@@ -10,6 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString &text, std::ostream *os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
 inline QString lineText(const QWidget *page, const char *name)
 {
     const auto *edit = page->findChild<QLineEdit *>(QLatin1String(name));
