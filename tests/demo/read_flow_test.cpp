@@ -266,6 +266,11 @@ struct FailureCase {
     const char *text;
 };
 
+void PrintTo(const FailureCase &failure, std::ostream *os)
+{
+    *os << failure.scenario;
+}
+
 class ReadFailure : public ReadFlow, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(ReadFailure, ShowsHintAndKeepsPage)
