@@ -81,7 +81,9 @@ void CCommon::saveByteDataToFile(uint8_t* byteData, int data_len, QString file_n
     }
     const QByteArray data(reinterpret_cast<const char*>(byteData), data_len);
     QFile file(file_name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Unbuffered, so the count below is what reached the file and a full disk
+    // is not reported as success.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         qCritical() << "Failed to open the file for writing.";
         return;
     }
