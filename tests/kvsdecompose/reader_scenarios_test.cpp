@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -30,16 +31,6 @@ TEST_F(ReaderScenarios, BuiltInCardIsAResidentCardWithDrawnPhotoAndFullFingerpri
     EXPECT_EQ(out.fingerprintLength, 1024u);
     EXPECT_NE(std::count(out.fingerprints.begin(), out.fingerprints.end(), 0), 1024);
     EXPECT_EQ(KVS_ClosePort(KVS_PORT), KVS_OK);
-}
-
-TEST_F(ReaderScenarios, ReadingTwiceGivesTheSameCard)
-{
-    const ReadOutcome first = openAndRead();
-    const ReadOutcome second = read();
-    ASSERT_EQ(second.result, KVS_OK);
-    EXPECT_EQ(std::memcmp(&first.info, &second.info, sizeof(CardInfoStruct)), 0);
-    EXPECT_EQ(first.photo, second.photo);
-    EXPECT_EQ(first.fingerprints, second.fingerprints);
 }
 
 TEST_F(ReaderScenarios, NoReaderFailsTheOpenAndLeavesThePortClosed)
