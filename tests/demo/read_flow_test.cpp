@@ -304,6 +304,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NoCard", "no-card", READ_NO_DATA,
                     "请放置有效身份证件（若已放置证件，请将证件拿起再重新放置），然后再单击读取身份信息按钮。"},
         FailureCase{"NoReader", "no-reader", OPEN_DEV_FAIL,
+                    "读卡器忙。若已放置证件，请将证件拿起再重新放置，然后再单击读取身份信息按钮。"},
+        FailureCase{"UnsupportedCard", "card-type:9", UNSUPPORT_CARD,
                     "读卡器忙。若已放置证件，请将证件拿起再重新放置，然后再单击读取身份信息按钮。"}),
     [](const auto &info) { return std::string(info.param.name); });
 
