@@ -133,7 +133,7 @@ READ_RESULT readIDCard(ID_TYPE* pIDType, IDCARD_INFO_ALL_CN* pIDAllInfoCN,
     QFuture<READ_RESULT> future = QtConcurrent::run([context] { return context->run(); });
 
     QEventLoop loop;
-    QTimer::singleShot(kReadTimeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kReadTimeoutMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
     QFutureWatcher<READ_RESULT> watcher;
     QObject::connect(&watcher, &QFutureWatcher<READ_RESULT>::finished, &loop, &QEventLoop::quit);
     watcher.setFuture(future);
