@@ -1,5 +1,7 @@
 #include "face_text.h"
 
+#include "tools.h"
+
 namespace FaceText {
 
 namespace {
@@ -61,6 +63,22 @@ QString bilingualSex(const QString& gender)
     if (gender.contains(QStringLiteral("男")))
         return QStringLiteral("男 / M");
     return gender;
+}
+
+QString bilingualNationality(const QString& nationality)
+{
+    if (nationality.isEmpty() || nationality.contains(kLanguageSeparator))
+        return nationality;
+    const QString nameOfCode =
+        QString::fromStdString(Tools::convertNationCodeToName(nationality.toStdString()));
+    if (!nameOfCode.isEmpty())
+        return nameOfCode + kLanguageSeparator + nationality;
+    const QString codeOfName =
+        QString::fromStdString(Tools::convertNationNameToCode(nationality.toStdString()));
+    if (!codeOfName.isEmpty())
+        return nationality + kLanguageSeparator + codeOfName;
+    // Unknown code: no name, only the separator and the code.
+    return kLanguageSeparator + nationality;
 }
 
 }  // namespace FaceText

@@ -18,5 +18,9 @@ QString dropLeadingZero(const QString& value, bool* dropped = nullptr);
 QString validPeriod(const QString& start, const QString& end);
 // "女 / F", "男 / M", or the text unchanged.
 QString bilingualSex(const QString& gender);
+// "name / code": from a three-letter code, from a Chinese country name of the
+// country table, or a text already in that form, which stays as it is; an empty
+// field stays empty.
+QString bilingualNationality(const QString& nationality);
 
 }  // namespace FaceText

@@ -120,7 +120,7 @@ ForeignerFrontTexts foreignerTexts(const ForeignerText& text)
     texts.birth = FaceText::fromField(text.birth.year) + QLatin1Char('.') +
                   FaceText::fromField(text.birth.month) + QLatin1Char('.') +
                   FaceText::fromField(text.birth.day);
-    texts.nationality = FaceText::fromField(text.nationality);
+    texts.nationality = FaceText::bilingualNationality(FaceText::fromField(text.nationality));
     texts.validPeriod = FaceText::validPeriod(FaceText::fromField(text.validPeriod.start),
                                               FaceText::fromField(text.validPeriod.end));
     texts.idCode = FaceText::fromField(text.idCode);

@@ -13,6 +13,7 @@
 #include "dbglog.h"
 
 #include "makecardimg.h"
+#include "pelorin_api.h"
 
 namespace {
 
@@ -35,6 +36,15 @@ const QRgb kPhotoNearWhite = qRgba(254, 254, 254, 255);
 const QRgb kPhotoTransparent = qRgba(254, 254, 254, 0);
 
 }  // namespace
+
+std::string Tools::convertNationNameToCode(const std::string& strNationName)
+{
+    for (const auto& row : COUNTRY_CODE_LIST) {
+        if (row[2] == strNationName)
+            return row[1];
+    }
+    return std::string();
+}
 
 qreal Tools::getmm2Pixel()
 {

@@ -16,6 +16,8 @@ class Tools {
 public:
     // Chinese country name of a three-letter code; empty when the code is unknown.
     static std::string convertNationCodeToName(std::string strNationCode);
+    // Three-letter code of the first row with exactly this Chinese name; empty when none.
+    static std::string convertNationNameToCode(const std::string& strNationName);
 
     // Pixels per millimetre on the primary screen, read afresh on every call.
     static qreal getmm2Pixel();

@@ -52,3 +52,18 @@ TEST(FaceText, BilingualSex)
     EXPECT_EQ(bilingualSex(QStringLiteral("未说明")), QStringLiteral("未说明"));
     EXPECT_EQ(bilingualSex(QString()), QString());
 }
+
+TEST(FaceText, BilingualNationalityFromEachFormTheFieldMayHold)
+{
+    // The bare code (raw parser, 2017 layout).
+    EXPECT_EQ(bilingualNationality("USA"), QStringLiteral("美国 / USA"));
+    EXPECT_EQ(bilingualNationality("GMB"), QStringLiteral("冈比亚Gambia / GMB"));
+    // The Chinese name (read path).
+    EXPECT_EQ(bilingualNationality(QStringLiteral("美国")), QStringLiteral("美国 / USA"));
+    EXPECT_EQ(bilingualNationality(QStringLiteral("哥斯达黎加")), QStringLiteral("哥斯达黎加 / CRI"));
+    // Already joined (raw parser, new layout).
+    EXPECT_EQ(bilingualNationality(QStringLiteral("加拿大 / CAN")), QStringLiteral("加拿大 / CAN"));
+    // Neither a code nor a name of the table: only the separator and the text.
+    EXPECT_EQ(bilingualNationality("usa"), QStringLiteral(" / usa"));
+    EXPECT_EQ(bilingualNationality(QString()), QString());
+}

@@ -185,6 +185,19 @@ TEST(ForeignerFaces, Layout2017FrontItems)
                      text(154, 265, 260, 19)});
 }
 
+TEST(ForeignerFaces, NationalityReadsTheSameFromCodeNameOrBoth)
+{
+    auto card = SampleCards::foreigner2017();
+    card->idTextInfoForeign2017.nationality = "CAN";
+    const QString fromCode = MakeCardImg::makeIDCardF2017FrontBase64(card.get());
+    card->idTextInfoForeign2017.nationality = "加拿大";
+    EXPECT_EQ(MakeCardImg::makeIDCardF2017FrontBase64(card.get()), fromCode);
+    card->idTextInfoForeign2017.nationality = "加拿大 / CAN";
+    EXPECT_EQ(MakeCardImg::makeIDCardF2017FrontBase64(card.get()), fromCode);
+    card->idTextInfoForeign2017.nationality = "CHN";
+    EXPECT_NE(MakeCardImg::makeIDCardF2017FrontBase64(card.get()), fromCode);
+}
+
 TEST(ForeignerFaces, BacksAreTheBareTemplatesWhateverTheCard)
 {
     auto fnew = SampleCards::foreignerNew();
