@@ -2,7 +2,9 @@
 // templates: the right size, ink where each item goes and nowhere else.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QList>
 #include <QRect>
 
@@ -68,6 +70,25 @@ void expectInkOnlyAt(const QString& base64, const QString& templatePath, bool sc
     EXPECT_EQ(changedOutside(face, blank, windows), 0);
 }
 
+// A 38862-byte photo file: white background with a black square in the middle.
+void putWhitePhoto(unsigned char* headImage)
+{
+    QImage photo(102, 126, QImage::Format_RGB32);
+    photo.fill(Qt::white);
+    QPainter(&photo).fillRect(QRect(31, 43, 40, 40), Qt::black);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    photo.save(&buffer, "BMP");
+    ASSERT_EQ(bytes.size(), HEAD_IMAGE_BMP_SIZE);
+    std::memcpy(headImage, bytes.constData(), HEAD_IMAGE_BMP_SIZE);
+}
+
+int channelDistance(QRgb a, QRgb b)
+{
+    return qMax(qAbs(qRed(a) - qRed(b)), qMax(qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b))));
+}
+
 const QRect kResidentPhoto(203, 29, 100, 123);
 const QRect kPermitPhoto(308, 51, 144, 176);
 const QRect kPermitMonth(165, 120, 30, 20);
@@ -101,6 +122,30 @@ TEST(ResidentFaces, PhotoThatDoesNotDecodeIsLeftOut)
     const QImage face = decodeFace(MakeCardImg::makeIDCardCNFrontBase64(card.get()));
     ASSERT_EQ(face.size(), kResidentFaceSize);
     EXPECT_EQ(changedPixels(face, blankFace(":/Pics/IDCardFront.bmp", true), kResidentPhoto), 0);
+}
+
+TEST(PhotoBackground, WhiteIsTransparentExceptOnThePermit)
+{
+    auto cn = SampleCards::resident();
+    putWhitePhoto(cn->idInfoTailCN.headImage);
+    const QImage cnFace = decodeFace(MakeCardImg::makeIDCardCNFrontBase64(cn.get()));
+    const QImage cnBlank = blankFace(":/Pics/IDCardFront.bmp", true);
+    // Photo 97 x 120 at (204, 30): the square lands in its middle, the corner shows the card.
+    EXPECT_GT(changedPixels(cnFace, cnBlank, QRect(240, 78, 25, 25)), 500);
+    EXPECT_LE(channelDistance(cnFace.pixel(210, 36), cnBlank.pixel(210, 36)), 6);
+
+    auto fnew = SampleCards::foreignerNew();
+    putWhitePhoto(fnew->idInfoTailOther.headImage);
+    const QImage fnewFace = decodeFace(MakeCardImg::makeIDCardFNewFrontBase64(fnew.get()));
+    const QImage fnewBlank = blankFace(":/Pics/fnew_front.bmp", false);
+    EXPECT_LE(channelDistance(fnewFace.pixel(322, 66), fnewBlank.pixel(322, 66)), 6);
+
+    auto hmt = SampleCards::hongKongPermit();
+    putWhitePhoto(hmt->idInfoTailOther.headImage);
+    const QImage hmtFace = decodeFace(MakeCardImg::makeIDCardHmtFrontBase64(hmt.get()));
+    const QImage hmtBlank = blankFace(":/Pics/hmt_front.bmp", false);
+    EXPECT_GE(qRed(hmtFace.pixel(316, 60)), 250);
+    EXPECT_GT(channelDistance(hmtFace.pixel(316, 60), hmtBlank.pixel(316, 60)), 8);
 }
 
 TEST(PermitFaces, FrontItemsAtTheirPixelPositions)
