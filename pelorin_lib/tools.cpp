@@ -11,7 +11,6 @@
 #include <atomic>
 
 #include "dbglog.h"
-
 #include "makecardimg.h"
 #include "pelorin_api.h"
 
@@ -106,15 +105,11 @@ bool Tools::drawStringInPixmap(QPixmap& pmBase, QString strToDraw, QColor strCol
 bool Tools::drawStringInPixmap(QPixmap& pmBase, QString strToDraw, QColor clrTxt,
                                QString sTxtFontName, int nTxtFontSize, int nTxtPosX, int nTxtPosY)
 {
-    if (pmBase.isNull() || strToDraw.isEmpty())
-        return true;
     QFont font;
     font.setFamily(sTxtFontName);
     font.setPixelSize(nTxtFontSize);
-    QPainter painter(&pmBase);
-    painter.setFont(font);
-    painter.setPen(clrTxt);
-    painter.drawText(nTxtPosX, nTxtPosY, strToDraw);
+    // Whole pixels, as the integer drawText of QPainter takes them.
+    drawAtBaseline(pmBase, strToDraw, clrTxt, font, QPointF(nTxtPosX, nTxtPosY));
     return true;
 }
 

@@ -115,6 +115,25 @@ TEST(ResidentFaces, BackItemsAtTheirMillimetrePositions)
                     kResidentFaceSize, {text(136, 157, 130, 12), text(136, 183, 140, 12)});
 }
 
+TEST(ResidentFaces, AddressOfMoreThanThirtyUnitsIsDrawnSmaller)
+{
+    auto card = SampleCards::resident();
+    const QImage blank = blankFace(":/Pics/IDCardFront.bmp", true);
+    const QRect firstLine(61, 103, 140, 18);
+    std::string thirty;
+    for (int i = 0; i < 30; ++i)
+        thirty += "国";
+    card->idTextInfoCN.address = thirty;
+    const QRect at9 = changedBounds(decodeFace(MakeCardImg::makeIDCardCNFrontBase64(card.get())),
+                                    blank, firstLine);
+    card->idTextInfoCN.address = thirty + "1";
+    const QRect at8 = changedBounds(decodeFace(MakeCardImg::makeIDCardCNFrontBase64(card.get())),
+                                    blank, firstLine);
+    // 11 glyphs of 12 and of 10 pixels: the 8-point line is narrower and lower.
+    EXPECT_GE(at9.width() - at8.width(), 11);
+    EXPECT_GE(at9.height() - at8.height(), 1);
+}
+
 TEST(ResidentFaces, PhotoThatDoesNotDecodeIsLeftOut)
 {
     auto card = SampleCards::resident();
