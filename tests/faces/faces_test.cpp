@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QList>
 #include <QRect>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cstring>
 #include <random>
@@ -275,6 +276,21 @@ TEST(ForeignerFaces, BacksAreTheBareTemplatesWhateverTheCard)
     fnew->idTextInfoForeignNew.nameEN = "SOMEONE ELSE";
     EXPECT_EQ(MakeCardImg::makeIDCardFNewBackBase64(fnew.get()), fnewBlank);
     EXPECT_EQ(decodeFace(f2017Blank).size(), kLargeFaceSize);
+}
+
+TEST(WorkerThread, FacesComposedOnAPoolThreadEqualThoseOfTheGuiThread)
+{
+    // A read composes its faces on its worker thread.
+    auto cn = SampleCards::resident();
+    auto hmt = SampleCards::hongKongPermit();
+    const QString cnHere = MakeCardImg::makeIDCardCNFrontBase64(cn.get());
+    const QString hmtHere = MakeCardImg::makeIDCardHmtFrontBase64(hmt.get());
+    EXPECT_EQ(QtConcurrent::run([&] { return MakeCardImg::makeIDCardCNFrontBase64(cn.get()); })
+                  .result(),
+              cnHere);
+    EXPECT_EQ(QtConcurrent::run([&] { return MakeCardImg::makeIDCardHmtFrontBase64(hmt.get()); })
+                  .result(),
+              hmtHere);
 }
 
 TEST(HostileRecords, NullRecordsGiveEmptyFaces)
