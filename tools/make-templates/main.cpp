@@ -71,7 +71,7 @@ void drawResidentBack(QPainter& p)
                4.0);
     paintLabel(p, QStringLiteral("居民身份证"), residentPoint(30.0, 25.0), 36, kTitleRed, true,
                10.0);
-    paintWall(p, QRectF(residentPoint(0.0, 27.5), residentPoint(85.6, 35.5)),
+    paintWall(p, QRectF(residentPoint(0.0, 29.0), residentPoint(85.6, 36.5)),
               QColor(205, 150, 130));
     residentLabel(p, QStringLiteral("签发机关"), 17.0, 41.5);
     residentLabel(p, QStringLiteral("有效期限"), 17.0, 48.5);
