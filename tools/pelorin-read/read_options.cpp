@@ -2,23 +2,18 @@
 
 namespace {
 
-// Takes the value of "--name FILE" or "--name=FILE"; false when it is missing.
-bool takeValue(const QString& arg, const QString& name, int argc, char** argv, int& i,
+// Takes the value of "--name FILE" or "--name=FILE"; sets error when it is missing.
+void takeValue(const QString& arg, const QString& name, int argc, char** argv, int& i,
                QString& value, QString& error)
 {
+    value.clear();
     if (arg.startsWith(name + "=")) {
         value = arg.mid(name.size() + 1);
     } else if (i + 1 < argc) {
         value = QString::fromLocal8Bit(argv[++i]);
-    } else {
-        error = name + " needs a file name";
-        return false;
     }
-    if (value.isEmpty()) {
+    if (value.isEmpty())
         error = name + " needs a file name";
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
