@@ -22,3 +22,6 @@ void DWavelet(common_ptr info);
 
 // Zero-tree coefficient decoding of every colour.
 void ObjDecompress(common_ptr info, int mask, int& len);
+// The six symbol models of every colour.
+void Init_Model(common_ptr info);
+void Term_Model(common_ptr info);
