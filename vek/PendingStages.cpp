@@ -3,6 +3,7 @@
 // as soon as its file lands; this file goes once all of them have.
 // With these placeholders the decode writes no raster and unpack fails.
 #include "Color.h"
+#include "DecodeFault.h"
 #include "MemManage.h"
 #include "dezw.h"
 
@@ -23,7 +24,7 @@ PENDING void Term_Wavelet(common_ptr info)
 PENDING void FormFMask(common_ptr) {}
 PENDING void DWavelet(common_ptr) {}
 PENDING void ObjDecompress(common_ptr, int, int&) {}
-PENDING void Init_Color(common_ptr) {}
+PENDING void Init_Color(common_ptr) { Raise_Decode_Fault(); }
 PENDING void Term_Color(common_ptr) {}
 PENDING void Active_Color(common_ptr, color_ptr) {}
 PENDING void DeActive_Color(common_ptr, color_ptr) {}
