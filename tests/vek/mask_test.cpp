@@ -80,7 +80,7 @@ TEST(MaskDecode, FaceModelZeroHasNoMaskSegment)
     EXPECT_EQ(Inside(rec, 0, 102), 0);
     // The object length follows the configuration byte directly.
     EXPECT_EQ(MemIndex, 7);
-    EXPECT_EQ(Read_Int32(rec.info), Object_Length_For({202, 202, 202}));
+    EXPECT_EQ(Read_Int32(rec.info), Arbitrary_Object_Length());
 }
 
 TEST(MaskDecode, NoContourKeepsTheMeanColourAndFullMask)

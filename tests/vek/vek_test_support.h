@@ -69,20 +69,26 @@ struct VekLibrary {
 };
 
 // Colour segments that are well-formed but arbitrary: a bit-plane byte and
-// "o" followed by pseudo-random code bytes.
+// "o" followed by pseudo-random code bytes; with Arbitrary_Object_Length
+// all three fit in the payload.
 inline std::vector<Bytes> Arbitrary_Colour_Segments(unsigned seed, int colours, int t = 7)
 {
     std::vector<Bytes> segments;
     unsigned x = seed * 2654435761u + 1;
     for (int k = 0; k < colours; ++k) {
         Bytes s = {(uint8_t)t, 'o'};
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 60; ++i) {
             x = x * 1103515245u + 12345u;
             s.push_back((uint8_t)(x >> 16));
         }
         segments.push_back(s);
     }
     return segments;
+}
+
+inline int Arbitrary_Object_Length()
+{
+    return Object_Length_For({62, 62, 62});
 }
 
 // A three-colour payload with the given mask (face model 1) or none.
@@ -93,6 +99,6 @@ inline Bytes Payload_With_Mask(const MaskContent* mask, unsigned seed = 1, int l
     if (mask)
         content.mask_segment = Encode_Mask_Segment(*mask);
     content.colour_segments = Arbitrary_Colour_Segments(seed, 3);
-    content.object_length = Object_Length_For({202, 202, 202});
+    content.object_length = Arbitrary_Object_Length();
     return Build_Payload(content);
 }
