@@ -102,8 +102,7 @@ void Write_buf_stream(common_ptr info, unsigned char* buf_stream, int buf_length
         memcpy(buf_stream + done, buf, piece);
         done += piece;
     }
-    if (stored > 0)
-        Skip_stream(info, buf_length - stored);
+    Skip_stream(info, buf_length - stored);
 }
 
 void Write_buf_stream(common_ptr info, unsigned char* buf_stream, int* buf_length)

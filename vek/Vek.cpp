@@ -108,6 +108,7 @@ int RdDpDpRd(int, char* dst)
     const int64_t raster_length = memory->end_position;
     memory->mclose();
     delete memory;
+    InitStream(nullptr, nullptr);  // no stale stream pointer outlives the decode
 
     const int row = width * 3;
     const bool complete = !DecodeFault && raster_length >= (int64_t)row * height;
