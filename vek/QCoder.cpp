@@ -8,11 +8,13 @@
 
 // ---- Adaptive_Model ----
 
+// The four context arrays share one block: models are made per colour and
+// per segment, and each allocation counts in a decode.
 Adaptive_Model::Adaptive_Model(int ns)
-    : LPS(new int[ns]),
-      MPS(new int[ns]),
-      Index(new int[ns]),
-      Qe(new int[ns]),
+    : LPS(new int[4 * ns]),
+      MPS(LPS + ns),
+      Index(MPS + ns),
+      Qe(Index + ns),
       Symbols_Number(ns),
       node(new Tree[ns]()),
       index(0)
@@ -24,9 +26,6 @@ Adaptive_Model::Adaptive_Model(int ns)
 Adaptive_Model::~Adaptive_Model()
 {
     delete[] LPS;
-    delete[] MPS;
-    delete[] Index;
-    delete[] Qe;
     delete[] node;
 }
 
