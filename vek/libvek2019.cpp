@@ -16,6 +16,8 @@ int libvek2019Test()
 
 int unpack(char* src, char* dst, int)
 {
+    if (!src || !dst)
+        return 0;
     std::lock_guard<std::mutex> hold(s_decodeLock);
     Load_Payload(src);
     MemIndex = 0;

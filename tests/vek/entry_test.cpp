@@ -138,6 +138,15 @@ TEST_F(Library, HostileContoursFailWithoutTouchingDst)
     }
 }
 
+TEST_F(Library, NullBuffersFail)
+{
+    Bytes p = Payload_With_Mask(nullptr);
+    Output out;
+    EXPECT_EQ(lib.unpack(nullptr, out.dst(), 0), 0);
+    EXPECT_EQ(lib.unpack(reinterpret_cast<char*>(p.data()), nullptr, 0), 0);
+    EXPECT_TRUE(out.untouched());
+}
+
 TEST_F(Library, HeaderWithoutRasterWriterFails)
 {
     for (int colours : {0, 2}) {
