@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "SyntheticPayload.h"
 #include "vek_test_support.h"
 
 namespace {
@@ -64,6 +65,27 @@ TEST_F(Library, DecodeWritesExactlyTheRaster)
     EXPECT_EQ(out.bytes[0], 10);
     EXPECT_EQ(out.bytes[1], 20);
     EXPECT_EQ(out.bytes[2], 30);
+}
+
+TEST_F(Library, BottomImageRowComesFirst)
+{
+    // Object only in the image's top rows; everything else is the mean colour.
+    MaskContent m;
+    m.clrmean = PIXEL{1, 2, 3};
+    m.contours.push_back(Chain_Through({{10, 0, {}}, {90, 0, {}}, {90, 8, {}}, {10, 8, {}}}));
+    Output out;
+    ASSERT_EQ(Unpack(Payload_With_Mask(&m, 5), out), 1);
+    const int row = IMAGE_WIDTH * 3;
+    for (int i = 0; i < row; i += 3) {
+        ASSERT_EQ(out.bytes[i], 1) << i;  // dst row 0: image row 125, background
+        ASSERT_EQ(out.bytes[i + 1], 2) << i;
+        ASSERT_EQ(out.bytes[i + 2], 3) << i;
+    }
+    const uint8_t* top = &out.bytes[(IMAGE_HEIGHT - 1) * row];  // image row 0
+    int object_pixels = 0;
+    for (int x = 20; x < 80; ++x)
+        object_pixels += top[3 * x] != 1 || top[3 * x + 1] != 2 || top[3 * x + 2] != 3;
+    EXPECT_GT(object_pixels, 0);
 }
 
 TEST_F(Library, FirstTenPayloadBytesDoNotMatter)
