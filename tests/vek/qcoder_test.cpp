@@ -19,24 +19,6 @@ struct Segment {
 
 int Cx(const AritDecoder& d) { return (int)((uint32_t)d.C >> 16); }
 
-TEST(QCoderTable, MatchesQmCoderEndpoints)
-{
-    EXPECT_EQ(state[0].Qe_Value, 0x5A1D);
-    EXPECT_EQ(state[0].Switch_MPS, 1);
-    EXPECT_EQ(state[13].Qe_Value, 0x0001);
-    EXPECT_EQ(state[13].Next_Index_LPS, 12);
-    EXPECT_EQ(state[35].Next_Index_MPS, 9);
-    EXPECT_EQ(state[112].Qe_Value, 0x59EB);
-    EXPECT_EQ(state[112].Next_Index_LPS, 112);
-    EXPECT_EQ(state[112].Next_Index_MPS, 111);
-    // Every transition stays inside the table.
-    for (const Status& s : state) {
-        EXPECT_GE(s.Next_Index_LPS, 0);
-        EXPECT_LT(s.Next_Index_LPS, 113);
-        EXPECT_LT(s.Next_Index_MPS, 113);
-    }
-}
-
 TEST(QCoderDecode, FreshContextOnZeroBytesThenMpsExchange)
 {
     Segment seg({'o', 0, 0, 0, 0, 0, 0, 0});
