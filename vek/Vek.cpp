@@ -43,19 +43,17 @@ static int Round_up_to_level(int size, int level)
 void ProcInit(common_ptr info)
 {
     Init_IO(info);
-    unsigned char header[7];
-    Read(info, header, 2, 1);
-    Read(info, header + 2, 1, 1);
-    Read(info, header + 3, 1, 1);
-    Read(info, header + 4, 1, 1);
-    Read(info, header + 5, 1, 1);
-    Read(info, header + 6, 1, 1);
-    info->image_width = header[2] | header[3] << 8;
-    info->image_height = header[4] | header[5] << 8;
-    const int k = header[6];
-    info->color_number = k >> 6;
-    info->face_model = (k >> 4) & 3;
-    info->level = k & 15;
+    unsigned char magic[2];
+    unsigned char size[4];  // width, height: low byte, high byte each
+    unsigned char config;
+    Read(info, magic, 2, 1);
+    Read(info, size, 4, 1);
+    Read(info, &config, 1, 1);
+    info->image_width = size[0] | size[1] << 8;
+    info->image_height = size[2] | size[3] << 8;
+    info->color_number = config >> 6;
+    info->face_model = (config >> 4) & 3;
+    info->level = config & 15;
     info->image_bits = 8;
     info->t = 0;
     // Only grey and Y, U, V streams have a raster writer, and the raster
