@@ -184,3 +184,27 @@ TEST(OutputStream, GrowsAndKeepsContents)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(StreamHeader, ConfigurationByteAndSampleSizes)
+{
+    const struct {
+        int level, width, height;
+    } cases[] = {{4, 112, 128}, {1, 102, 126}, {3, 104, 128}, {0, 102, 126}, {7, 128, 128}};
+    for (const auto& c : cases) {
+        PayloadContent content;
+        content.config = Config_Byte(3, 2, c.level);
+        DecodeRecord rec(Build_Payload(content));
+        ASSERT_EQ(DecodeFault, 0) << c.level;
+        EXPECT_EQ(rec.info->color_number, 3);
+        EXPECT_EQ(rec.info->face_model, 2);
+        EXPECT_EQ(rec.info->level, c.level);
+        EXPECT_EQ(rec.info->image_bits, 8);
+        EXPECT_EQ(rec.info->sample_width, c.width) << c.level;
+        EXPECT_EQ(rec.info->sample_height, c.height) << c.level;
+        EXPECT_EQ(MemIndex, 7);
+    }
+}
+
+}  // namespace
