@@ -1,10 +1,183 @@
+// The exported entry points: readIDCard with its worker and time-out,
+// guiInit/guiUninit and the version text.
 #include "pelorin_api.h"
+
+#include <QEventLoop>
+#include <QFutureWatcher>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QtConcurrent>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "dbglog.h"
+#include "mps_reader.h"
 
 bool gHasInited = false;
 bool gHasRegisterSignal = false;
 QGuiApplication* theApp = nullptr;
 
+namespace {
+
+constexpr int kReadTimeoutMs = 8000;
+
+// Shared by one readIDCard call and its worker. The worker reads into
+// copies of its own and hands them to the caller only while the call is
+// still waiting; a call that times out marks the context abandoned, so a
+// late worker never touches the caller's (possibly gone) objects.
+class ReadContext {
+public:
+    explicit ReadContext(const ReadInfo& caller) : m_caller(caller)
+    {
+        m_worker.pIDType = copyOf(caller.pIDType, m_idType);
+        m_worker.pIDAllInfoCN = copyOf(caller.pIDAllInfoCN, m_cn);
+        m_worker.pIDAllInfoForeign2017 = copyOf(caller.pIDAllInfoForeign2017, m_foreign2017);
+        m_worker.pIDAllInfoForeignNew = copyOf(caller.pIDAllInfoForeignNew, m_foreignNew);
+        m_worker.pIDAllInfoHMT = copyOf(caller.pIDAllInfoHMT, m_hmt);
+        m_worker.pFrontBase64 = copyOf(caller.pFrontBase64, m_front);
+        m_worker.pBackBase64 = copyOf(caller.pBackBase64, m_back);
+    }
+
+    READ_RESULT run()
+    {
+        if (isAbandoned())
+            return READ_DATA_TIMEOUT;  // cancelled before it started: do not read at all
+        READ_RESULT result = CMpsReader::readIDCardThread(&m_worker);
+        deliver();
+        return result;
+    }
+
+    void abandon()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_abandoned = true;
+    }
+
+private:
+    template <typename T>
+    static T* copyOf(T* callerObject, std::unique_ptr<T>& own)
+    {
+        if (callerObject == nullptr)
+            return nullptr;  // the worker reports the missing argument
+        own = std::make_unique<T>(*callerObject);
+        return own.get();
+    }
+
+    template <typename T>
+    static void copyBack(T* callerObject, const std::unique_ptr<T>& own)
+    {
+        if (callerObject != nullptr)
+            *callerObject = *own;
+    }
+
+    bool isAbandoned()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_abandoned;
+    }
+
+    void deliver()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_abandoned)
+            return;
+        copyBack(m_caller.pIDType, m_idType);
+        copyBack(m_caller.pIDAllInfoCN, m_cn);
+        copyBack(m_caller.pIDAllInfoForeign2017, m_foreign2017);
+        copyBack(m_caller.pIDAllInfoForeignNew, m_foreignNew);
+        copyBack(m_caller.pIDAllInfoHMT, m_hmt);
+        copyBack(m_caller.pFrontBase64, m_front);
+        copyBack(m_caller.pBackBase64, m_back);
+    }
+
+    std::mutex m_mutex;
+    bool m_abandoned = false;
+    const ReadInfo m_caller;
+    ReadInfo m_worker{};
+    std::unique_ptr<ID_TYPE> m_idType;
+    std::unique_ptr<IDCARD_INFO_ALL_CN> m_cn;
+    std::unique_ptr<IDCARD_INFO_ALL_FOREIGN_2017> m_foreign2017;
+    std::unique_ptr<IDCARD_INFO_ALL_FOREIGN_NEW> m_foreignNew;
+    std::unique_ptr<IDCARD_INFO_ALL_HMT> m_hmt;
+    std::unique_ptr<std::string> m_front;
+    std::unique_ptr<std::string> m_back;
+};
+
+void registerCrashHandlersOnce()
+{
+    if (gHasRegisterSignal)
+        return;
+    installCrashHandlers();
+    gHasRegisterSignal = true;
+}
+
+// Argument count and vector of the application object guiInit creates; the
+// object refers to both for its whole life.
+int g_appArgc = 1;
+char g_appName[] = "dummy_app_name";
+char* g_appArgv[] = {g_appName, nullptr};
+
+}  // namespace
+
+READ_RESULT readIDCard(ID_TYPE* pIDType, IDCARD_INFO_ALL_CN* pIDAllInfoCN,
+                       IDCARD_INFO_ALL_FOREIGN_2017* pIDAllInfoForeign2017,
+                       IDCARD_INFO_ALL_FOREIGN_NEW* pIDAllInfoForeignNew, IDCARD_INFO_ALL_HMT* pIDAllInfoHMT,
+                       std::string* pFrontBase64, std::string* pBackBase64)
+{
+    registerCrashHandlersOnce();
+    const ReadInfo readInfo{pIDType,       pIDAllInfoCN, pIDAllInfoForeign2017, pIDAllInfoForeignNew,
+                            pIDAllInfoHMT, pFrontBase64, pBackBase64};
+    auto context = std::make_shared<ReadContext>(readInfo);
+    QFuture<READ_RESULT> future = QtConcurrent::run([context] { return context->run(); });
+
+    QEventLoop loop;
+    QTimer::singleShot(kReadTimeoutMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    QFutureWatcher<READ_RESULT> watcher;
+    QObject::connect(&watcher, &QFutureWatcher<READ_RESULT>::finished, &loop, &QEventLoop::quit);
+    watcher.setFuture(future);
+    loop.exec(QEventLoop::AllEvents);
+
+    safe_write_fmt("[%s(%d)<%s>] <4>\n", __FILE_NAME__, __LINE__, "readIDCard");
+    if (!future.isFinished()) {
+        context->abandon();
+        future.cancel();
+        safe_write_fmt("超时8秒未完成读卡\n");
+        return READ_DATA_TIMEOUT;
+    }
+    safe_write_fmt("[%s(%d)<%s>] <5>\n", __FILE_NAME__, __LINE__, "readIDCard");
+    printf("[%s(%d)<%s>] <5>\n", __FILE_NAME__, __LINE__, "readIDCard");
+    fflush(stdout);
+
+    READ_RESULT result = future.result();
+    if (result != READ_OK) {
+        safe_write_fmt("[%s(%d)<%s>] read fail, result:%d\n", __FILE_NAME__, __LINE__, "readIDCard",
+                       static_cast<int>(result));
+        return result;
+    }
+    return READ_OK;
+}
+
 std::string getSDKVersion()
 {
     return "version:1.5.5";
+}
+
+void guiInit()
+{
+    registerCrashHandlersOnce();
+    if (gHasInited)
+        return;
+    theApp = new QGuiApplication(g_appArgc, g_appArgv);
+    gHasInited = true;
+}
+
+void guiUninit()
+{
+    if (!gHasInited || theApp == nullptr)
+        return;
+    delete theApp;
+    theApp = nullptr;
+    gHasInited = false;
 }

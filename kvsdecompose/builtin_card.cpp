@@ -1,0 +1,43 @@
+#include "builtin_card.h"
+
+#include "card_fields.h"
+#include "sample_fingerprints.h"
+#include "sample_looks.h"
+
+#include <utility>
+
+namespace {
+
+constexpr uint32_t kFingerprintSeed = 0x424c544e;  // "BLTN"
+
+// An invented person; the identity number carries a valid check digit.
+const std::pair<const char*, const char*> kTexts[] = {
+    {"sfz_name", "陈思远"},
+    {"sfz_gender", "男"},
+    {"sfz_nation", "汉"},
+    {"sfz_birthday", "19880315"},
+    {"sfz_address", "北京市海淀区学院路38号院5号楼2单元301室"},
+    {"sfz_idNumber", "110108198803151231"},
+    {"sfz_issueOrganization", "北京市公安局海淀分局"},
+    {"sfz_validDateStart", "20160520"},
+    {"sfz_validDateEnd", "20360520"},
+};
+
+QByteArray toByteArray(const std::vector<uint8_t>& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()));
+}
+
+}  // namespace
+
+SimulatedCard builtinCard()
+{
+    SimulatedCard card;
+    card.info.cardType = 1;
+    for (const auto& [name, text] : kTexts)
+        if (const CardField* field = findCardField(QString::fromLatin1(name)))
+            writeFieldText(card.info, *field, QString::fromUtf8(text));
+    card.photo = toByteArray(kvssample::drawPortraitBitmap(kvssample::builtinLook()));
+    card.fingerprints = toByteArray(kvssample::fingerprintBytes(kFingerprintSeed, kMaxFingerprintBytes));
+    return card;
+}

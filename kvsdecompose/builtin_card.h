@@ -1,0 +1,6 @@
+// The sample resident card presented when no card file is named.
+#pragma once
+
+#include "simulated_card.h"
+
+SimulatedCard builtinCard();

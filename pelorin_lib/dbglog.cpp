@@ -1,0 +1,238 @@
+#include "dbglog.h"
+
+#include <dlfcn.h>
+#include <execinfo.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/file.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+constexpr size_t kPathBufferSize = 256;
+constexpr int kLockGiveUpSeconds = 5;
+constexpr int kMaxFrames = 1000;
+
+char g_logName[kPathBufferSize];
+pthread_mutex_t g_logMutex = PTHREAD_MUTEX_INITIALIZER;
+
+// Taken once when the crash handlers are installed: the handler must not
+// allocate, resolve symbols or take the log mutex.
+char g_crashLogPath[kPathBufferSize];
+
+bool writeAll(int fd, const char* data, size_t len)
+{
+    while (len > 0) {
+        ssize_t n = write(fd, data, len);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        len -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void writeText(int fd, const char* text)
+{
+    writeAll(fd, text, strlen(text));
+}
+
+void writeStamp(int fd)
+{
+    char timeText[32] = {0};
+    get_formatted_time(timeText, sizeof timeText);
+    char stamp[34] = {0};
+    snprintf(stamp, sizeof stamp, "{%s}", timeText);
+    writeText(fd, stamp);
+}
+
+// Takes the file lock, giving up once more than five whole seconds passed.
+bool lockFile(int fd)
+{
+    time_t start = time(nullptr);
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (time(nullptr) - start > kLockGiveUpSeconds)
+            return false;
+        struct timespec pause = {0, 100 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
+    return true;
+}
+
+// Decimal text of a signal number without snprintf, for the crash handler.
+void formatInt(int value, char* out)
+{
+    char digits[16];
+    int n = 0;
+    bool negative = value < 0;
+    unsigned int v = negative ? 0u - static_cast<unsigned int>(value) : static_cast<unsigned int>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    int pos = 0;
+    if (negative)
+        out[pos++] = '-';
+    while (n > 0)
+        out[pos++] = digits[--n];
+    out[pos] = '\0';
+}
+
+void crashLine(int fd, const char* a, const char* b = "", const char* c = "")
+{
+    writeStamp(fd);
+    writeText(fd, a);
+    writeText(fd, b);
+    writeText(fd, c);
+    writeText(fd, "\n");
+    fsync(fd);
+}
+
+}  // namespace
+
+bool makeLogPath(const char* libraryFile, char* out, size_t outSize)
+{
+    out[0] = '\0';
+    QByteArray path = QFileInfo(QString::fromLocal8Bit(libraryFile)).absoluteDir().absolutePath().toUtf8()
+                      + "/pelorin_dbg.log";
+    // A longer path would be cut and log into some other file; refuse it.
+    if (static_cast<size_t>(path.size()) >= outSize)
+        return false;
+    memcpy(out, path.constData(), static_cast<size_t>(path.size()) + 1);
+    return true;
+}
+
+const char* getLogName()
+{
+    Dl_info info;
+    if (dladdr(reinterpret_cast<void*>(&getLogName), &info) == 0 || info.dli_fname == nullptr) {
+        g_logName[0] = '\0';
+        return g_logName;
+    }
+    makeLogPath(info.dli_fname, g_logName, sizeof g_logName);
+    return g_logName;
+}
+
+void get_formatted_time(char* buffer, size_t size)
+{
+    struct timeval now;
+    gettimeofday(&now, nullptr);
+    struct tm local;
+    localtime_r(&now.tv_sec, &local);
+    strftime(buffer, size, "%Y-%m-%d %H:%M:%S", &local);
+    snprintf(buffer + 19, size - 19, ".%03ld", static_cast<long>(now.tv_usec / 1000));
+}
+
+int safe_write_va(int fd, const char* fmt, va_list args)
+{
+    pthread_mutex_lock(&g_logMutex);
+    if (!lockFile(fd)) {
+        pthread_mutex_unlock(&g_logMutex);
+        return -1;
+    }
+    writeStamp(fd);
+    int written;
+    do {
+        va_list again;
+        va_copy(again, args);
+        written = vdprintf(fd, fmt, again);
+        va_end(again);
+    } while (written < 0 && errno == EINTR);
+    writeText(fd, "\n");
+    fsync(fd);
+    flock(fd, LOCK_UN);
+    pthread_mutex_unlock(&g_logMutex);
+    return written;
+}
+
+int safe_write_fmt(const char* fmt, ...)
+{
+    char path[kPathBufferSize];
+    strcpy(path, getLogName());
+    if (path[0] == '\0')
+        return -1;
+    int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return -1;
+    va_list args;
+    va_start(args, fmt);
+    int result = safe_write_va(fd, fmt, args);
+    va_end(args);
+    close(fd);
+    return result;
+}
+
+void print_stacktrace()
+{
+    void* frames[kMaxFrames];
+    int count = backtrace(frames, kMaxFrames);
+    char** symbols = backtrace_symbols(frames, count);
+    if (symbols == nullptr) {
+        perror("backtrace_symbols");
+        return;
+    }
+    safe_write_fmt("Call stack:\n");
+    for (int i = 0; i < count; ++i)
+        safe_write_fmt("%s\n", symbols[i]);
+    free(symbols);
+}
+
+void signalHandler(int sig)
+{
+    if (sig != SIGSEGV && sig != SIGABRT)
+        return;
+    char number[16];
+    formatInt(sig, number);
+    writeText(STDOUT_FILENO, "非法使用内存，请检查是否违规初始化GUI或者违规使用GUI方法。错误号:");
+    writeText(STDOUT_FILENO, number);
+    writeText(STDOUT_FILENO, "\n");
+
+    // The same lines as the ordinary writer, without its mutex: the fault
+    // may have happened while this very thread held it. The file lock is
+    // still honoured against other writers, but only for a bounded time.
+    int fd = g_crashLogPath[0] ? open(g_crashLogPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+    if (fd >= 0) {
+        bool locked = lockFile(fd);
+        crashLine(fd, "非法使用内存, 请检查是否违规初始化GUI或者违规使用GUI方法。错误号:", number, "\n");
+        crashLine(fd, "Segmentation fault detected!\n");
+        crashLine(fd, "Call stack:\n");
+        void* frames[kMaxFrames];
+        int count = backtrace(frames, kMaxFrames);
+        for (int i = 0; i < count; ++i) {
+            writeStamp(fd);
+            backtrace_symbols_fd(&frames[i], 1, fd);  // the frame text and its newline
+            writeText(fd, "\n");
+        }
+        fsync(fd);
+        if (locked)
+            flock(fd, LOCK_UN);
+        close(fd);
+    }
+    // Quitting the Qt event loop cannot take effect after _exit; the
+    // process ends here with the report on disk.
+    _exit(1);
+}
+
+void installCrashHandlers()
+{
+    strcpy(g_crashLogPath, getLogName());
+    // backtrace() loads its unwinder on first use; do that now, not in the handler.
+    void* warmUp[1];
+    backtrace(warmUp, 1);
+    signal(SIGSEGV, signalHandler);
+    signal(SIGABRT, signalHandler);
+}

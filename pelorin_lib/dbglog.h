@@ -1,0 +1,28 @@
+// The library's diagnostic log "pelorin_dbg.log" beside the library file,
+// and the crash report written there on SIGSEGV and SIGABRT.
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+
+// Location tag arguments for messages that begin with "[%s(%d)<%s>] ".
+#define LOG_AT __FILE_NAME__, __LINE__, __func__
+
+// Path of the log file, or "" when the library's own file cannot be found
+// or the path does not fit the 256-byte buffer.
+const char* getLogName();
+// Writes "YYYY-mm-dd HH:MM:SS.mmm" (23 characters and a NUL); size >= 24.
+void get_formatted_time(char* buffer, size_t size);
+// Writes one stamped line to fd; returns the message byte count or -1.
+int safe_write_va(int fd, const char* fmt, va_list args);
+// Writes one stamped line to the log file; returns the message byte count or -1.
+int safe_write_fmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+void print_stacktrace();
+void signalHandler(int sig);
+
+// Builds "<absolute directory of libraryFile>/pelorin_dbg.log" into out.
+// Returns false, leaving out empty, when the path would not fit.
+bool makeLogPath(const char* libraryFile, char* out, size_t outSize);
+// Prepares what the crash handler needs so that it runs with
+// async-signal-safe calls only, then installs it for SIGSEGV and SIGABRT.
+void installCrashHandlers();

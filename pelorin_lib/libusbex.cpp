@@ -1,0 +1,118 @@
+#include "libusbex.h"
+
+#include <QDebug>
+
+CLibUsbEx::CLibUsbEx(unsigned short vid, unsigned short pid) : m_pid(pid), m_vid(vid)
+{
+    const int rc = libusb_init(&m_ctx);
+    if (rc < 0) {
+        qDebug("libusb_init() failed: %s", libusb_error_name(rc));
+        // No context exists, so the destructor must not exit one.
+        m_ctx = nullptr;
+        m_einitErrorType = INIT_DEV_FAIL;
+        return;
+    }
+    m_eOperateState = INIT_OK;
+    if (!open(vid, pid))
+        qDebug("open usb failed!");
+    else
+        m_einitErrorType = DEV_INIT_OK;
+}
+
+CLibUsbEx::~CLibUsbEx()
+{
+    if (m_eOperateState == REGISTER_OK) {
+        libusb_release_interface(m_hdev, 0);
+        m_eOperateState = OPEN_OK;
+    }
+    if (m_eOperateState == OPEN_OK) {
+        libusb_close(m_hdev);
+        m_hdev = nullptr;
+        m_eOperateState = INIT_OK;
+    }
+    if (m_eOperateState == INIT_OK && m_ctx != nullptr)
+        libusb_exit(m_ctx);
+}
+
+bool CLibUsbEx::open(unsigned short vid, unsigned short pid)
+{
+    Q_ASSERT(vid==m_vid && pid==m_pid);
+    m_hdev = libusb_open_device_with_vid_pid_ex(m_ctx, vid, pid);
+    if (m_hdev == nullptr) {
+        qDebug("libusb_open_device_with_vid_pid() failed");
+        return false;
+    }
+    m_eOperateState = OPEN_OK;
+    libusb_set_auto_detach_kernel_driver(m_hdev, 1);
+
+    int rc = libusb_claim_interface(m_hdev, 0);
+    if (rc != 0) {
+        libusb_close(m_hdev);
+        m_hdev = nullptr;
+        m_eOperateState = INIT_OK;
+        qDebug("libusb_claim_interface failed: %s", libusb_error_name(rc));
+        m_einitErrorType = DEV_REGISTER_FAIL;
+        return false;
+    }
+    rc = libusb_reset_device(m_hdev);
+    if (rc != 0) {
+        libusb_close(m_hdev);
+        m_hdev = nullptr;
+        m_eOperateState = INIT_OK;
+        qDebug("libusb_reset_device failed: %s", libusb_error_name(rc));
+        m_einitErrorType = DEV_RESET_FAIL;
+        return false;
+    }
+    qDebug("open usb device success!");
+    m_eOperateState = REGISTER_OK;
+    return true;
+}
+
+libusb_device_handle* CLibUsbEx::libusb_open_device_with_vid_pid_ex(libusb_context* ctx,
+                                                                     uint16_t vendor_id,
+                                                                     uint16_t product_id)
+{
+    libusb_device** devs = nullptr;
+    libusb_device* found = nullptr;
+    libusb_device_handle* handle = nullptr;
+
+    if (libusb_get_device_list(ctx, &devs) < 0) {
+        qDebug("libusb_get_device_list fail!");
+        m_einitErrorType = GET_DEV_LIST_FAIL;
+        return nullptr;
+    }
+    for (int i = 0; devs[i] != nullptr; ++i) {
+        libusb_device_descriptor desc;
+        if (libusb_get_device_descriptor(devs[i], &desc) < 0) {
+            qDebug("libusb_get_device_descriptor(%d) fail!", i + 1);
+            m_einitErrorType = GET_DEV_DESC_FAIL;
+            libusb_free_device_list(devs, 1);
+            return nullptr;
+        }
+        if (desc.idVendor == vendor_id && desc.idProduct == product_id) {
+            qDebug("found usb device!");
+            found = devs[i];
+            break;
+        }
+    }
+
+    if (found == nullptr) {
+        m_einitErrorType = DEV_NOT_FOUND;
+    } else {
+        const int rc = libusb_open(found, &handle);
+        if (rc < 0) {
+            handle = nullptr;
+            qDebug("failed to open device");
+            qDebug() << libusb_error_name(rc) << rc;
+            qDebug("failed to open device: %s(%d)", libusb_error_name(rc), rc);
+            m_einitErrorType = rc == LIBUSB_ERROR_ACCESS ? ACCESS_DEV_ERROR : OPEN_DEV_FAIL;
+        }
+    }
+    libusb_free_device_list(devs, 1);
+    return handle;
+}
+
+READ_RESULT CLibUsbEx::getLibUsbInitErrorType()
+{
+    return m_einitErrorType;
+}

@@ -1,0 +1,282 @@
+#include "usbidreader.h"
+
+#include <QDebug>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr unsigned char kPipeOut = 0x02;
+constexpr unsigned char kPipeBodyOut = 0x06;
+constexpr unsigned char kPipeIn = 0x81;
+constexpr unsigned char kPipeBodyIn = 0x85;
+constexpr unsigned int kNoTimeout = 0;
+constexpr unsigned int kResponseTimeoutMs = 5000;
+
+constexpr unsigned char kPreamble[5] = {0xAA, 0xAA, 0xAA, 0x96, 0x69};
+constexpr int kRequestLength = 10;
+
+constexpr unsigned char kLookupRequest[kRequestLength] = {0xAA, 0xAA, 0xAA, 0x96, 0x69,
+                                                          0x00, 0x03, 0x20, 0x01, 0x22};
+constexpr unsigned char kLookupResponse[15] = {0xAA, 0xAA, 0xAA, 0x96, 0x69, 0x00, 0x08, 0x00,
+                                               0x00, 0x9F, 0x00, 0x00, 0x00, 0x00, 0x97};
+constexpr unsigned char kSelectRequest[kRequestLength] = {0xAA, 0xAA, 0xAA, 0x96, 0x69,
+                                                          0x00, 0x03, 0x20, 0x02, 0x21};
+constexpr unsigned char kSelectResponse[19] = {0xAA, 0xAA, 0xAA, 0x96, 0x69, 0x00, 0x0C,
+                                               0x00, 0x00, 0x90, 0x00, 0x00, 0x00, 0x00,
+                                               0x00, 0x00, 0x00, 0x00, 0x9C};
+constexpr unsigned char kFetchRequest[kRequestLength] = {0xAA, 0xAA, 0xAA, 0x96, 0x69,
+                                                         0x00, 0x03, 0x30, 0x10, 0x23};
+
+// Status and the text and photo block lengths, bytes 7 to 13 of a data frame.
+constexpr unsigned char kDataFixedPart[7] = {0x00, 0x00, 0x90, 0x01, 0x00, 0x04, 0x00};
+
+constexpr int kFrameTwoFp = 2321;
+constexpr int kFrameOneFp = 1809;
+constexpr int kFrameNoFp = 1297;
+constexpr int kFrameNoData = 11;
+constexpr int kSplitHeaderLength = 7;
+
+}  // namespace
+
+struct CUsbIdReader::FixedStep {
+    const unsigned char* request;
+    const unsigned char* response;
+    int responseLength;
+    READ_RESULT requestFail;
+    READ_RESULT responseFail;
+    READ_RESULT dataMismatch;
+    const char* responseErrorFormat;
+    const char* responseSuccess;
+    const char* stepSuccess;
+};
+
+CUsbIdReader::CUsbIdReader(unsigned short vid, unsigned short pid) : CLibUsbEx(vid, pid)
+{
+    if (m_einitErrorType == DEV_INIT_OK)
+        lookup();
+    if (m_einitErrorType == DEV_INIT_OK) {
+        select();
+        // A reader that does not answer select card has no card to give.
+        if (m_einitErrorType == CARD_SELECT_RESP_FAIL) {
+            qDebug("CARD_SELECT_RESP_FAIL=>READ_NO_DATA");
+            m_einitErrorType = READ_NO_DATA;
+        }
+    }
+}
+
+bool CUsbIdReader::lookup()
+{
+    static const FixedStep step = {kLookupRequest,
+                                   kLookupResponse,
+                                   sizeof kLookupResponse,
+                                   CARD_LOOKUP_REQ_FAIL,
+                                   CARD_LOOKUP_RESP_FAIL,
+                                   CARD_LOOKUP_DATA_NOT_MATCHED,
+                                   "lookup_resp error(%d), actual_length=%d!",
+                                   "lookup_resp success!",
+                                   "lookup success!"};
+    return runFixedStep(step);
+}
+
+bool CUsbIdReader::select()
+{
+    static const FixedStep step = {kSelectRequest,
+                                   kSelectResponse,
+                                   sizeof kSelectResponse,
+                                   CARD_SELECT_REQ_FAIL,
+                                   CARD_SELECT_RESP_FAIL,
+                                   CARD_SELECT_DATA_NOT_MATCHED,
+                                   "select_resp error(%d), actual_length=%d!",
+                                   "select_resp success!",
+                                   "select success!"};
+    return runFixedStep(step);
+}
+
+bool CUsbIdReader::sendRequest(const unsigned char* request, int length)
+{
+    int written = 0;
+    const int rc = libusb_bulk_transfer(m_hdev, kPipeOut, const_cast<unsigned char*>(request),
+                                        length, &written, kNoTimeout);
+    if (rc != 0 || written != length) {
+        qDebug("write pipe2 error(%d)!", rc);
+        return false;
+    }
+    qDebug("write pipe2 success!");
+    return true;
+}
+
+bool CUsbIdReader::runFixedStep(const FixedStep& step)
+{
+    if (m_einitErrorType != DEV_INIT_OK)
+        return false;
+    if (!sendRequest(step.request, kRequestLength)) {
+        m_einitErrorType = step.requestFail;
+        return false;
+    }
+
+    unsigned char response[32] = {};
+    int received = 0;
+    const int rc = libusb_bulk_transfer(m_hdev, kPipeIn, response, step.responseLength,
+                                        &received, kResponseTimeoutMs);
+    if (rc < 0) {
+        qDebug(step.responseErrorFormat, rc, received);
+        m_einitErrorType = step.responseFail;
+        return false;
+    }
+    if (received == step.responseLength) {
+        qDebug("%s", step.responseSuccess);
+        if (std::memcmp(response, step.response, step.responseLength) != 0) {
+            qDebug("found data not matched!!!");
+            m_einitErrorType = step.dataMismatch;
+            return false;
+        }
+    } else {
+        // A status-only answer is let through: the reader has nothing more to say.
+        qDebug(step.responseErrorFormat, rc, received);
+    }
+    qDebug("%s", step.stepSuccess);
+    return true;
+}
+
+READ_RESULT CUsbIdReader::checkDataFrame(const unsigned char* frame, int length)
+{
+    if (length == kFrameNoData) {
+        qDebug("total length(%d), no card data for reading!", length);
+        return READ_NO_DATA;
+    }
+    if (length != kFrameTwoFp && length != kFrameOneFp && length != kFrameNoFp) {
+        qDebug("total length(%d) invalid!", length);
+        return CARD_DATA_RESP_LEN_INVALID;
+    }
+    qDebug("fetch_data_resp success!");
+    if (std::memcmp(frame, kPreamble, sizeof kPreamble) != 0) {
+        qDebug("found preamble not matched!!!");
+        return CARD_PREAMBLE_CHECK_MISMATCHED;
+    }
+    if (std::memcmp(frame + 7, kDataFixedPart, sizeof kDataFixedPart) != 0) {
+        qDebug("found resp data not matched!!!");
+        return CARD_FIXPART_CHECK_MISMATCHED;
+    }
+    const int totalLength = frame[5] * 256 + frame[6];
+    if (totalLength + 7 != length) {
+        qDebug("total data length(%d) not matched!!!", totalLength);
+        return CARD_DATA_TOTAL_LEN_MISMATCHED;
+    }
+    const int fpLength = frame[14] * 256 + frame[15];
+    qDebug("fplen=%d", fpLength);
+    if (fpLength != 1024 && fpLength != 512 && fpLength != 0) {
+        qDebug("fplen invalid!");
+        return CARD_FP_DATA_LEN_INVALID;
+    }
+    return DEV_INIT_OK;
+}
+
+bool CUsbIdReader::fetch_data(QByteArray& outbuf, FP_INFO_TYPE& fp_type)
+{
+    if (m_einitErrorType != DEV_INIT_OK)
+        return false;
+    if (!sendRequest(kFetchRequest, kRequestLength)) {
+        m_einitErrorType = CARD_DATA_FATCH_REQ_FAIL;
+        return false;
+    }
+
+    std::vector<unsigned char> frame(kFrameTwoFp, 0);
+    int received = 0;
+    const int rc = libusb_bulk_transfer(m_hdev, kPipeIn, frame.data(), kFrameTwoFp, &received,
+                                        kResponseTimeoutMs);
+    if (rc < 0) {
+        qDebug("fetch_data_resp error(%d)!", rc);
+        m_einitErrorType = CARD_DATA_FATCH_RESP_FAIL;
+        return false;
+    }
+    const READ_RESULT check = checkDataFrame(frame.data(), received);
+    if (check != DEV_INIT_OK) {
+        m_einitErrorType = check;
+        return false;
+    }
+
+    outbuf.clear();
+    outbuf.append(reinterpret_cast<const char*>(frame.data()), received);
+    // The frame's length, not its fingerprint length field, tells the count.
+    fp_type = received == kFrameTwoFp ? TWO_FP_INFO
+            : received == kFrameOneFp ? ONE_FP_INFO
+                                      : NO_FP_INFO;
+    qDebug("fetch data success, outbuf size=%d", int(outbuf.size()));
+    return true;
+}
+
+bool CUsbIdReader::write_pipe2(uint8_t len_high, uint8_t len_low)
+{
+    if (m_einitErrorType != DEV_INIT_OK)
+        return false;
+    const unsigned char header[kSplitHeaderLength] = {kPreamble[0], kPreamble[1], kPreamble[2],
+                                                      kPreamble[3], kPreamble[4], len_high,
+                                                      len_low};
+    return sendRequest(header, kSplitHeaderLength);
+}
+
+bool CUsbIdReader::write_pipe6(uint16_t len, uint8_t cmd, uint8_t para, uint8_t* data_p,
+                               uint8_t chksum)
+{
+    if (m_einitErrorType != DEV_INIT_OK)
+        return false;
+    // A body needs room for command, parameter and check byte.
+    if (len < 3) {
+        qDebug("write pipe6 error(%d)!", LIBUSB_ERROR_INVALID_PARAM);
+        return false;
+    }
+    std::vector<unsigned char> body(len, 0);
+    body[0] = cmd;
+    body[1] = para;
+    if (data_p != nullptr)
+        std::memcpy(body.data() + 2, data_p, len - 3);
+    body[len - 1] = chksum;
+
+    int written = 0;
+    const int rc =
+        libusb_bulk_transfer(m_hdev, kPipeBodyOut, body.data(), len, &written, kNoTimeout);
+    if (rc != 0 || written != len) {
+        qDebug("write pipe6 error(%d)!", rc);
+        return false;
+    }
+    qDebug("write pipe6 success!");
+    return true;
+}
+
+bool CUsbIdReader::read_pipe81(uint16_t& len)
+{
+    if (m_einitErrorType != DEV_INIT_OK)
+        return false;
+    unsigned char header[kSplitHeaderLength] = {};
+    int received = 0;
+    const int rc = libusb_bulk_transfer(m_hdev, kPipeIn, header, kSplitHeaderLength, &received,
+                                        kResponseTimeoutMs);
+    if (rc != 0 || received != kSplitHeaderLength) {
+        qDebug("write pipe81 error(%d)!", rc);
+        return false;
+    }
+    qDebug("write pipe81 success!");
+    for (int i = 0; i < kSplitHeaderLength; ++i)
+        qDebug("pipe81_data[%d]=0x%02X", i, header[i]);
+    len = uint16_t(header[5] * 256 + header[6]);
+    return true;
+}
+
+bool CUsbIdReader::read_pipe85(uint16_t len)
+{
+    if (m_einitErrorType != DEV_INIT_OK)
+        return false;
+    std::vector<unsigned char> body(len, 0);
+    int received = 0;
+    const int rc = libusb_bulk_transfer(m_hdev, kPipeBodyIn, body.data(), len, &received,
+                                        kResponseTimeoutMs);
+    if (rc != 0 || received != len) {
+        qDebug("write pipe85 error(%d)!", rc);
+        return false;
+    }
+    qDebug("write pipe85 success!");
+    for (int i = 0; i < received; ++i)
+        qDebug("pipe85_data[%d]=0x%02X", i, body[i]);
+    return true;
+}

@@ -1,0 +1,131 @@
+// The log writer: line format, locking against other processes, paths.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "dbglog.h"
+#include "read_harness.h"
+
+namespace {
+
+int writeLine(int fd, const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    int n = safe_write_va(fd, fmt, args);
+    va_end(args);
+    return n;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+}  // namespace
+
+TEST(DbgLog, LineIsStampThenMessageThenNewline)
+{
+    QTemporaryDir dir;
+    QString path = dir.filePath("log.txt");
+    int fd = open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    ASSERT_GE(fd, 0);
+    QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
+    EXPECT_EQ(writeLine(fd, "invalid parameter pParam"), 24);
+    EXPECT_EQ(writeLine(fd, "invalid id type parameter\n"), 26);
+    EXPECT_EQ(writeLine(fd, "[%s(%d)<%s>] read fail, result:%d\n", "a.cpp", 12, "f", -24), 37);
+    QDateTime after = QDateTime::currentDateTime().addMSecs(1);
+    close(fd);
+
+    QString text = QString::fromUtf8(fileBytes(path));
+    QRegularExpression line(QStringLiteral(
+        "^\\{(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3})\\}invalid parameter pParam\\n"
+        "\\{[^}]{23}\\}invalid id type parameter\\n\\n"
+        "\\{[^}]{23}\\}\\[a\\.cpp\\(12\\)<f>\\] read fail, result:-24\\n\\n$"));
+    QRegularExpressionMatch match = line.match(text);
+    ASSERT_TRUE(match.hasMatch()) << text.toStdString();
+    QDateTime stamp = QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    EXPECT_GE(stamp, before);
+    EXPECT_LE(stamp, after);
+}
+
+TEST(DbgLog, FormattedTimeHasMillisecondsAtPosition19)
+{
+    char buffer[32];
+    memset(buffer, 'x', sizeof buffer);
+    get_formatted_time(buffer, sizeof buffer);
+    EXPECT_EQ(strlen(buffer), 23u);
+    EXPECT_EQ(buffer[19], '.');
+    EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$").match(buffer).hasMatch());
+}
+
+TEST(DbgLog, GivesUpWhenAnotherProcessHoldsTheLockTooLong)
+{
+    QTemporaryDir dir;
+    QByteArray path = dir.filePath("locked.log").toLocal8Bit();
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        int fd = open(path.constData(), O_WRONLY | O_CREAT, 0644);
+        flock(fd, LOCK_EX);
+        char c = 1;
+        (void)!write(ready[1], &c, 1);
+        sleep(7);
+        _exit(0);
+    }
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    int fd = open(path.constData(), O_WRONLY | O_APPEND);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(writeLine(fd, "dropped line\n"), -1);
+    qint64 elapsed = clock.elapsed();
+    close(fd);
+    EXPECT_GT(elapsed, 5000);
+    EXPECT_LT(elapsed, 7000);
+    EXPECT_TRUE(fileBytes(QString::fromLocal8Bit(path)).isEmpty());
+    int status = 0;
+    waitpid(child, &status, 0);
+}
+
+TEST(DbgLog, LogFileSitsBesideTheLibrary)
+{
+    EXPECT_EQ(QString::fromUtf8(getLogName()), logFilePath());
+}
+
+TEST(DbgLog, PathThatDoesNotFitIsRefused)
+{
+    char out[256];
+    std::string dir = "/" + std::string(230, 'd');
+    EXPECT_TRUE(makeLogPath((dir + "/lib.so").c_str(), out, sizeof out));  // 231 + 16 bytes
+    EXPECT_EQ(std::string(out), dir + "/pelorin_dbg.log");
+    std::string longDir = "/" + std::string(239, 'd');  // 240 + 16 = 256 bytes: no room for the NUL
+    EXPECT_FALSE(makeLogPath((longDir + "/lib.so").c_str(), out, sizeof out));
+    EXPECT_STREQ(out, "");
+}
+
+// As root, permissions cannot make the directory unwritable; a directory in
+// the log file's place makes every open fail the same way.
+TEST(DbgLog, UnopenableLogDropsLinesAndReadsGoOn)
+{
+    QString path = logFilePath();
+    QString saved = path + ".saved";
+    QFile::remove(saved);
+    QFile::rename(path, saved);
+    ASSERT_TRUE(QDir().mkdir(path));
+    EXPECT_EQ(safe_write_fmt("not written\n"), -1);
+    QDir().rmdir(path);
+    QFile::rename(saved, path);
+}

@@ -1,0 +1,162 @@
+// readIDCard end to end against the simulated reader: argument checks,
+// result mapping, time-out, serialisation.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QThread>
+#include <vector>
+
+#include "mps_reader.h"
+#include "read_harness.h"
+
+TEST(ReadPath, NullArgumentsAreRejectedInOrderWithoutOpeningTheReader)
+{
+    struct Case {
+        int nullIndex;
+        READ_RESULT expected;
+        const char* line;
+    };
+    const Case cases[] = {
+        {0, INVALID_ID_TYPE_PARAM, "invalid id type parameter"},
+        {1, INVALID_CN_ID_DATA_PARAM, "invalid pIDAllInfoCN parameter"},
+        {2, INVALID_FOREIGN_2017_ID_DATA_PARAM, "invalid pIDAllInfoForeign2017 parameter"},
+        {3, INVALID_FOREIGN_NEW_ID_DATA_PARAM, "invalid pIDAllInfoForeignNew parameter"},
+        {4, INVALID_HMT_ID_DATA_PARAM, "invalid pIDAllInfoHMT parameter"},
+        {5, INVALID_FRONT_BASE64_DATA_PARAM, "invalid pFrontBase64 parameter"},
+        {6, INVALID_BACK_BASE64_DATA_PARAM, "invalid pBackBase64 parameter"},
+    };
+    for (const Case& c : cases) {
+        SimulatorSetting sim;
+        LogTail log;
+        ReadArguments args;
+        args.front = "caller's front";
+        void* p[7] = {&args.idType, args.cn.get(), args.foreign2017.get(), args.foreignNew.get(),
+                      args.hmt.get(), &args.front, &args.back};
+        p[c.nullIndex] = nullptr;
+        READ_RESULT result = readIDCard(static_cast<ID_TYPE*>(p[0]), static_cast<IDCARD_INFO_ALL_CN*>(p[1]),
+                                        static_cast<IDCARD_INFO_ALL_FOREIGN_2017*>(p[2]),
+                                        static_cast<IDCARD_INFO_ALL_FOREIGN_NEW*>(p[3]),
+                                        static_cast<IDCARD_INFO_ALL_HMT*>(p[4]), static_cast<std::string*>(p[5]),
+                                        static_cast<std::string*>(p[6]));
+        EXPECT_EQ(result, c.expected) << c.line;
+        EXPECT_TRUE(sim.trace().isEmpty()) << c.line;
+        EXPECT_TRUE(log.containsInOrder({c.line})) << c.line;
+        EXPECT_EQ(args.idType, ID_TYPE_UNKNOWN);
+        if (c.nullIndex != 5)
+            EXPECT_EQ(args.front, "caller's front");
+    }
+}
+
+TEST(ReadPath, NullContextIsRejectedByTheWorker)
+{
+    LogTail log;
+    EXPECT_EQ(CMpsReader::readIDCardThread(nullptr), INVALID_ID_TYPE_PARAM);
+    EXPECT_TRUE(log.containsInOrder({"invalid parameter pParam"}));
+}
+
+TEST(ReadPath, BuiltInCardReadsAsResidentCard)
+{
+    SimulatorSetting sim;
+    LogTail log;
+    ReadArguments args;
+    EXPECT_EQ(args.read(), READ_OK);
+    EXPECT_EQ(args.idType, ID_TYPE_CN);
+    EXPECT_EQ(sim.trace(), (QStringList{"open 144", "find 144", "read 144", "close 144"}));
+    EXPECT_EQ(log.messages().filter("<readIDCard>] <4>").size(), 1);
+    EXPECT_EQ(log.messages().filter("<readIDCard>] <5>").size(), 1);
+    EXPECT_EQ(CMpsReader::getReaderStatus(), DEV_UNINIT);
+}
+
+TEST(ReadPath, FetchFailuresMapToResultsAndCloseTheReader)
+{
+    struct Case {
+        const char* scenario;
+        READ_RESULT expected;
+        QStringList lines;
+        bool closed;
+    };
+    const Case cases[] = {
+        {"no-reader", OPEN_DEV_FAIL, {"FetchCardData return 1", "reader status is: return -2"}, false},
+        {"no-card", READ_NO_DATA, {"FetchCardData return -4", "reader status is: return 2"}, true},
+        {"always-retry", READ_DATA_FAIL, {"FetchCardData return 65", "reader status is: return -5"}, true},
+        {"read-error:50", READ_DATA_FAIL, {"FetchCardData return 50", "reader status is: return -3"}, true},
+        {"card-type:7", UNSUPPORT_CARD, {"unsupported card type: 7"}, true},
+    };
+    for (const Case& c : cases) {
+        SimulatorSetting sim(c.scenario);
+        LogTail log;
+        ReadArguments args;
+        EXPECT_EQ(args.read(), c.expected) << c.scenario;
+        QStringList messages = log.messages();
+        for (const QString& want : c.lines)
+            EXPECT_TRUE(messages.contains(want)) << c.scenario << " " << want.toStdString();
+        EXPECT_EQ(messages.filter(QStringLiteral("read fail, result:%1").arg(c.expected)).size(), 1) << c.scenario;
+        EXPECT_EQ(sim.trace().contains("close 144"), c.closed) << c.scenario;
+        EXPECT_EQ(CMpsReader::getReaderStatus(), DEV_UNINIT) << c.scenario;
+        EXPECT_EQ(args.idType, ID_TYPE_UNKNOWN) << c.scenario;
+    }
+}
+
+TEST(ReadPath, FailedOpenDoesNotMakeLaterReadsBusy)
+{
+    {
+        SimulatorSetting sim("no-reader");
+        ReadArguments args;
+        EXPECT_EQ(args.read(), OPEN_DEV_FAIL);
+    }
+    SimulatorSetting sim;
+    ReadArguments args;
+    EXPECT_EQ(args.read(), READ_OK);
+}
+
+TEST(ReadPath, ConcurrentCallersAreServedOneAtATime)
+{
+    SimulatorSetting sim("block:300");
+    constexpr int kCallers = 3;
+    std::vector<READ_RESULT> results(kCallers, UNKNOWN_ERROR);
+    std::vector<QThread*> threads;
+    for (int i = 0; i < kCallers; ++i) {
+        threads.push_back(QThread::create([&results, i] {
+            ReadArguments args;
+            results[i] = args.read();
+        }));
+        threads.back()->start();
+    }
+    for (QThread* thread : threads) {
+        thread->wait();
+        delete thread;
+    }
+    for (READ_RESULT result : results)
+        EXPECT_EQ(result, READ_OK);
+    QStringList expected;
+    for (int i = 0; i < kCallers; ++i)
+        expected << "open 144" << "find 144" << "read 144" << "close 144";
+    EXPECT_EQ(sim.trace(), expected);
+}
+
+// The late worker of a timed-out call must not write into the caller's
+// records, which are freed at once here; AddressSanitizer would see it.
+TEST(ReadPath, TimeOutReturnsAfterEightSecondsAndTheLateWorkerTouchesNothing)
+{
+    SimulatorSetting sim("block:9000");
+    LogTail log;
+    auto args = std::make_unique<ReadArguments>();
+    QElapsedTimer clock;
+    clock.start();
+    READ_RESULT result = args->read();
+    qint64 elapsed = clock.elapsed();
+    args.reset();
+    EXPECT_EQ(result, READ_DATA_TIMEOUT);
+    EXPECT_GE(elapsed, 7900);
+    EXPECT_LT(elapsed, 8900);
+    EXPECT_TRUE(log.containsInOrder({"超时8秒未完成读卡"}));
+
+    // The next read waits for the late worker to finish, then runs normally.
+    unsetenv("KVSSIM_SCENARIO");
+    ReadArguments next;
+    EXPECT_EQ(next.read(), READ_OK);
+    EXPECT_EQ(next.idType, ID_TYPE_CN);
+    QStringList trace = sim.trace();
+    ASSERT_GE(trace.size(), 8);
+    EXPECT_EQ(trace.mid(0, 4), (QStringList{"open 144", "find 144", "read 144", "close 144"}));
+}

@@ -1,0 +1,262 @@
+// pelorin-read run as a separate process against the simulated reader.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+    qint64 elapsedMs = 0;
+    QJsonObject json;  // stdout parsed, empty when it is not a JSON object
+    bool validJson = false;
+};
+
+const QString kFixtures = QStringLiteral(CARD_FIXTURES_DIR);
+
+ToolRun runTool(const QStringList& args, const QString& card = QString(),
+                const QString& scenario = QString())
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.remove("KVSSIM_CARD");
+    env.remove("KVSSIM_SCENARIO");
+    if (!card.isEmpty())
+        env.insert("KVSSIM_CARD", card);
+    if (!scenario.isEmpty())
+        env.insert("KVSSIM_SCENARIO", scenario);
+
+    QProcess process;
+    process.setProcessEnvironment(env);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(PELORIN_READ_PATH, args);
+    ToolRun run;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.elapsedMs = timer.elapsed();
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput();
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
+    run.validJson = error.error == QJsonParseError::NoError && doc.isObject();
+    run.json = doc.object();
+    return run;
+}
+
+QByteArray readAll(const QString& fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString str(const QJsonObject& object, const char* key)
+{
+    EXPECT_TRUE(object.value(key).isString()) << key;
+    return object.value(key).toString();
+}
+
+void expectBirth(const QJsonObject& record, const char* year, const char* month, const char* day)
+{
+    const QJsonObject birth = record.value("birth").toObject();
+    EXPECT_EQ(str(birth, "year"), year);
+    EXPECT_EQ(str(birth, "month"), month);
+    EXPECT_EQ(str(birth, "day"), day);
+}
+
+void expectPeriod(const QJsonObject& record, const char* start, const char* end)
+{
+    const QJsonObject period = record.value("validPeriod").toObject();
+    EXPECT_EQ(str(period, "start"), start);
+    EXPECT_EQ(str(period, "end"), end);
+}
+
+// A face file is either written as a JPEG and named, or said to be missing.
+void expectFace(const QJsonObject& files, const char* key, const QString& fileName)
+{
+    const QString entry = str(files, key);
+    if (entry == "not available") {
+        EXPECT_FALSE(QFile::exists(fileName)) << key;
+        return;
+    }
+    EXPECT_EQ(entry, fileName) << key;
+    EXPECT_TRUE(readAll(fileName).startsWith("\xff\xd8\xff")) << key;
+}
+
+class PelorinRead : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const char* name) const { return dir.filePath(name); }
+};
+
+}  // namespace
+
+TEST_F(PelorinRead, ResidentCardWithPhotoAndFaces)
+{
+    const ToolRun run = runTool({"--photo", path("p.bmp"), "--front", path("f.jpg"), "--back", path("b.jpg")},
+                                kFixtures + "/cn.json");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_TRUE(run.validJson) << run.out.toStdString();
+    EXPECT_EQ(str(run.json, "kind"), "ID_TYPE_CN");
+    EXPECT_EQ(run.json.value("idType").toInt(-99), 0);
+    EXPECT_EQ(str(run.json, "finger_info_type"), "TWO_FP_INFO");
+
+    const QJsonObject record = run.json.value("record").toObject();
+    EXPECT_EQ(str(record, "name"), "李婉清");
+    EXPECT_EQ(str(record, "gender"), "女");
+    EXPECT_EQ(str(record, "nation"), "回");
+    EXPECT_EQ(str(record, "address"), "上海市浦东新区世纪大道1200弄7号602室");
+    EXPECT_EQ(str(record, "idCode"), "310115199001020024");
+    EXPECT_EQ(str(record, "dept"), "上海市公安局浦东分局");
+    expectBirth(record, "1990", "01", "02");
+    expectPeriod(record, "20150611", "20350611");
+
+    const QJsonObject files = run.json.value("files").toObject();
+    EXPECT_EQ(str(files, "photo"), path("p.bmp"));
+    EXPECT_EQ(readAll(path("p.bmp")), readAll(kFixtures + "/cn_photo.bmp"));
+    expectFace(files, "front", path("f.jpg"));
+    expectFace(files, "back", path("b.jpg"));
+}
+
+TEST_F(PelorinRead, ResidencePermit)
+{
+    const ToolRun run = runTool({}, kFixtures + "/hmt.json");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_TRUE(run.validJson) << run.out.toStdString();
+    EXPECT_EQ(str(run.json, "kind"), "ID_TYPE_HMT");
+    EXPECT_EQ(run.json.value("idType").toInt(-99), 3);
+    EXPECT_FALSE(run.json.contains("finger_info_type"));
+    EXPECT_TRUE(run.json.value("files").toObject().isEmpty());
+
+    const QJsonObject record = run.json.value("record").toObject();
+    EXPECT_EQ(str(record, "name"), "何志强");
+    EXPECT_EQ(str(record, "gender"), "男");
+    EXPECT_EQ(str(record, "address"), "广东省深圳市福田区福华三路88号");
+    EXPECT_EQ(str(record, "idCode"), "810000198507230014");
+    EXPECT_EQ(str(record, "dept"), "深圳市公安局福田分局");
+    EXPECT_EQ(str(record, "passCheckCode"), "H01234567");
+    EXPECT_TRUE(record.value("changes").isString());
+    expectBirth(record, "1985", "07", "23");
+    expectPeriod(record, "20190301", "20240301");
+}
+
+TEST_F(PelorinRead, ForeignerCardNewLayout)
+{
+    const ToolRun run = runTool({"--photo", path("p.bmp")}, kFixtures + "/fnew.json");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_TRUE(run.validJson) << run.out.toStdString();
+    EXPECT_EQ(str(run.json, "kind"), "ID_TYPE_FOREIGN_NEW");
+    EXPECT_EQ(run.json.value("idType").toInt(-99), 2);
+
+    const QJsonObject record = run.json.value("record").toObject();
+    EXPECT_EQ(str(record, "nameCN"), "马克");
+    EXPECT_EQ(str(record, "nameEN"), "MILLER, MARK JAMES");
+    EXPECT_EQ(str(record, "gender"), "男");
+    EXPECT_EQ(str(record, "changes"), "01");
+    EXPECT_EQ(str(record, "idCode"), "931840198506120019");
+    EXPECT_EQ(str(record, "nationality"), "美国");
+    expectBirth(record, "1985", "06", "12");
+    expectPeriod(record, "20230901", "20330901");
+    EXPECT_EQ(readAll(path("p.bmp")), readAll(kFixtures + "/fnew_photo.bmp"));
+}
+
+TEST_F(PelorinRead, ForeignerCard2017Layout)
+{
+    const ToolRun run = runTool({}, kFixtures + "/f2017.json");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_TRUE(run.validJson) << run.out.toStdString();
+    EXPECT_EQ(str(run.json, "kind"), "ID_TYPE_FOREIGN_2017");
+    EXPECT_EQ(run.json.value("idType").toInt(-99), 1);
+
+    const QJsonObject record = run.json.value("record").toObject();
+    EXPECT_EQ(str(record, "nameEN"), "MACDONALD-FITZGERALD, ALEXANDRA CATHERINE ELIZABETH");
+    EXPECT_EQ(str(record, "nameCN"), "麦雅丽");
+    EXPECT_EQ(str(record, "gender"), "女");
+    EXPECT_EQ(str(record, "idCode"), "CAN110780921012");
+    EXPECT_EQ(str(record, "nationality"), "加拿大");
+    EXPECT_EQ(str(record, "acceptanceDept"), "");
+    expectBirth(record, "1978", "09", "21");
+    expectPeriod(record, "20170615", "20270615");
+}
+
+TEST_F(PelorinRead, TextNeedingEscapesStaysValidJson)
+{
+    QFile card(path("odd.json"));
+    ASSERT_TRUE(card.open(QIODevice::WriteOnly));
+    card.write(R"({"cardType": 1, "fields": {"sfz_name": "A\"B\\C\t\u0001/<", "sfz_birthday": "19900"}})");
+    card.close();
+
+    const ToolRun run = runTool({"--photo", path("p.bmp")}, path("odd.json"));
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    ASSERT_TRUE(run.validJson) << run.out.toStdString();
+    const QJsonObject record = run.json.value("record").toObject();
+    EXPECT_EQ(str(record, "name"), QString("A\"B\\C\t\x01/<"));
+    expectBirth(record, "1990", "0", "");
+    EXPECT_EQ(readAll(path("p.bmp")).size(), 38862);
+}
+
+TEST_F(PelorinRead, UnwritableFileIsReportedButCardStillPrinted)
+{
+    const ToolRun run = runTool({"--photo", "/nonexistent-dir/p.bmp"}, kFixtures + "/cn.json");
+    EXPECT_EQ(run.exitCode, 3);
+    ASSERT_TRUE(run.validJson) << run.out.toStdString();
+    EXPECT_TRUE(str(run.json.value("files").toObject(), "photo").startsWith("could not be written"));
+}
+
+TEST(PelorinReadFailure, NoReader)
+{
+    const ToolRun run = runTool({}, kFixtures + "/cn.json", "no-reader");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains("OPEN_DEV_FAIL (-5): the card reader could not be opened\n"))
+        << run.err.toStdString();
+}
+
+TEST(PelorinReadFailure, NoCard)
+{
+    const ToolRun run = runTool({}, kFixtures + "/cn.json", "no-card");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains("READ_NO_DATA (-24): there is no card on the reader\n"))
+        << run.err.toStdString();
+}
+
+TEST(PelorinReadFailure, ReaderThatBlocksTimesOut)
+{
+    const ToolRun run = runTool({}, kFixtures + "/cn.json", "block:9000");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains("READ_DATA_TIMEOUT (-25): the reader gave no result within 8 seconds\n"))
+        << run.err.toStdString();
+    EXPECT_GE(run.elapsedMs, 7500);
+    EXPECT_LT(run.elapsedMs, 8900);  // leaves without waiting for the blocked reader
+}
+
+TEST(PelorinReadCommandLine, VersionHelpAndBadArguments)
+{
+    ToolRun run = runTool({"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "version:1.5.5\n");
+
+    run = runTool({"--help"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.startsWith("Usage: pelorin-read"));
+
+    for (const QStringList& args : {QStringList{"--photo"}, QStringList{"--front="}, QStringList{"-x"}}) {
+        run = runTool(args);
+        EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains("Usage: pelorin-read"));
+    }
+}

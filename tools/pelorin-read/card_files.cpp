@@ -1,0 +1,57 @@
+#include "card_files.h"
+
+#include <QByteArray>
+#include <QSaveFile>
+
+namespace {
+
+const unsigned char* headImageOf(const CardRead& read)
+{
+    switch (read.idType) {
+    case ID_TYPE_CN: return read.cn.idInfoTailCN.headImage;
+    case ID_TYPE_HMT: return read.hmt.idInfoTailOther.headImage;
+    case ID_TYPE_FOREIGN_NEW: return read.foreignNew.idInfoTailOther.headImage;
+    case ID_TYPE_FOREIGN_2017: return read.foreign2017.idInfoTailOther.headImage;
+    case ID_TYPE_UNKNOWN: break;
+    }
+    return nullptr;
+}
+
+// Writes all of data or nothing, so a failed write leaves no partial picture.
+QString writeFile(const QString& fileName, const QByteArray& data, bool& allWritten)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
+        return fileName;
+    allWritten = false;
+    return "could not be written: " + file.errorString();
+}
+
+QString writeFace(const QString& fileName, const std::string& base64, bool& allWritten)
+{
+    if (base64.empty())
+        return "not available";
+    const auto decoded = QByteArray::fromBase64Encoding(QByteArray::fromStdString(base64),
+                                                        QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded || decoded.decoded.isEmpty())
+        return "not available: the face is not valid base64";
+    return writeFile(fileName, decoded.decoded, allWritten);
+}
+
+}  // namespace
+
+QJsonObject writeCardFiles(const ReadOptions& options, const CardRead& read, bool& allWritten)
+{
+    allWritten = true;
+    QJsonObject files;
+    const unsigned char* photo = headImageOf(read);
+    if (!options.photoFile.isEmpty() && photo != nullptr) {
+        const QByteArray bitmap(reinterpret_cast<const char*>(photo), HEAD_IMAGE_BMP_SIZE);
+        files["photo"] = writeFile(options.photoFile, bitmap, allWritten);
+    }
+    if (!options.frontFile.isEmpty())
+        files["front"] = writeFace(options.frontFile, read.frontBase64, allWritten);
+    if (!options.backFile.isEmpty())
+        files["back"] = writeFace(options.backFile, read.backBase64, allWritten);
+    return files;
+}

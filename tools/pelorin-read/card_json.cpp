@@ -1,0 +1,106 @@
+#include "card_json.h"
+
+namespace {
+
+QString text(const std::string& utf8)
+{
+    return QString::fromStdString(utf8);
+}
+
+QJsonObject birthJson(const BIRTH_INFO& birth)
+{
+    return {{"year", text(birth.year)}, {"month", text(birth.month)}, {"day", text(birth.day)}};
+}
+
+QJsonObject periodJson(const VALID_PERIOD_INFO& period)
+{
+    return {{"start", text(period.start)}, {"end", text(period.end)}};
+}
+
+QJsonObject recordJson(const ID_TEXT_INFO_CN& r)
+{
+    return {{"name", text(r.name)},       {"gender", text(r.gender)},
+            {"nation", text(r.nation)},   {"birth", birthJson(r.birth)},
+            {"address", text(r.address)}, {"idCode", text(r.idCode)},
+            {"dept", text(r.dept)},       {"validPeriod", periodJson(r.validPeriod)}};
+}
+
+QJsonObject recordJson(const ID_TEXT_INFO_HMT& r)
+{
+    return {{"name", text(r.name)},
+            {"gender", text(r.gender)},
+            {"birth", birthJson(r.birth)},
+            {"address", text(r.address)},
+            {"idCode", text(r.idCode)},
+            {"dept", text(r.dept)},
+            {"validPeriod", periodJson(r.validPeriod)},
+            {"passCheckCode", text(r.passCheckCode)},
+            {"changes", text(r.changes)}};
+}
+
+QJsonObject recordJson(const ID_TEXT_INFO_FOREIGN_NEW& r)
+{
+    return {{"nameCN", text(r.nameCN)},   {"gender", text(r.gender)},
+            {"changes", text(r.changes)}, {"birth", birthJson(r.birth)},
+            {"nameEN", text(r.nameEN)},   {"idCode", text(r.idCode)},
+            {"validPeriod", periodJson(r.validPeriod)},
+            {"nationality", text(r.nationality)}};
+}
+
+QJsonObject recordJson(const ID_TEXT_INFO_FOREIGN_2017& r)
+{
+    return {{"nameEN", text(r.nameEN)},
+            {"gender", text(r.gender)},
+            {"idCode", text(r.idCode)},
+            {"nationality", text(r.nationality)},
+            {"nameCN", text(r.nameCN)},
+            {"validPeriod", periodJson(r.validPeriod)},
+            {"birth", birthJson(r.birth)},
+            {"acceptanceDept", text(r.acceptanceDept)}};
+}
+
+const char* fingerprintTypeName(FP_INFO_TYPE type)
+{
+    switch (type) {
+    case TWO_FP_INFO: return "TWO_FP_INFO";
+    case ONE_FP_INFO: return "ONE_FP_INFO";
+    case NO_FP_INFO: return "NO_FP_INFO";
+    }
+    return "UNKNOWN";
+}
+
+}  // namespace
+
+const char* idTypeName(ID_TYPE type)
+{
+    switch (type) {
+    case ID_TYPE_CN: return "ID_TYPE_CN";
+    case ID_TYPE_FOREIGN_2017: return "ID_TYPE_FOREIGN_2017";
+    case ID_TYPE_FOREIGN_NEW: return "ID_TYPE_FOREIGN_NEW";
+    case ID_TYPE_HMT: return "ID_TYPE_HMT";
+    case ID_TYPE_UNKNOWN: break;
+    }
+    return nullptr;
+}
+
+QJsonObject cardJson(const CardRead& read, const QJsonObject& files)
+{
+    QJsonObject card{{"kind", idTypeName(read.idType)},
+                     {"idType", static_cast<int>(read.idType)},
+                     {"files", files}};
+    switch (read.idType) {
+    case ID_TYPE_CN:
+        card["record"] = recordJson(read.cn.idTextInfoCN);
+        card["finger_info_type"] = fingerprintTypeName(read.cn.idInfoTailCN.finger_info_type);
+        break;
+    case ID_TYPE_HMT: card["record"] = recordJson(read.hmt.idTextInfoHMT); break;
+    case ID_TYPE_FOREIGN_NEW:
+        card["record"] = recordJson(read.foreignNew.idTextInfoForeignNew);
+        break;
+    case ID_TYPE_FOREIGN_2017:
+        card["record"] = recordJson(read.foreign2017.idTextInfoForeign2017);
+        break;
+    case ID_TYPE_UNKNOWN: break;
+    }
+    return card;
+}

@@ -1,0 +1,13 @@
+// The JSON document pelorin-read prints for a card.
+#pragma once
+
+#include "card_read.h"
+
+#include <QJsonObject>
+
+// Enumeration name of a card kind; nullptr for a value that names no card.
+const char* idTypeName(ID_TYPE type);
+
+// {"kind", "idType", "record", "finger_info_type" (resident cards), "files"}.
+// The card kind must be one idTypeName knows.
+QJsonObject cardJson(const CardRead& read, const QJsonObject& files);

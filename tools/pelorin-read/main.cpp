@@ -1,0 +1,94 @@
+// pelorin-read: reads the card on the reader once and prints it as JSON.
+#include "card_files.h"
+#include "card_json.h"
+#include "read_options.h"
+#include "result_text.h"
+#include "stdout_redirect.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+// The face composer needs a GUI platform; without a display, paint offscreen.
+void preferOffscreenWithoutDisplay()
+{
+    if (!getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY") && !getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+void reportFailure(int result)
+{
+    fprintf(stderr, "%s (%d): %s\n", readResultName(result), result,
+            readResultExplanation(result));
+}
+
+int printCard(const ReadOptions& options, const CardRead& read)
+{
+    bool allWritten = true;
+    const QJsonObject files = writeCardFiles(options, read, allWritten);
+    const QByteArray json = QJsonDocument(cardJson(read, files)).toJson(QJsonDocument::Indented);
+    fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+    return allWritten ? 0 : 3;
+}
+
+int readCard(const ReadOptions& options)
+{
+    auto read = std::make_unique<CardRead>();
+    READ_RESULT result;
+    {
+        StdoutToStderr progressToStderr;
+        result = readIDCard(&read->idType, &read->cn, &read->foreign2017, &read->foreignNew,
+                            &read->hmt, &read->frontBase64, &read->backBase64);
+    }
+    if (result == READ_DATA_TIMEOUT) {
+        // The timed-out worker may still be running and may still write into
+        // the records: leave at once, without tearing anything down under it.
+        reportFailure(result);
+        fflush(stdout);
+        _exit(1);
+    }
+    if (result != READ_OK) {
+        reportFailure(result);
+        return 1;
+    }
+    if (idTypeName(read->idType) == nullptr) {
+        fprintf(stderr, "READ_OK (0): the read named no known card kind (%d)\n",
+                static_cast<int>(read->idType));
+        return 1;
+    }
+    return printCard(options, *read);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const ReadOptions options = parseReadOptions(argc, argv);
+    if (!options.error.isEmpty()) {
+        fprintf(stderr, "pelorin-read: %s\n\n%s", qPrintable(options.error), readUsageText());
+        return 2;
+    }
+    if (options.help) {
+        fputs(readUsageText(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        printf("%s\n", getSDKVersion().c_str());
+        return 0;
+    }
+
+    preferOffscreenWithoutDisplay();
+    const bool ownApplication = QCoreApplication::instance() == nullptr;
+    if (ownApplication)
+        guiInit();
+    const int status = readCard(options);
+    if (ownApplication)
+        guiUninit();
+    return status;
+}
