@@ -2,9 +2,35 @@
 
 #include "Control.h"
 #include "Link.h"
+#include "MemManage.h"
 #include "QCoder.h"
 
 namespace {
+
+// Bits of a detail coefficient's tree flags.
+const UCHR VALID_DESCEND = 1;  // some descendant carries MaskLayer (fixed per decode)
+const UCHR SILENCED = 2;       // its descendants lie under a zero tree in this pass
+
+// Like the decoder's other working state, one decode at a time.
+UCHR** s_treeFlags = nullptr;
+
+// DescendFromZTR through the parent's flag: the parent's level is scanned
+// completely before this one in every pass.
+bool UnderZeroTree(common_ptr info, int r, int c, int l)
+{
+    return l < info->level && (s_treeFlags[r >> 1][c >> 1] & SILENCED);
+}
+
+// Records, for the children's look-ups, whether this coefficient silences
+// its descendants: its own symbol decides, else its nearest coded ancestor.
+void NoteSilence(common_ptr info, int r, int c, bool underZeroTree)
+{
+    const int b = info->B[r][c];
+    const bool silenced =
+        b != SYM_NONE ? (b == SYM_ZEROTREE || b == SYM_OUTSIDE_ZEROTREE) : underZeroTree;
+    s_treeFlags[r][c] = static_cast<UCHR>((s_treeFlags[r][c] & VALID_DESCEND) |
+                                          (silenced ? SILENCED : 0));
+}
 
 int Threshold(common_ptr info)
 {
@@ -21,22 +47,29 @@ void MarkSignificant(common_ptr info, int r, int c, int s)
 // One coefficient of a detail band; false when the budget ran out.
 bool VisitDetail(common_ptr info, int r, int c, int l)
 {
+    // Outside the shape with nothing inside below: never coded, and no
+    // descendant of it is coded either, whatever its flags say.
+    if (info->FMask[r][c] != info->MaskLayer && !(s_treeFlags[r][c] & VALID_DESCEND))
+        return true;
+    const bool underZeroTree = UnderZeroTree(info, r, c, l);
+    bool more = true;
     if (info->FMask[r][c] != info->MaskLayer) {
-        if (l == 1 || DescendFromZTR(info, r, c, l) || !HaveValidDescend(info, r, c, l))
-            return true;
-        const int s = info->pAritDecoder->decode_symbol(*info->m5);
-        info->B[r][c] = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
-        return true;
+        if (l > 1 && !underZeroTree && (s_treeFlags[r][c] & VALID_DESCEND)) {
+            const int s = info->pAritDecoder->decode_symbol(*info->m5);
+            info->B[r][c] = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
+        }
+    } else if (!underZeroTree && info->C[r][c] == 0) {
+        const int s = info->pAritDecoder->decode_symbol(l > 1 ? *info->m1 : *info->m2);
+        more = !info->pControl->bEndStream();
+        if (more) {
+            info->B[r][c] = static_cast<UCHR>(s);
+            if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
+                MarkSignificant(info, r, c, s);
+        }
     }
-    if (DescendFromZTR(info, r, c, l) || info->C[r][c] != 0)
-        return true;
-    const int s = info->pAritDecoder->decode_symbol(l > 1 ? *info->m1 : *info->m2);
-    if (info->pControl->bEndStream())
-        return false;
-    info->B[r][c] = static_cast<UCHR>(s);
-    if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
-        MarkSignificant(info, r, c, s);
-    return true;
+    if (more && l > 1)
+        NoteSilence(info, r, c, underZeroTree);
+    return more;
 }
 
 // Band (0, 1) is scanned column by column, the other two row by row.
@@ -60,6 +93,35 @@ void ScanBand(common_ptr info, int l, int bandRow, int bandCol)
 }
 
 } // namespace
+
+void Init_Tree_Flags(common_ptr info)
+{
+    s_treeFlags = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
+    // Level by level from the finest: a coefficient has a valid descendant when
+    // one of its four children is inside the shape or has one itself.
+    for (int l = 2; l <= info->level; ++l) {
+        const int h = info->sample_height >> l;
+        const int w = info->sample_width >> l;
+        for (int r = 0; r < 2 * h; ++r) {
+            for (int c = 0; c < 2 * w; ++c) {
+                if (r < h && c < w)
+                    continue;  // the low band of this level is the next level's business
+                bool valid = false;
+                for (int cr = 2 * r; cr <= 2 * r + 1; ++cr)
+                    for (int cc = 2 * c; cc <= 2 * c + 1; ++cc)
+                        valid = valid || info->FMask[cr][cc] == info->MaskLayer ||
+                                (s_treeFlags[cr][cc] & VALID_DESCEND);
+                s_treeFlags[r][c] = valid ? VALID_DESCEND : 0;
+            }
+        }
+    }
+}
+
+void Term_Tree_Flags()
+{
+    FreeBuf(reinterpret_cast<void**>(s_treeFlags));
+    s_treeFlags = nullptr;
+}
 
 void DCScan(common_ptr info)
 {

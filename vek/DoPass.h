@@ -14,6 +14,12 @@ enum {
     SYM_NONE = 255,
 };
 
+// Per-decode flags of the detail coefficients that let a dominant pass answer
+// DescendFromZTR and HaveValidDescend with one look-up each. The passes need
+// them: make them once the shape (FMask) is known, free them after the last colour.
+void Init_Tree_Flags(common_ptr info);
+void Term_Tree_Flags();
+
 void DDomainPass(common_ptr info);
 void DCScan(common_ptr info);
 void ACScan(common_ptr info);

@@ -97,8 +97,10 @@ void ObjDecompress(common_ptr info, int mask, int& len)
     if (!Colour_Segment_Sizes(L, sizes)) {
         Raise_Decode_Fault();
     } else {
+        Init_Tree_Flags(info);
         for (int k = 0; k < info->color_number && !DecodeFault; ++k)
             DecodeColour(info, info->color[k], sizes[k]);
+        Term_Tree_Flags();
     }
     Term_Model(info);
 }

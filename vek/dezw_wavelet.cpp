@@ -48,15 +48,15 @@ void FormFMask(common_ptr info)
 void DWavelet(common_ptr info)
 {
     matrix_t* coeff = SamplePlane(info);
-    matrix_t* spatial = SamplePlane(info);
     matrix_t* decomposed = SamplePlane(info);
+    matrix_t* rebuilt = SamplePlane(info);
     matrix_t* pixels = SamplePlane(info);
-    if (coeff && spatial && decomposed && pixels) {
+    if (coeff && decomposed && rebuilt && pixels) {
         matrix_from_buf(coeff, info->A);
-        matrix_from_buf(spatial, info->SMask);
-        matrix_mask_emerge(spatial);
-        do_IDWT_Mask(spatial, info->level, decomposed);
-        SA_IDWT(coeff, decomposed, info->level, pixels, spatial);
+        // SMask holds only 0 and 1, so its decomposition is FMask as made by
+        // FormFMask: no need to decompose it again for every colour.
+        matrix_from_buf(decomposed, info->FMask);
+        SA_IDWT(coeff, decomposed, info->level, pixels, rebuilt);
         for (int r = 0; r < info->image_height; ++r) {
             for (int c = 0; c < info->image_width; ++c) {
                 const int v = pixels->rows_[r][c];
@@ -66,6 +66,6 @@ void DWavelet(common_ptr info)
     } else {
         Raise_Decode_Fault();
     }
-    for (matrix_t* m : {coeff, spatial, decomposed, pixels})
+    for (matrix_t* m : {coeff, decomposed, rebuilt, pixels})
         matrix_destroy(m);
 }
