@@ -30,10 +30,11 @@ struct Photo {
     std::vector<std::vector<int>> coeff;  // Y, U, V
 };
 
-Bytes Assemble(const MaskContent* mask, int level, const std::vector<Bytes>& segments, int slack)
+Bytes Assemble(const MaskContent* mask, int level, const std::vector<Bytes>& segments, int slack,
+               int colours = 3)
 {
     PayloadContent content;
-    content.config = Config_Byte(3, mask ? 1 : 0, level);
+    content.config = Config_Byte(colours, mask ? 1 : 0, level);
     if (mask)
         content.mask_segment = Encode_Mask_Segment(*mask);
     std::vector<size_t> sizes;
@@ -253,4 +254,55 @@ TEST_F(PhotoDecode, SeveralMasksAndLevelsDecodeToTheStagesResult)
             ASSERT_EQ(StagesOf(photo), out.raster()) << "level " << level << " mask " << m;
         }
     }
+}
+
+TEST_F(PhotoDecode, GreyPhotosBecomeGreyPixels)
+{
+    const int dc[3] = {2400, 0, 0};
+    Photo photo = MakePhoto(nullptr, 4, dc, 0, 4);
+    ZeroTreePlanes planes{photo.width, photo.height, 4, photo.coeff[0], photo.fmask};
+    const Decoded out = Unpack(Assemble(nullptr, 4, {Encode_Zero_Tree(planes).segment}, 8, 1));
+    ASSERT_EQ(1, out.result);
+    for (int r = 0; r < IMAGE_HEIGHT; ++r)
+        for (int c = 0; c < IMAGE_WIDTH; ++c)
+            ASSERT_EQ((std::vector<int>{150, 150, 150}), out.Pixel(r, c)) << r << "," << c;
+}
+
+TEST_F(PhotoDecode, BitPlanesAbove30FailWithoutTouchingDst)
+{
+    const std::vector<Bytes> arbitrary = Arbitrary_Colour_Segments(9, 3);
+    for (int k = 0; k < 3; ++k) {
+        for (uint8_t plane : {31, 200, 255}) {
+            std::vector<Bytes> segments = arbitrary;
+            segments[k][0] = plane;
+            const Decoded out = Unpack(Assemble(nullptr, 4, segments, 0));
+            EXPECT_NE(1, out.result) << "colour " << k << " plane " << int(plane);
+            EXPECT_EQ(std::vector<uint8_t>(RASTER_SIZE, GUARD), out.raster());
+        }
+    }
+    // Plane 30 is the highest an int threshold holds: arbitrary code at that
+    // plane gives huge coefficients, which must decode without overflow.
+    std::vector<Bytes> segments = arbitrary;
+    for (Bytes& s : segments)
+        s[0] = 30;
+    EXPECT_EQ(1, Unpack(Assemble(nullptr, 4, segments, 0)).result);
+}
+
+TEST_F(PhotoDecode, ObjectLengthsLeavingNoRoomForAColourFail)
+{
+    // From -7 down, the luma segment could not hold its bit plane byte and "o".
+    for (int length : {-2000000000, -100, -7}) {
+        PayloadContent content;
+        content.config = Config_Byte(3, 0, 4);
+        content.object_length = length;
+        content.colour_segments = Arbitrary_Colour_Segments(2, 3);
+        const Decoded out = Unpack(Build_Payload(content));
+        EXPECT_NE(1, out.result) << length;
+        EXPECT_EQ(std::vector<uint8_t>(RASTER_SIZE, GUARD), out.raster()) << length;
+    }
+    PayloadContent smallest;
+    smallest.config = Config_Byte(3, 0, 4);
+    smallest.object_length = -6;  // luma segment of 2 bytes: plane byte and "o"
+    smallest.colour_segments = {{0, 'o'}, {0, 'o'}, {0, 'o'}};
+    EXPECT_EQ(1, Unpack(Build_Payload(smallest)).result);
 }
