@@ -47,29 +47,34 @@ void MarkSignificant(common_ptr info, int r, int c, int s)
 // One coefficient of a detail band; false when the budget ran out.
 bool VisitDetail(common_ptr info, int r, int c, int l)
 {
+    const bool inside = info->FMask[r][c] == info->MaskLayer;
+    UCHR& flags = s_treeFlags[r][c];
     // Outside the shape with nothing inside below: never coded, and no
     // descendant of it is coded either, whatever its flags say.
-    if (info->FMask[r][c] != info->MaskLayer && !(s_treeFlags[r][c] & VALID_DESCEND))
+    if (!inside && !(flags & VALID_DESCEND))
         return true;
-    const bool underZeroTree = UnderZeroTree(info, r, c, l);
-    bool more = true;
-    if (info->FMask[r][c] != info->MaskLayer) {
-        if (l > 1 && !underZeroTree && (s_treeFlags[r][c] & VALID_DESCEND)) {
+    if (UnderZeroTree(info, r, c, l)) {
+        // Gets no symbol, so its descendants stay under the same zero tree.
+        if (l > 1)
+            flags |= SILENCED;
+        return true;
+    }
+    if (!inside) {
+        if (l > 1) {
             const int s = info->pAritDecoder->decode_symbol(*info->m5);
             info->B[r][c] = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
         }
-    } else if (!underZeroTree && info->C[r][c] == 0) {
+    } else if (info->C[r][c] == 0) {
         const int s = info->pAritDecoder->decode_symbol(l > 1 ? *info->m1 : *info->m2);
-        more = !info->pControl->bEndStream();
-        if (more) {
-            info->B[r][c] = static_cast<UCHR>(s);
-            if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
-                MarkSignificant(info, r, c, s);
-        }
+        if (info->pControl->bEndStream())
+            return false;
+        info->B[r][c] = static_cast<UCHR>(s);
+        if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
+            MarkSignificant(info, r, c, s);
     }
-    if (more && l > 1)
-        NoteSilence(info, r, c, underZeroTree);
-    return more;
+    if (l > 1)
+        NoteSilence(info, r, c, false);
+    return true;
 }
 
 // Band (0, 1) is scanned column by column, the other two row by row.
