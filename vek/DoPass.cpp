@@ -45,7 +45,7 @@ void MarkSignificant(common_ptr info, int r, int c, int s)
 }
 
 // One coefficient of a detail band; false when the budget ran out.
-bool VisitDetail(common_ptr info, int r, int c, int l)
+[[gnu::always_inline]] inline bool VisitDetail(common_ptr info, int r, int c, int l)
 {
     const bool inside = info->FMask[r][c] == info->MaskLayer;
     UCHR& flags = s_treeFlags[r][c];

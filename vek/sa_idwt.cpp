@@ -21,9 +21,11 @@ int Saturate(int64_t v)
     return static_cast<int>(v);
 }
 
-bool IsLowSample(int p, int posFlag)
+// Round(v x scale) for an int v: the product always fits 64 bits.
+int ScaleRound(int v, double scale)
 {
-    return ((p & 1) == 0) == (posFlag == 0);
+    const double x = v * scale;
+    return Saturate(static_cast<int64_t>(x >= 0 ? x + 0.5 : x - 0.5));
 }
 
 // Length of the run of 1s in mask starting at start.
@@ -111,29 +113,26 @@ void do_IDWT_Mask(const matrix_t* InMask, int nLevels, matrix_t* OutMask)
 int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Length)
 {
     if (Length == 1) {
-        Out[0] = Round(InL[0] * kLowScale);
+        Out[0] = ScaleRound(InL[0], kLowScale);
         return 0;
     }
     const int highCount = PosFlag == 0 ? Length / 2 : (Length + 1) / 2;
     const int lowCount = Length - highCount;
     if (Length != 2) {
         for (int i = 0; i < lowCount; ++i)
-            InL[i] = Round(InL[i] * kLowScale);
+            InL[i] = ScaleRound(InL[i], kLowScale);
         for (int i = 0; i < highCount; ++i)
-            InH[i] = Round(InH[i] * kHighScale);
+            InH[i] = ScaleRound(InH[i], kHighScale);
     }
-    // Sample p of the run takes entry p / 2 of its band.
-    auto high = [&](int p) -> int64_t { return InH[p >> 1]; };
-    for (int p = 0; p < Length; ++p) {
-        if (!IsLowSample(p, PosFlag))
-            continue;
-        const int64_t left = p > 0 ? high(p - 1) : high(p + 1);
-        const int64_t right = p + 1 < Length ? high(p + 1) : left;
+    // Sample p of the run takes entry p / 2 of its band; low and high
+    // samples alternate, the first being low when PosFlag is 0.
+    const int firstLow = PosFlag == 0 ? 0 : 1;
+    for (int p = firstLow; p < Length; p += 2) {
+        const int64_t left = p > 0 ? InH[(p - 1) >> 1] : InH[(p + 1) >> 1];
+        const int64_t right = p + 1 < Length ? InH[(p + 1) >> 1] : left;
         Out[p] = Saturate(InL[p >> 1] - ((left + right + 2) >> 2));
     }
-    for (int p = 0; p < Length; ++p) {
-        if (IsLowSample(p, PosFlag))
-            continue;
+    for (int p = 1 - firstLow; p < Length; p += 2) {
         const int64_t left = p > 0 ? Out[p - 1] : Out[p + 1];
         const int64_t right = p + 1 < Length ? Out[p + 1] : left;
         Out[p] = Saturate(InH[p >> 1] - ((-left - right + 1) >> 1));
