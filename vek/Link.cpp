@@ -36,8 +36,9 @@ link_ptr Init_Link(common_ptr info, int T)
     pl->linklen = info->sample_width * info->sample_height;
     pl->buflen = pl->linklen > LINK_BUFLEN ? pl->linklen : LINK_BUFLEN;
     pl->T = T + 1;
-    pl->head = static_cast<position_struct*>(std::calloc(pl->linklen, sizeof(position_struct)));
-    pl->buf = static_cast<position_struct*>(std::calloc(pl->buflen, sizeof(position_struct)));
+    // Entries are written before they are read: no need to clear them.
+    pl->head = static_cast<position_struct*>(std::malloc(sizeof(position_struct) * pl->linklen));
+    pl->buf = static_cast<position_struct*>(std::malloc(sizeof(position_struct) * pl->buflen));
     return pl;
 }
 
@@ -79,8 +80,8 @@ void Sort_Link(common_ptr info)
     const int t = info->t;
     if (t < 1 || pl->length == 0)
         return;
-    // Bits t to T - 1 of the magnitude; T is at most 31.
-    const unsigned keyMask = (pl->T - t >= 32) ? ~0u : (1u << (pl->T - t)) - 1u;
+    // Bits t to T - 1 of the magnitude; T is at most 31 and t at least 1.
+    const unsigned keyMask = (1u << (pl->T - t)) - 1u;
     auto key = [&](int i) {
         const position_struct e = pl->head[i];
         return (Magnitude(info->A[e.row][e.col]) >> t) & keyMask;
