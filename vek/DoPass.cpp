@@ -21,13 +21,12 @@ bool UnderZeroTree(common_ptr info, int r, int c, int l)
     return l < info->level && (s_treeFlags[r >> 1][c >> 1] & SILENCED);
 }
 
-// Records, for the children's look-ups, whether this coefficient silences
-// its descendants: its own symbol decides, else its nearest coded ancestor.
-void NoteSilence(common_ptr info, int r, int c, bool underZeroTree)
+// Records, for the children's look-ups, whether a coefficient that is not
+// under a zero tree itself starts one with its symbol.
+void NoteSilence(common_ptr info, int r, int c)
 {
     const int b = info->B[r][c];
-    const bool silenced =
-        b != SYM_NONE ? (b == SYM_ZEROTREE || b == SYM_OUTSIDE_ZEROTREE) : underZeroTree;
+    const bool silenced = b == SYM_ZEROTREE || b == SYM_OUTSIDE_ZEROTREE;
     s_treeFlags[r][c] = static_cast<UCHR>((s_treeFlags[r][c] & VALID_DESCEND) |
                                           (silenced ? SILENCED : 0));
 }
@@ -73,7 +72,7 @@ void MarkSignificant(common_ptr info, int r, int c, int s)
             MarkSignificant(info, r, c, s);
     }
     if (l > 1)
-        NoteSilence(info, r, c, false);
+        NoteSilence(info, r, c);
     return true;
 }
 
