@@ -1,8 +1,8 @@
 #include "builtin_card.h"
 
+#include "builtin_photo_payload.h"
 #include "card_fields.h"
 #include "sample_fingerprints.h"
-#include "sample_looks.h"
 
 #include <utility>
 
@@ -37,7 +37,8 @@ SimulatedCard builtinCard()
     for (const auto& [name, text] : kTexts)
         if (const CardField* field = findCardField(QString::fromLatin1(name)))
             writeFieldText(card.info, *field, QString::fromUtf8(text));
-    card.photo = toByteArray(kvssample::drawPortraitBitmap(kvssample::builtinLook()));
+    // Delivered compressed, as a reader may, so a plain read goes through the decoder.
+    card.photo = QByteArray(reinterpret_cast<const char*>(kBuiltinPhotoPayload), kBuiltinPhotoPayloadBytes);
     card.fingerprints = toByteArray(kvssample::fingerprintBytes(kFingerprintSeed, kMaxFingerprintBytes));
     return card;
 }

@@ -191,12 +191,25 @@ void putLe(std::vector<uint8_t>& out, size_t offset, uint32_t value, int bytes)
 
 }  // namespace
 
-std::vector<uint8_t> drawPortraitBitmap(const FaceLook& look)
+std::vector<uint8_t> drawPortraitRgb(const FaceLook& look)
 {
     Canvas canvas(look.background);
     canvas.verticalGradient(look.background, shade(look.background, 0.9));
     drawPortrait(canvas, look);
 
+    std::vector<uint8_t> rgb;
+    rgb.reserve(kPhotoWidth * kPhotoHeight * 3);
+    for (int y = 0; y < kPhotoHeight; ++y)
+        for (int x = 0; x < kPhotoWidth; ++x) {
+            const Rgb p = canvas.at(x, y);
+            rgb.insert(rgb.end(), {p.r, p.g, p.b});
+        }
+    return rgb;
+}
+
+std::vector<uint8_t> drawPortraitBitmap(const FaceLook& look)
+{
+    const std::vector<uint8_t> rgb = drawPortraitRgb(look);
     std::vector<uint8_t> file(kPhotoFileBytes, 0);
     file[0] = 'B';
     file[1] = 'M';
@@ -209,12 +222,12 @@ std::vector<uint8_t> drawPortraitBitmap(const FaceLook& look)
     putLe(file, 28, 24, 2);
     for (int row = 0; row < kPhotoHeight; ++row) {
         const int y = kPhotoHeight - 1 - row;  // the file stores the bottom row first
+        const uint8_t* in = &rgb[y * kPhotoWidth * 3];
         uint8_t* out = &file[kPhotoHeaderBytes + row * kPhotoRowBytes];
         for (int x = 0; x < kPhotoWidth; ++x) {
-            const Rgb p = canvas.at(x, y);
-            out[3 * x] = p.b;
-            out[3 * x + 1] = p.g;
-            out[3 * x + 2] = p.r;
+            out[3 * x] = in[3 * x + 2];
+            out[3 * x + 1] = in[3 * x + 1];
+            out[3 * x + 2] = in[3 * x];
         }
     }
     return file;

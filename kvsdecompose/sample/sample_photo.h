@@ -30,7 +30,12 @@ constexpr int kPhotoRowBytes = 308;  // 102 pixels of 3 bytes, padded to 4
 constexpr int kPhotoHeaderBytes = 54;
 constexpr int kPhotoFileBytes = kPhotoHeaderBytes + kPhotoRowBytes * kPhotoHeight;  // 38862
 
-// The complete 24-bit bitmap file (bottom-up rows, blue-green-red).
+// The portrait as 102 x 126 pixels, top row first, red-green-blue each:
+// the form the photo encoder takes.
+std::vector<uint8_t> drawPortraitRgb(const FaceLook& look);
+
+// The same portrait as a complete 24-bit bitmap file (bottom-up rows,
+// blue-green-red).
 std::vector<uint8_t> drawPortraitBitmap(const FaceLook& look);
 
 }  // namespace kvssample

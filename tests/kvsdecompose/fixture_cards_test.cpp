@@ -1,13 +1,21 @@
 // The sample card files under tests/fixtures/cards: each opens, carries what
-// the tests of other parts rely on, and has a valid drawn photo.
+// the tests of other parts rely on, and has a valid drawn photo or a
+// compressed one that decodes to a likeness of the drawing.
 #include "simulator_fixture.h"
 
+#include "PhotoEncoder.h"
+#include "builtin_photo_payload.h"
+#include "libvek2019.h"
 #include "sample_fingerprints.h"
 #include "sample_looks.h"
 
 #include <QFile>
 
+#include <array>
+#include <cmath>
 #include <cstddef>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -103,6 +111,104 @@ TEST_F(FixtureCards, CommittedSideFilesMatchTheGenerator)
     EXPECT_EQ(fingerprints,
               toBytes(kvssample::fingerprintBytes(kvssample::kFixtureFingerprintSeed, kvssample::kFingerprintBytes)));
     EXPECT_EQ(fileBytes(kFixtures + "/cn_fp512.bin"), fingerprints.left(512));
+}
+
+QByteArray payloadOf(const kvssample::FaceLook& look)
+{
+    return toBytes(Encode_Photo(kvssample::drawPortraitRgb(look)));
+}
+
+const QByteArray kBuiltinPayload(reinterpret_cast<const char*>(kBuiltinPhotoPayload), kBuiltinPhotoPayloadBytes);
+
+TEST_F(FixtureCards, CommittedPayloadsMatchTheEncoder)
+{
+    for (const kvssample::NamedLook& card : kvssample::fixtureLooks()) {
+        SCOPED_TRACE(card.name);
+        EXPECT_EQ(fileBytes(kFixtures + "/" + QString::fromStdString(card.name) + "_payload.bin"),
+                  payloadOf(card.look));
+    }
+    EXPECT_EQ(kBuiltinPayload, payloadOf(kvssample::builtinLook()));
+}
+
+// The payload cards are their bitmap twins with the photo swapped.
+TEST_F(FixtureCards, PayloadCardsAreTheBitmapCardsWithACompressedPhoto)
+{
+    for (const char* name : {"cn", "hmt", "fnew", "f2017"}) {
+        SCOPED_TRACE(name);
+        setSimulatorVariable("KVSSIM_CARD", kFixtures + "/" + name + ".json");
+        const ReadOutcome bitmapCard = openAndRead();
+        KVS_ClosePort(KVS_PORT);
+        setSimulatorVariable("KVSSIM_CARD", kFixtures + "/" + name + "_payload.json");
+        const ReadOutcome payloadCard = openAndRead();
+        KVS_ClosePort(KVS_PORT);
+        ASSERT_EQ(payloadCard.result, KVS_OK);
+        EXPECT_EQ(std::memcmp(&payloadCard.info, &bitmapCard.info, sizeof(CardInfoStruct)), 0);
+        EXPECT_EQ(payloadCard.fingerprints, bitmapCard.fingerprints);
+        EXPECT_EQ(payloadCard.fingerprintLength, bitmapCard.fingerprintLength);
+        ASSERT_EQ(payloadCard.photoLength, 1024u);
+        const QByteArray payload = fileBytes(kFixtures + "/" + name + "_payload.bin");
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(payloadCard.photo.data()), 1024), payload);
+    }
+}
+
+constexpr int kRasterBytes = 102 * 126 * 3;
+
+// Mean absolute difference per channel (red, green, blue) between a decoded
+// raster (bottom row first, red-green-blue) and a bitmap file (bottom row
+// first, blue-green-red, rows padded to 308 bytes).
+std::array<double, 3> meanDifference(const std::vector<char>& raster, const std::vector<uint8_t>& bitmap)
+{
+    std::array<double, 3> sum{};
+    for (int row = 0; row < 126; ++row)
+        for (int x = 0; x < 102; ++x)
+            for (int channel = 0; channel < 3; ++channel) {
+                const int decoded = static_cast<uint8_t>(raster[(row * 102 + x) * 3 + channel]);
+                const int drawn = bitmap[54 + row * 308 + x * 3 + (2 - channel)];
+                sum[channel] += std::abs(decoded - drawn);
+            }
+    for (double& s : sum)
+        s /= 102 * 126;
+    return sum;
+}
+
+TEST_F(FixtureCards, PayloadsDecodeToALikenessOfTheDrawnPortrait)
+{
+    std::vector<std::pair<std::string, kvssample::FaceLook>> looks;
+    for (const kvssample::NamedLook& card : kvssample::fixtureLooks())
+        looks.emplace_back(card.name, card.look);
+    looks.emplace_back("builtin", kvssample::builtinLook());
+    for (const auto& [name, look] : looks) {
+        SCOPED_TRACE(name);
+        QByteArray payload = name == "builtin" ? kBuiltinPayload
+                                               : fileBytes(kFixtures + "/" + QString::fromStdString(name) + "_payload.bin");
+        ASSERT_EQ(payload.size(), 1024);
+        std::vector<char> raster(kRasterBytes, 0);
+        ASSERT_EQ(unpack(payload.data(), raster.data(), 0), 1);
+        const std::array<double, 3> mean = meanDifference(raster, kvssample::drawPortraitBitmap(look));
+        std::printf("%s: mean absolute difference r %.2f g %.2f b %.2f\n", name.c_str(), mean[0], mean[1], mean[2]);
+        for (double m : mean)
+            EXPECT_LT(m, 10.0);  // measured: at most 6.8
+    }
+}
+
+TEST_F(FixtureCards, BadPayloadDiffersOnlyInTheSegmentMarkAndIsRefused)
+{
+    QByteArray good = fileBytes(kFixtures + "/cn_payload.bin");
+    QByteArray bad = fileBytes(kFixtures + "/cn_badpayload.bin");
+    ASSERT_EQ(bad.size(), 1024);
+    ASSERT_EQ(good.size(), 1024);
+    for (int i = 0; i < 1024; ++i)
+        EXPECT_EQ(bad[i] == good[i], i != 16) << "byte " << i;
+
+    std::vector<char> raster(kRasterBytes, 0x5a);
+    EXPECT_EQ(unpack(bad.data(), raster.data(), 0), 0);
+    EXPECT_EQ(std::count(raster.begin(), raster.end(), 0x5a), kRasterBytes) << "a refused payload writes nothing";
+    EXPECT_EQ(unpack(good.data(), raster.data(), 0), 1);
+
+    setSimulatorVariable("KVSSIM_CARD", kFixtures + "/cn_badpayload.json");
+    const ReadOutcome out = openAndRead();
+    EXPECT_EQ(out.result, KVS_OK) << "the reader passes the payload on; refusing it is the decoder's job";
+    EXPECT_EQ(out.photoLength, 1024u);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The simulated reader's built-in card, its scenarios and its call trace.
 #include "simulator_fixture.h"
 
+#include "builtin_photo_payload.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -12,7 +14,7 @@ namespace {
 
 class ReaderScenarios : public SimulatorTest {};
 
-TEST_F(ReaderScenarios, BuiltInCardIsAResidentCardWithDrawnPhotoAndFullFingerprints)
+TEST_F(ReaderScenarios, BuiltInCardIsAResidentCardWithCompressedPhotoAndFullFingerprints)
 {
     const ReadOutcome out = openAndRead();
     ASSERT_EQ(out.result, KVS_OK);
@@ -26,8 +28,9 @@ TEST_F(ReaderScenarios, BuiltInCardIsAResidentCardWithDrawnPhotoAndFullFingerpri
     EXPECT_FALSE(fieldText(out.info.sfz_issueOrganization, 30).empty());
     EXPECT_EQ(fieldText(out.info.sfz_validDateStart, 16).size(), 8u);
     EXPECT_EQ(fieldText(out.info.sfz_validDateEnd, 16).size(), 8u);
-    EXPECT_EQ(out.photoLength, 38862u);
-    EXPECT_EQ(photoBitmapProblem(out.photo.data(), out.photoLength), "");
+    ASSERT_EQ(out.photoLength, 1024u);
+    EXPECT_TRUE(std::equal(kBuiltinPhotoPayload, kBuiltinPhotoPayload + 1024, out.photo.begin()));
+    EXPECT_EQ(std::count(out.photo.begin() + 1024, out.photo.end(), 0), 38862 - 1024) << "nothing past the payload";
     EXPECT_EQ(out.fingerprintLength, 1024u);
     EXPECT_NE(std::count(out.fingerprints.begin(), out.fingerprints.end(), 0), 1024);
     EXPECT_EQ(KVS_ClosePort(KVS_PORT), KVS_OK);
@@ -58,7 +61,7 @@ TEST_F(ReaderScenarios, RetryAnswersRetryNTimesThenReadsAndStartsOverOnEachOpen)
         const ReadOutcome out = read();
         EXPECT_EQ(out.result, KVS_OK);
         EXPECT_EQ(out.info.cardType, 1);
-        EXPECT_EQ(out.photoLength, 38862u);
+        EXPECT_EQ(out.photoLength, 1024u);
         EXPECT_EQ(read().result, KVS_OK);
         KVS_ClosePort(KVS_PORT);
     }
