@@ -230,3 +230,16 @@ INSTANTIATE_TEST_SUITE_P(AllPages, FacePlacement,
                                            FaceCase{"FormForeignNew", true},
                                            FaceCase{"FormForeign2017", false}),
                          [](const auto &info) { return std::string(info.param.page); });
+
+// The holder's photo must stay fully visible beside the two face pictures.
+TEST(CardPages, PhotoDoesNotHideUnderTheFacePictures)
+{
+    std::unique_ptr<QWidget> pages[] = {std::make_unique<FormCN>(), std::make_unique<FormHMT>(),
+                                        std::make_unique<FormForeignNew>(), std::make_unique<FormForeign2017>()};
+    for (const auto& page : pages) {
+        const QRect photo = page->findChild<QWidget*>("LabHeadImg")->geometry();
+        for (const char* face : {"LabFrontImg", "LabBackImg"})
+            EXPECT_FALSE(photo.intersects(page->findChild<QWidget*>(face)->geometry()))
+                << page->metaObject()->className() << " " << face;
+    }
+}
