@@ -101,6 +101,8 @@ void enterMockEnvironment(char** argv)
     if (preload != nullptr && *preload != '\0')
         chain += std::string(":") + preload;
     setenv("LD_PRELOAD", chain.c_str(), 1);
+    // Under AddressSanitizer the shim comes before the sanitizer's runtime.
+    setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 0);
     execv("/proc/self/exe", argv);
     std::perror("re-executing under umockdev");
     std::exit(1);

@@ -69,6 +69,17 @@ int open64(const char *path, int flags, ...)
     return next(path, flags, mode);
 }
 
+/* libusb opens its device nodes through the fortified entry point. */
+int __open_2(const char *path, int flags)
+{
+    static int (*next)(const char *, int);
+    if (next == NULL)
+        next = dlsym(RTLD_NEXT, "__open_2");
+    if (fail_open(path))
+        return -1;
+    return next(path, flags);
+}
+
 int ioctl(int fd, unsigned long request, ...)
 {
     static int (*next)(int, unsigned long, ...);
