@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Configures and builds one flavour of the tree into a build directory.
+#   scripts/build.sh normal   -> build/       (RelWithDebInfo)
+#   scripts/build.sh asan     -> build-asan/  (AddressSanitizer + UndefinedBehaviorSanitizer)
+#   scripts/build.sh fuzz     -> build-fuzz/  (clang, libFuzzer harnesses only)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+flavour="${1:-normal}"
+jobs="${PELORIN_JOBS:-$(nproc)}"
+case "$flavour" in
+  normal) dir=build; args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  asan)   dir=build-asan; args=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DPELORIN_SANITIZE=ON) ;;
+  fuzz)   dir=build-fuzz; args=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DPELORIN_FUZZ=ON
+                                -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
+  *) echo "usage: $0 [normal|asan|fuzz]" >&2; exit 2 ;;
+esac
+cmake -S . -B "$dir" -G Ninja "${args[@]}" >/dev/null
+cmake --build "$dir" -j "$jobs"

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs the whole test suite: the
+# normal build, the AddressSanitizer + UndefinedBehaviorSanitizer build, and
+# a short run of every fuzzer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+# Tests that need a real display start their own Xvfb; the rest paint offscreen.
+export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+echo "== normal build"
+bash scripts/build.sh normal
+(cd build && ctest --output-on-failure -j 2)
+
+echo "== sanitizer build"
+bash scripts/build.sh asan
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:allow_user_segv_handler=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+(cd build-asan && ctest --output-on-failure -j 2)
+
+echo "== fuzzers"
+bash scripts/build.sh fuzz
+bash scripts/fuzz.sh "${PELORIN_FUZZ_SECONDS:-30}"
