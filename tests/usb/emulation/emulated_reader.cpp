@@ -102,7 +102,9 @@ void enterMockEnvironment(char** argv)
         chain += std::string(":") + preload;
     setenv("LD_PRELOAD", chain.c_str(), 1);
     // Under AddressSanitizer the shim comes before the sanitizer's runtime.
-    setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 0);
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    std::string options = asan != nullptr && *asan != '\0' ? std::string(asan) + ":" : "";
+    setenv("ASAN_OPTIONS", (options + "verify_asan_link_order=0").c_str(), 1);
     execv("/proc/self/exe", argv);
     std::perror("re-executing under umockdev");
     std::exit(1);
