@@ -2,7 +2,10 @@
 // what the object holds afterwards.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <cstdlib>
+#include <memory>
 
 #include "debug_capture.h"
 #include "emulation/emulated_reader.h"
@@ -21,6 +24,23 @@ class ScopedFault {
 public:
     explicit ScopedFault(const char* name) { setenv("PELORIN_USB_FAULT", name, 1); }
     ~ScopedFault() { unsetenv("PELORIN_USB_FAULT"); }
+};
+
+// Releases, closes and context exits seen by the shim while an object lives.
+class ScopedTrace {
+public:
+    ScopedTrace() { setenv("PELORIN_USB_TRACE", qPrintable(m_dir.filePath("trace")), 1); }
+    ~ScopedTrace() { unsetenv("PELORIN_USB_TRACE"); }
+    QStringList events() const
+    {
+        QFile file(m_dir.filePath("trace"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 class UsbDevice : public ::testing::Test {
@@ -54,6 +74,36 @@ TEST_F(UsbDevice, CompleteOpenHoldsTheClaimedDevice)
     EXPECT_EQ(device.state(), REGISTER_OK);
     EXPECT_NE(device.handle(), nullptr);
     EXPECT_EQ(debug.lines(), QStringList({"found usb device!", "open usb device success!"}));
+}
+
+TEST_F(UsbDevice, DestructionUndoesAcquisitionFromTheTop)
+{
+    bed.addReader(2);
+    std::unique_ptr<ScopedTrace> trace;
+    {
+        InspectedDevice device(EmulatedReader::kVendorId, EmulatedReader::kProductId);
+        ASSERT_EQ(device.state(), REGISTER_OK);
+        trace = std::make_unique<ScopedTrace>();
+    }
+    EXPECT_EQ(trace->events(), QStringList({"release", "close", "exit"}));
+    trace.reset();
+
+    // A failed claim closed the handle already: only the context is left.
+    {
+        ScopedFault fault("claim");
+        trace = std::make_unique<ScopedTrace>();
+        InspectedDevice device(EmulatedReader::kVendorId, EmulatedReader::kProductId);
+    }
+    EXPECT_EQ(trace->events(), QStringList({"close", "exit"}));
+    trace.reset();
+
+    // Without a context nothing at all is released.
+    {
+        ScopedFault fault("init");
+        trace = std::make_unique<ScopedTrace>();
+        InspectedDevice device(EmulatedReader::kVendorId, EmulatedReader::kProductId);
+    }
+    EXPECT_EQ(trace->events(), QStringList());
 }
 
 TEST_F(UsbDevice, FirstOfTwoMatchingReadersIsOpened)
