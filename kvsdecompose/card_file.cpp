@@ -170,7 +170,7 @@ bool loadCardFile(const QString& path, SimulatedCard& card, QString& problem)
                              return false;
                          }
                          if (static_cast<size_t>(bytes.size()) > field.size) {
-                             fieldProblem = QStringLiteral("\"%1\" in \"fieldsHex\" has %2 bytes, the field %3")
+                             fieldProblem = QStringLiteral("\"%1\" in \"fieldsHex\" has %2 bytes, more than the field's %3")
                                                 .arg(QLatin1String(field.name))
                                                 .arg(bytes.size())
                                                 .arg(field.size);

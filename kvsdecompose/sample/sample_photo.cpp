@@ -172,9 +172,9 @@ void drawPortrait(Canvas& c, const FaceLook& look)
 {
     drawHairBehindHead(c, look);
     // Shoulders and collar.
-    c.fill(ellipse(kHeadX, 134, 56, 36), look.shirt);
-    c.fill(both(ellipse(kHeadX, 100, 11, 14), below(98)), shade(look.skin, 0.9));
-    c.fill(rect(kHeadX - 8, 76, kHeadX + 8, 100), shade(look.skin, 0.9));
+    c.fill(ellipse(kHeadX, 128, 58, 35), look.shirt);
+    c.fill(both(ellipse(kHeadX, 94, 11, 13), below(92)), shade(look.skin, 0.9));
+    c.fill(rect(kHeadX - 8, 76, kHeadX + 8, 94), shade(look.skin, 0.9));
     c.fill(ellipse(kHeadX - 23, 56, 3.5, 6), shade(look.skin, 0.92));  // ears
     c.fill(ellipse(kHeadX + 23, 56, 3.5, 6), shade(look.skin, 0.92));
     c.fill(ellipse(kHeadX, kHeadY, kHeadRx, kHeadRy), look.skin);

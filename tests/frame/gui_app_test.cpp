@@ -36,7 +36,7 @@ TEST(GuiApp, InitTwiceCreatesOneApplicationAndUninitRemovesIt)
 TEST(GuiApp, EntryPointsAreExportedUnderPlainNames)
 {
     for (const char* name : {"readIDCard", "getSDKVersion", "guiInit", "guiUninit", "gHasInited",
-                             "gHasRegisterSignal", "theApp"})
+                             "gHasRegisterSignal", "theApp", "COUNTRY_CODE_LIST"})
         EXPECT_NE(dlsym(RTLD_DEFAULT, name), nullptr) << name;
 }
 

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr uint32_t kCnFingerprintSeed = 0x434e4650;  // "CNFP"
-
 bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -39,7 +37,7 @@ int main(int argc, char** argv)
     bool ok = true;
     for (const kvssample::NamedLook& card : kvssample::fixtureLooks())
         ok = writeFile(dir + card.name + "_photo.bmp", kvssample::drawPortraitBitmap(card.look)) && ok;
-    ok = writeFile(dir + "cn_fp.bin", kvssample::fingerprintBytes(kCnFingerprintSeed, 1024)) && ok;
-    ok = writeFile(dir + "cn_fp512.bin", kvssample::fingerprintBytes(kCnFingerprintSeed, 512)) && ok;
+    ok = writeFile(dir + "cn_fp.bin", kvssample::fingerprintBytes(kvssample::kFixtureFingerprintSeed, kvssample::kFingerprintBytes)) && ok;
+    ok = writeFile(dir + "cn_fp512.bin", kvssample::fingerprintBytes(kvssample::kFixtureFingerprintSeed, 512)) && ok;
     return ok ? 0 : 1;
 }
