@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "card_completion.h"
 #include "dbglog.h"
 #include "kvsdecompose.h"
 #include "mps_reader.h"
@@ -84,6 +85,12 @@ READ_RESULT CMpsReader::readIDCardThread(void* pParam)
     READ_RESULT usable = checkFetchedCard(card);
     if (usable != READ_OK)
         return usable;
+    std::vector<unsigned char> pPHMsgEx(HEAD_IMAGE_BMP_SIZE, 0);
+    READ_RESULT photo = completePhoto(pPHMsg.data(), pPHMsgLen, pPHMsgEx.data());
+    if (photo != READ_OK)
+        return photo;
+    card.photo = pPHMsgEx.data();
     storeFetchedCard(card, *info);
+    composeFaces(*info->pIDType, *info);
     return READ_OK;
 }

@@ -1,13 +1,25 @@
 #include "libvek2019.h"
 
+#include <mutex>
+
+#include "Vek.h"
+
 static int s_Test = 0;
+
+// The decoder works in process-wide buffers; one decode at a time.
+static std::mutex s_decodeLock;
 
 int libvek2019Test()
 {
     return ++s_Test;
 }
 
-int unpack(char*, char*, int)
+int unpack(char* src, char* dst, int)
 {
-    return 0;
+    if (!src || !dst)
+        return 0;
+    std::lock_guard<std::mutex> hold(s_decodeLock);
+    Load_Payload(src);
+    MemIndex = 0;
+    return RdDpDpRd(0, dst);
 }

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -83,6 +84,16 @@ TEST(Unicode2Utf8Str, FieldsLongerThan120BytesAreCut)
     EXPECT_EQ(CCommon::unicode2Utf8Str(longField.data(), 121), std::string(60, 'A'));
     EXPECT_EQ(CCommon::unicode2Utf8Str(longField.data(), 120), std::string(60, 'A'));
     EXPECT_EQ(CCommon::unicode2Utf8Str(longField.data(), 118), std::string(59, 'A'));
+}
+
+TEST(Unicode2Utf8Str, BrokenSurrogatesStillGiveValidUtf8)
+{
+    unsigned char units[] = {0x00, 0xD8, 0x41, 0x00, 0x00, 0xDC, 0x3D, 0xD8, 0x00, 0xDE};
+    const std::string text = CCommon::unicode2Utf8Str(units, sizeof units);
+    QTextCodec::ConverterState state;
+    QTextCodec::codecForName("UTF-8")->toUnicode(text.data(), static_cast<int>(text.size()), &state);
+    EXPECT_EQ(state.invalidChars, 0);
+    EXPECT_NE(text.find('A'), std::string::npos);
 }
 
 TEST(Uchar2Wchar, WidensUnitsAndTerminates)

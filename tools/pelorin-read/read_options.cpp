@@ -4,23 +4,18 @@
 
 namespace {
 
-// Takes the value of "--name VALUE" or "--name=VALUE"; false when it is missing.
-bool takeValue(const QString& arg, const QString& name, const QString& what, int argc,
+// Takes the value of "--name VALUE" or "--name=VALUE"; sets error when it is missing.
+void takeValue(const QString& arg, const QString& name, const QString& what, int argc,
                char** argv, int& i, QString& value, QString& error)
 {
+    value.clear();
     if (arg.startsWith(name + "=")) {
         value = arg.mid(name.size() + 1);
     } else if (i + 1 < argc) {
         value = QString::fromLocal8Bit(argv[++i]);
-    } else {
-        error = name + " needs " + what;
-        return false;
     }
-    if (value.isEmpty()) {
+    if (value.isEmpty())
         error = name + " needs " + what;
-        return false;
-    }
-    return true;
 }
 
 QString checkUsbOptions(const ReadOptions& options)

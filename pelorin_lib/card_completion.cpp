@@ -1,0 +1,80 @@
+#include "card_completion.h"
+
+#include <QDebug>
+#include <QGuiApplication>
+#include <cstring>
+#include <vector>
+
+#include "dbglog.h"
+#include "libvek2019.h"
+#include "makecardimg.h"
+#include "photo_bitmap.h"
+
+namespace {
+
+constexpr unsigned int kPayloadSize = 1024;
+
+struct Faces {
+    QString front;
+    QString back;
+};
+
+Faces facesOf(ID_TYPE type, const ReadInfo& info)
+{
+    switch (type) {
+    case ID_TYPE_CN:
+        return {MakeCardImg::makeIDCardCNFrontBase64(info.pIDAllInfoCN),
+                MakeCardImg::makeIDCardCNBackBase64(info.pIDAllInfoCN)};
+    case ID_TYPE_HMT:
+        return {MakeCardImg::makeIDCardHmtFrontBase64(info.pIDAllInfoHMT),
+                MakeCardImg::makeIDCardHmtBackBase64(info.pIDAllInfoHMT)};
+    case ID_TYPE_FOREIGN_2017:
+        return {MakeCardImg::makeIDCardF2017FrontBase64(info.pIDAllInfoForeign2017),
+                MakeCardImg::makeIDCardF2017BackBase64(info.pIDAllInfoForeign2017)};
+    case ID_TYPE_FOREIGN_NEW:
+        return {MakeCardImg::makeIDCardFNewFrontBase64(info.pIDAllInfoForeignNew),
+                MakeCardImg::makeIDCardFNewBackBase64(info.pIDAllInfoForeignNew)};
+    case ID_TYPE_UNKNOWN:
+        break;
+    }
+    return {};
+}
+
+}  // namespace
+
+READ_RESULT completePhoto(const unsigned char* readerPhoto, unsigned int photoLength, unsigned char* headImage)
+{
+    if (photoLength == kPayloadSize) {
+        // unpack reads and writes through non-const pointers; work on copies.
+        std::vector<char> payload(readerPhoto, readerPhoto + HEAD_IMAGE_BMP_SIZE);
+        std::vector<char> raster(HEAD_IMAGE_BMP_SIZE, 0);
+        if (unpack(payload.data(), raster.data(), 106) != 1) {
+            qDebug() << "解码头像数据失败!";
+            return PARSE_ERROR;
+        }
+        // Every consumer of headImage expects the bitmap file, so the decoded
+        // raster is framed as one rather than stored bare.
+        if (!frameRasterAsPhotoBitmap(reinterpret_cast<const unsigned char*>(raster.data()), headImage)) {
+            qDebug() << "解码头像数据失败!";
+            return PARSE_ERROR;
+        }
+        return READ_OK;
+    }
+    std::memcpy(headImage, readerPhoto, HEAD_IMAGE_BMP_SIZE);
+    return READ_OK;
+}
+
+void composeFaces(ID_TYPE type, const ReadInfo& info)
+{
+    // Pictures need the GUI application object; without one Qt would end
+    // the process, so the faces stay empty and the read still succeeds.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        safe_write_fmt("no GUI application object, card faces left empty\n");
+        info.pFrontBase64->clear();
+        info.pBackBase64->clear();
+        return;
+    }
+    Faces faces = facesOf(type, info);
+    *info.pFrontBase64 = faces.front.toUtf8().toStdString();
+    *info.pBackBase64 = faces.back.toUtf8().toStdString();
+}

@@ -1,0 +1,323 @@
+#include "makecardimg.h"
+
+#include <QDebug>
+#include <QFont>
+#include <QPixmap>
+#include <QStringList>
+
+#include "card_fonts.h"
+#include "card_photo.h"
+#include "face_text.h"
+#include "tools.h"
+
+namespace {
+
+const QColor kTextColour = Qt::black;
+const qreal kCardWidthMM = 85.6;
+const qreal kCardHeightMM = 54.0;
+const int kNumberFontWeight = 63;
+
+// ---- Resident identity card: laid out in millimetres and points -----------------
+
+const int kNamePoints = 11;
+const int kFieldPoints = 9;
+const int kLongAddressPoints = 8;
+const int kIdCodePoints = 12;
+const int kAddressUnitsAtFieldSize = 30;
+const qreal kPhotoBoxWidthMM = 26.0;
+const qreal kPhotoBoxHeightMM = 32.0;
+
+// ---- Permit and foreigner cards: laid out in pixels on 494 x 312 templates --------
+
+const QSize kLargePhotoBox(140, 210);
+
+QPixmap scaledTemplate(const QString& path)
+{
+    const QPixmap blank = Tools::bmpFileToPixmap(path);
+    if (blank.isNull())
+        return blank;
+    const QSizeF card = MakeCardImg::getCardRealPixelSize();
+    return blank.scaled(static_cast<int>(card.width() + 2.0), static_cast<int>(card.height() + 1.0),
+                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The photo fitted into its box; null when the photo does not decode.
+QPixmap photoInBox(const unsigned char* headImage, bool transparentBackground, QSize box)
+{
+    QPixmap photo = CardPhoto::load(headImage);
+    if (photo.isNull())
+        return photo;
+    if (transparentBackground)
+        photo = Tools::convertHeadImgCNBgToTransparent(photo);
+    return photo.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+QFont spacedFont(const QString& family, int pixelSize, qreal letterSpacing)
+{
+    QFont font;
+    font.setFamily(family);
+    font.setPixelSize(pixelSize);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, letterSpacing);
+    return font;
+}
+
+QFont numberFont()
+{
+    QFont font = spacedFont(CardFonts::numberFamily(), 19, 3.0);
+    font.setWeight(kNumberFontWeight);
+    return font;
+}
+
+// Draws the lines one below the other; lines that would start below the picture
+// are not drawn, so an absurdly long field costs no more than a full picture.
+void drawLines(QPixmap& face, const QStringList& lines, const QFont& font, QPointF firstBaseline,
+               qreal lineStep)
+{
+    for (int i = 0; i < lines.size(); ++i) {
+        const QPointF baseline(firstBaseline.x(), firstBaseline.y() + i * lineStep);
+        if (baseline.y() - lineStep > face.height())
+            break;
+        Tools::drawStringInPixmap(face, lines.at(i), kTextColour, font, baseline);
+    }
+}
+
+void drawResidentAddress(QPixmap& face, QString address)
+{
+    const QStringList lines = Tools::autoWrapEx(address);
+    const int points = address.size() <= kAddressUnitsAtFieldSize ? kFieldPoints : kLongAddressPoints;
+    const qreal h = Tools::getPixelHeightFromPoint(points);
+    const qreal gap = Tools::getmm2Pixel();
+    const qreal firstTop = MakeCardImg::getPixelPosFromMMPos(QPointF(17.0, 28.0)).y();
+    for (int i = 0; i < lines.size(); ++i) {
+        const qreal yDelta = i * (h + gap);
+        if (firstTop + yDelta > face.height())
+            break;
+        Tools::drawStringInPixmapFromTop(face, lines.at(i), kTextColour, CardFonts::fieldFamily(),
+                                         points, 17.0, 28.0, yDelta);
+    }
+}
+
+// Pixel positions of the items of a foreigner card front.
+struct ForeignerFrontLayout {
+    QString templatePath;
+    QPointF nameEN, nameCN, gender, birth, nationality, validPeriod, acceptanceDept;
+    QPoint photo;
+    QPointF idCode;
+};
+
+// The texts of a foreigner card front, already transformed.
+struct ForeignerFrontTexts {
+    QString nameEN, nameCN, gender, birth, nationality, validPeriod, acceptanceDept, idCode;
+};
+
+template <typename ForeignerText>
+ForeignerFrontTexts foreignerTexts(const ForeignerText& text)
+{
+    ForeignerFrontTexts texts;
+    texts.nameEN = FaceText::fromField(text.nameEN);
+    texts.nameCN = FaceText::fromField(text.nameCN);
+    texts.gender = FaceText::bilingualSex(FaceText::fromField(text.gender));
+    texts.birth = FaceText::fromField(text.birth.year) + QLatin1Char('.') +
+                  FaceText::fromField(text.birth.month) + QLatin1Char('.') +
+                  FaceText::fromField(text.birth.day);
+    texts.nationality = FaceText::bilingualNationality(FaceText::fromField(text.nationality));
+    texts.validPeriod = FaceText::validPeriod(FaceText::fromField(text.validPeriod.start),
+                                              FaceText::fromField(text.validPeriod.end));
+    texts.idCode = FaceText::fromField(text.idCode);
+    return texts;
+}
+
+QString composeForeignerFront(const ForeignerFrontTexts& texts, const unsigned char* headImage,
+                              const ForeignerFrontLayout& layout)
+{
+    QPixmap face = Tools::bmpFileToPixmap(layout.templatePath);
+    const QFont fieldFont = spacedFont(CardFonts::fieldFamily(), 14, 1.0);
+    QString nameEN = texts.nameEN;
+    drawLines(face, Tools::autoWrap(nameEN, 25), fieldFont, layout.nameEN, 18);
+    Tools::drawStringInPixmap(face, texts.nameCN, kTextColour, fieldFont, layout.nameCN);
+    Tools::drawStringInPixmap(face, texts.gender, kTextColour, fieldFont, layout.gender);
+    Tools::drawStringInPixmap(face, texts.birth, kTextColour, fieldFont, layout.birth);
+    Tools::drawStringInPixmap(face, texts.nationality, kTextColour, fieldFont, layout.nationality);
+    Tools::drawStringInPixmap(face, texts.validPeriod, kTextColour, fieldFont, layout.validPeriod);
+    Tools::drawStringInPixmap(face, texts.acceptanceDept, kTextColour, fieldFont,
+                              layout.acceptanceDept);
+    QPixmap photo = photoInBox(headImage, true, kLargePhotoBox);
+    Tools::drawSubPixmap(face, photo, layout.photo.x(), layout.photo.y());
+    Tools::drawStringInPixmap(face, texts.idCode, kTextColour, numberFont(), layout.idCode);
+    return Tools::convertPixmapToBase64ViaJpg(face);
+}
+
+}  // namespace
+
+QPointF MakeCardImg::getPixelPosFromMMPos(QPointF pointPos)
+{
+    return QPointF(pointPos.x() * Tools::getmm2Pixel(), pointPos.y() * Tools::getmm2Pixel());
+}
+
+QSizeF MakeCardImg::getCardRealPixelSize()
+{
+    const qreal width = kCardWidthMM * Tools::getmm2Pixel();
+    const qreal height = kCardHeightMM * Tools::getmm2Pixel();
+    qDebug() << "Card pixWidthScreen=" << width << "Card pixHeightScreen=" << height;
+    return QSizeF(width, height);
+}
+
+qreal MakeCardImg::getRealScaleRatio(QString bmpFilePath)
+{
+    const qreal factor = Tools::getmm2Pixel();
+    const QSizeF picture(Tools::getBmpSize(bmpFilePath));
+    return (kCardWidthMM * factor / picture.width() + kCardHeightMM * factor / picture.height()) / 2;
+}
+
+QString MakeCardImg::makeIDCardCNFrontBase64(IDCARD_INFO_ALL_CN* idcard_info_all_cn)
+{
+    if (!idcard_info_all_cn)
+        return QString();
+    const ID_TEXT_INFO_CN& text = idcard_info_all_cn->idTextInfoCN;
+    const QString field = CardFonts::fieldFamily();
+    QPixmap face = scaledTemplate(QStringLiteral(":/Pics/IDCardFront.bmp"));
+
+    Tools::drawStringInPixmapFromBottom(face, FaceText::spreadName(FaceText::fromField(text.name)),
+                                        kTextColour, field, kNamePoints, 17.0, 10.8);
+    Tools::drawStringInPixmapFromBottom(face, FaceText::fromField(text.gender), kTextColour, field,
+                                        kFieldPoints, 17.0, 17.3);
+    Tools::drawStringInPixmapFromBottom(face, FaceText::fromField(text.nation), kTextColour, field,
+                                        kFieldPoints, 34.0, 17.3);
+    Tools::drawStringInPixmapFromBottom(face, FaceText::fromField(text.birth.year), kTextColour,
+                                        field, kFieldPoints, 17.0, 23.8);
+    Tools::drawStringInPixmapFromBottomRight(
+        face, FaceText::dropLeadingZero(FaceText::fromField(text.birth.month)), kTextColour, field,
+        kFieldPoints, 33.0, 23.8);
+    Tools::drawStringInPixmapFromBottomRight(
+        face, FaceText::dropLeadingZero(FaceText::fromField(text.birth.day)), kTextColour, field,
+        kFieldPoints, 41.0, 23.8);
+    drawResidentAddress(face, FaceText::fromField(text.address));
+
+    const qreal factor = Tools::getmm2Pixel();
+    const QSize photoBox(static_cast<int>(kPhotoBoxWidthMM * factor),
+                         static_cast<int>(kPhotoBoxHeightMM * factor));
+    QPixmap photo = photoInBox(idcard_info_all_cn->idInfoTailCN.headImage, true, photoBox);
+    Tools::drawSubPixmapEx(face, photo, 54.0, 8.0);
+
+    Tools::drawIDCodeStringInPixmapFromBottom(face, FaceText::fromField(text.idCode), kTextColour,
+                                              CardFonts::numberFamily(), kIdCodePoints, 30.0, 48.0);
+    return Tools::convertPixmapToBase64ViaJpg(face);
+}
+
+QString MakeCardImg::makeIDCardCNBackBase64(IDCARD_INFO_ALL_CN* idcard_info_all_cn)
+{
+    if (!idcard_info_all_cn)
+        return QString();
+    const ID_TEXT_INFO_CN& text = idcard_info_all_cn->idTextInfoCN;
+    const QString field = CardFonts::fieldFamily();
+    QPixmap face = scaledTemplate(QStringLiteral(":/Pics/IDCardBack.bmp"));
+    Tools::drawStringInPixmapFromTop(face, FaceText::fromField(text.dept), kTextColour, field,
+                                     kFieldPoints, 36.0, 38.3);
+    Tools::drawStringInPixmapFromTop(face,
+                                     FaceText::validPeriod(FaceText::fromField(text.validPeriod.start),
+                                                           FaceText::fromField(text.validPeriod.end)),
+                                     kTextColour, field, kFieldPoints, 36.0, 45.3);
+    return Tools::convertPixmapToBase64ViaJpg(face);
+}
+
+QString MakeCardImg::makeIDCardHmtFrontBase64(IDCARD_INFO_ALL_HMT* idcard_info_all_hmt)
+{
+    if (!idcard_info_all_hmt)
+        return QString();
+    const ID_TEXT_INFO_HMT& text = idcard_info_all_hmt->idTextInfoHMT;
+    const QString field = CardFonts::fieldFamily();
+    QPixmap face = Tools::bmpFileToPixmap(QStringLiteral(":/Pics/hmt_front.bmp"));
+
+    Tools::drawStringInPixmap(face, FaceText::spreadName(FaceText::fromField(text.name)),
+                              kTextColour, field, 18, 98, 64);
+    Tools::drawStringInPixmap(face, FaceText::fromField(text.gender), kTextColour, field, 14, 98,
+                              100);
+    Tools::drawStringInPixmap(face, FaceText::fromField(text.birth.year), kTextColour, field, 16,
+                              98, 136);
+    // A value that lost its zero moves right, so the digits stay over the same place.
+    bool dropped = false;
+    const QString month = FaceText::dropLeadingZero(FaceText::fromField(text.birth.month), &dropped);
+    Tools::drawStringInPixmap(face, month, kTextColour, field, 16, dropped ? 174 : 171, 136);
+    const QString day = FaceText::dropLeadingZero(FaceText::fromField(text.birth.day), &dropped);
+    Tools::drawStringInPixmap(face, day, kTextColour, field, 16, dropped ? 216 : 212, 136);
+
+    QString address = FaceText::fromField(text.address);
+    drawLines(face, Tools::autoWrap(address, 11), spacedFont(field, 16, 2.0), QPointF(98, 174), 24);
+
+    QPixmap photo = photoInBox(idcard_info_all_hmt->idInfoTailOther.headImage, false, kLargePhotoBox);
+    Tools::drawSubPixmap(face, photo, 310, 53);
+
+    Tools::drawStringInPixmap(face, FaceText::fromField(text.idCode), kTextColour, numberFont(),
+                              QPointF(175, 269));
+    return Tools::convertPixmapToBase64ViaJpg(face);
+}
+
+QString MakeCardImg::makeIDCardHmtBackBase64(IDCARD_INFO_ALL_HMT* idcard_info_all_hmt)
+{
+    if (!idcard_info_all_hmt)
+        return QString();
+    const ID_TEXT_INFO_HMT& text = idcard_info_all_hmt->idTextInfoHMT;
+    const QString prefix = FaceText::fromField(text.idCode).left(2);
+    QString templatePath;
+    int firstBaseline = 0;
+    if (prefix == QLatin1String("81") || prefix == QLatin1String("82")) {
+        templatePath = QStringLiteral(":/Pics/hm_back.bmp");
+        firstBaseline = 224;
+    } else if (prefix == QLatin1String("83")) {
+        // The Taiwan template prints its rows one pixel higher.
+        templatePath = QStringLiteral(":/Pics/tw_back.bmp");
+        firstBaseline = 223;
+    } else {
+        return QString();
+    }
+    const QString field = CardFonts::fieldFamily();
+    QPixmap face = Tools::bmpFileToPixmap(templatePath);
+    Tools::drawStringInPixmap(face, FaceText::fromField(text.dept), kTextColour, field, 14, 223,
+                              firstBaseline);
+    Tools::drawStringInPixmap(face,
+                              FaceText::validPeriod(FaceText::fromField(text.validPeriod.start),
+                                                    FaceText::fromField(text.validPeriod.end)),
+                              kTextColour, field, 14, 223, firstBaseline + 23);
+    Tools::drawStringInPixmap(face, FaceText::fromField(text.passCheckCode), kTextColour, field, 14,
+                              223, firstBaseline + 44);
+    return Tools::convertPixmapToBase64ViaJpg(face);
+}
+
+QString MakeCardImg::makeIDCardFNewFrontBase64(IDCARD_INFO_ALL_FOREIGN_NEW* idcard_info_all_fnew)
+{
+    if (!idcard_info_all_fnew)
+        return QString();
+    const ForeignerFrontLayout layout{QStringLiteral(":/Pics/fnew_front.bmp"),
+                                      QPointF(47, 74), QPointF(47, 112), QPointF(47, 152),
+                                      QPointF(153, 152), QPointF(47, 195), QPointF(47, 242),
+                                      QPointF(), QPoint(315, 58), QPointF(153, 271)};
+    // The new layout has no accepting authority: its text stays empty and draws nothing.
+    return composeForeignerFront(foreignerTexts(idcard_info_all_fnew->idTextInfoForeignNew),
+                                 idcard_info_all_fnew->idInfoTailOther.headImage, layout);
+}
+
+QString MakeCardImg::makeIDCardF2017FrontBase64(IDCARD_INFO_ALL_FOREIGN_2017* idcard_info_all_f2017)
+{
+    if (!idcard_info_all_f2017)
+        return QString();
+    const ForeignerFrontLayout layout{QStringLiteral(":/Pics/f2017_front.bmp"),
+                                      QPointF(48, 51), QPointF(48, 89), QPointF(48, 125),
+                                      QPointF(154, 125), QPointF(48, 166), QPointF(48, 203),
+                                      QPointF(48, 243), QPoint(316, 58), QPointF(154, 265)};
+    const ID_TEXT_INFO_FOREIGN_2017& text = idcard_info_all_f2017->idTextInfoForeign2017;
+    ForeignerFrontTexts texts = foreignerTexts(text);
+    texts.acceptanceDept = FaceText::fromField(text.acceptanceDept);
+    return composeForeignerFront(texts, idcard_info_all_f2017->idInfoTailOther.headImage, layout);
+}
+
+QString MakeCardImg::makeIDCardFNewBackBase64(IDCARD_INFO_ALL_FOREIGN_NEW*)
+{
+    return Tools::convertPixmapToBase64ViaJpg(
+        Tools::bmpFileToPixmap(QStringLiteral(":/Pics/fnew_back.bmp")));
+}
+
+QString MakeCardImg::makeIDCardF2017BackBase64(IDCARD_INFO_ALL_FOREIGN_2017*)
+{
+    return Tools::convertPixmapToBase64ViaJpg(
+        Tools::bmpFileToPixmap(QStringLiteral(":/Pics/f2017_back.bmp")));
+}

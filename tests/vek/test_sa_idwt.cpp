@@ -1,0 +1,261 @@
+// Shape-adaptive 5/3 transform: segment synthesis, mask decomposition and the
+// mask/coefficient rebuild.
+#include "sa_idwt.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace {
+
+std::vector<int> Synthesize(std::vector<int> low, std::vector<int> high, int posFlag, int n)
+{
+    std::vector<int> out(n, -999);
+    EXPECT_EQ(0, SynthesizeSegmentOddSymInt(out.data(), low.data(), high.data(), posFlag, n));
+    return out;
+}
+
+int FloorDiv(int a, int b)
+{
+    int q = a / b;
+    return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+}
+
+// Forward integer 5/3 lifting with symmetric extension, written from the
+// analysis side so that it checks the synthesis instead of restating it.
+void Analyze(const std::vector<int>& x, std::vector<int>& s, std::vector<int>& d)
+{
+    const int half = static_cast<int>(x.size()) / 2;
+    const int n = static_cast<int>(x.size());
+    d.assign(half, 0);
+    s.assign(half, 0);
+    for (int i = 0; i < half; ++i) {
+        int right = 2 * i + 2 < n ? x[2 * i + 2] : x[2 * i];
+        d[i] = x[2 * i + 1] - FloorDiv(x[2 * i] + right, 2);
+    }
+    for (int i = 0; i < half; ++i) {
+        int left = i > 0 ? d[i - 1] : d[i];
+        s[i] = x[2 * i] + FloorDiv(left + d[i] + 2, 4);
+    }
+}
+
+bool FindPreimage(int target, double scale, int& found)
+{
+    for (int v = -4 * std::abs(target) - 4; v <= 4 * std::abs(target) + 4; ++v) {
+        if (Round(v * scale) == target) {
+            found = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+matrix_t* MatrixOf(const std::vector<std::vector<int>>& rows)
+{
+    matrix_t* m = matrix_create(static_cast<int>(rows.size()), static_cast<int>(rows[0].size()));
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t c = 0; c < rows[r].size(); ++c)
+            m->rows_[r][c] = rows[r][c];
+    return m;
+}
+
+} // namespace
+
+TEST(SaIdwtRound, HalvesRoundAwayFromZero)
+{
+    EXPECT_EQ(7, Round(7.071));
+    EXPECT_EQ(3, Round(2.5));
+    EXPECT_EQ(-3, Round(-2.5));
+    EXPECT_EQ(-4, Round(-3.5355));  // not -3 as plain truncation of x + 0.5 gives
+    EXPECT_EQ(0, Round(-0.49));
+}
+
+TEST(SaIdwtSegment, SingleSampleIsScaledLowValueAtAnyParity)
+{
+    EXPECT_EQ(std::vector<int>{7}, Synthesize({10}, {0}, 0, 1));
+    EXPECT_EQ(std::vector<int>{7}, Synthesize({10}, {0}, 1, 1));
+    EXPECT_EQ(std::vector<int>{-4}, Synthesize({-5}, {0}, 0, 1));  // -3.5355 rounds to -4
+}
+
+TEST(SaIdwtSegment, PairIsUnscaledLiftingWithArithmeticShift)
+{
+    // Even start: low then high.
+    EXPECT_EQ((std::vector<int>{7, 12}), Synthesize({10}, {5}, 0, 2));
+    // -5 >> 1 is -3 (towards minus infinity), not -2.
+    EXPECT_EQ((std::vector<int>{13, 7}), Synthesize({10}, {-6}, 0, 2));
+    // Odd start: high then low.
+    EXPECT_EQ((std::vector<int>{12, 7}), Synthesize({10}, {5}, 1, 2));
+}
+
+TEST(SaIdwtSegment, TripleScalesBothBandsBeforeLifting)
+{
+    // L' = 7 and 14, H' = Round(8.4852) = 8.
+    EXPECT_EQ((std::vector<int>{3, 14, 10}), Synthesize({10, 20}, {6}, 0, 3));
+    // Odd start: H0' = Round(5.6568) = 6, H1' = Round(-2.8284) = -3, L0' = 7.
+    // Out1 = 7 - ((6 - 3 + 2) >> 2) = 6; ends copy their only neighbour.
+    EXPECT_EQ((std::vector<int>{12, 6, 3}), Synthesize({10}, {4, -2}, 1, 3));
+}
+
+TEST(SaIdwtSegment, NegativeLiftingRoundsTowardsMinusInfinity)
+{
+    // L' = Round(-7.071) = -7, H' = Round(-4.2426) = -4 and Round(-1.4142) = -1.
+    // Out0 = -7 - ((-4 - 4 + 2) >> 2) = -7 - (-2) = -5
+    // Out2 = -7 - ((-4 - 1 + 2) >> 2) = -7 - (-1) = -6
+    // Out1 = -4 + floor(-11 / 2) = -10, Out3 = -1 + (-6) = -7
+    EXPECT_EQ((std::vector<int>{-5, -10, -6, -7}), Synthesize({-10, -10}, {-3, -1}, 0, 4));
+}
+
+TEST(SaIdwtSegment, FullLineIsPlain53SynthesisWithSymmetricExtension)
+{
+    std::mt19937 rng(7);
+    for (int trial = 0; trial < 200; ++trial) {
+        const int n = 2 + 2 * static_cast<int>(rng() % 20);
+        std::vector<int> x(n);
+        for (int& v : x)
+            v = static_cast<int>(rng() % 256);
+        // Adjust odd samples until each high value is reachable through the 1.4142 scaling.
+        std::vector<int> s, d, low(n / 2), high(n / 2);
+        for (int i = 0; i < n / 2; ++i) {
+            for (;;) {
+                Analyze(x, s, d);
+                if (n == 2 || FindPreimage(d[i], 1.4142, high[i]))
+                    break;
+                ++x[2 * i + 1];
+            }
+        }
+        Analyze(x, s, d);
+        for (int i = 0; i < n / 2; ++i) {
+            if (n == 2) {
+                low[i] = s[i];
+                high[i] = d[i];
+            } else {
+                ASSERT_TRUE(FindPreimage(s[i], 0.7071, low[i]));
+            }
+        }
+        std::vector<int> in(low);
+        in.insert(in.end(), high.begin(), high.end());
+        std::vector<int> mask(n, 1), out(n), outMask(n);
+        ASSERT_EQ(0, iSADWT1dOddSymInt(in.data(), mask.data(), out.data(), outMask.data(), n, 1));
+        EXPECT_EQ(x, out) << "length " << n;
+        EXPECT_EQ(mask, outMask);
+    }
+}
+
+TEST(SaIdwtMask, LonePixelAtOddColumnMovesToLowBandAndComesBack)
+{
+    const std::vector<int> line = {0, 0, 0, 1, 0, 0, 0, 0};
+    std::vector<int> split(8);
+    SADWT1dOddSymInt_Mask(line.data(), split.data(), 8, 1);
+    EXPECT_EQ((std::vector<int>{0, 1, 0, 0, 0, 128, 0, 0}), split);
+
+    std::vector<int> coeff = {0, 100, 0, 0, 0, 55, 0, 0}, out(8), outMask(8);
+    iSADWT1dOddSymInt(coeff.data(), split.data(), out.data(), outMask.data(), 8, 1);
+    EXPECT_EQ(line, outMask);
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 71, 0, 0, 0, 0}), out);  // Round(70.71)
+}
+
+TEST(SaIdwtMask, LonePixelAtEvenColumnStaysPut)
+{
+    const std::vector<int> line = {0, 0, 1, 0, 1, 1, 0, 0};
+    std::vector<int> split(8);
+    SADWT1dOddSymInt_Mask(line.data(), split.data(), 8, 1);
+    EXPECT_EQ((std::vector<int>{0, 1, 1, 0, 0, 0, 1, 0}), split);
+}
+
+TEST(SaIdwtMask, VerticalMarkersDependOnTheEvenNeighbour)
+{
+    const std::vector<int> overEmpty = {0, 1, 0, 0};
+    const std::vector<int> overMoved = {128, 1, 0, 0};
+    std::vector<int> split(4);
+    SADWT1dOddSymInt_Mask(overEmpty.data(), split.data(), 4, 2);
+    EXPECT_EQ((std::vector<int>{1, 0, 129, 0}), split);
+    SADWT1dOddSymInt_Mask(overMoved.data(), split.data(), 4, 2);
+    EXPECT_EQ((std::vector<int>{1, 0, 130, 0}), split);
+    // Horizontal steps never write the vertical markers.
+    SADWT1dOddSymInt_Mask(overEmpty.data(), split.data(), 4, 1);
+    EXPECT_EQ((std::vector<int>{1, 0, 128, 0}), split);
+}
+
+TEST(SaIdwtMask, LonePixelThroughBothDirections)
+{
+    std::vector<std::vector<int>> rows(8, std::vector<int>(8, 0));
+    rows[3][5] = 1;
+    matrix_t* mask = MatrixOf(rows);
+    matrix_t* decomposed = matrix_create(8, 8);
+    do_IDWT_Mask(mask, 1, decomposed);
+    std::vector<std::vector<int>> expected(8, std::vector<int>(8, 0));
+    expected[1][2] = 1;
+    expected[5][2] = 129;
+    expected[5][6] = 128;
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c)
+            EXPECT_EQ(expected[r][c], decomposed->rows_[r][c]) << r << "," << c;
+
+    matrix_t* data = matrix_create(8, 8);
+    data->rows_[1][2] = 100;
+    data->rows_[5][6] = 999;  // marker positions carry no coefficient
+    matrix_t* coeff = matrix_create(8, 8);
+    matrix_t* rebuilt = matrix_create(8, 8);
+    SA_IDWT(data, decomposed, 1, coeff, rebuilt);
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c) {
+            EXPECT_EQ(rows[r][c], rebuilt->rows_[r][c]) << r << "," << c;
+            // Round(Round(70.71) * 0.7071) = Round(50.2) = 50
+            EXPECT_EQ(r == 3 && c == 5 ? 50 : 0, coeff->rows_[r][c]) << r << "," << c;
+        }
+    for (matrix_t* m : {mask, decomposed, data, coeff, rebuilt})
+        matrix_destroy(m);
+}
+
+TEST(SaIdwtMask, RandomMasksRebuildExactlyOverSeveralLevels)
+{
+    std::mt19937 rng(11);
+    for (int trial = 0; trial < 50; ++trial) {
+        const int levels = 1 + trial % 4;
+        const int rows = 16 << (trial % 2), cols = 32;
+        matrix_t* mask = matrix_create(rows, cols);
+        const int density = 1 + trial % 5;
+        for (int i = 0; i < mask->datasize_; ++i)
+            mask->data_[i] = static_cast<int>(rng() % 6) < density ? 1 : 0;
+        matrix_t* decomposed = matrix_create(rows, cols);
+        do_IDWT_Mask(mask, levels, decomposed);
+        int coded = 0;
+        for (int i = 0; i < decomposed->datasize_; ++i)
+            coded += decomposed->data_[i] == 1;
+        int inside = 0;
+        for (int i = 0; i < mask->datasize_; ++i)
+            inside += mask->data_[i];
+        // The transform is critically sampled over the shape.
+        EXPECT_EQ(inside, coded);
+
+        matrix_t* zero = matrix_create(rows, cols);
+        matrix_t* coeff = matrix_create(rows, cols);
+        matrix_t* rebuilt = matrix_create(rows, cols);
+        SA_IDWT(zero, decomposed, levels, coeff, rebuilt);
+        for (int i = 0; i < mask->datasize_; ++i)
+            ASSERT_EQ(mask->data_[i], rebuilt->data_[i]) << "trial " << trial << " at " << i;
+        for (matrix_t* m : {mask, decomposed, zero, coeff, rebuilt})
+            matrix_destroy(m);
+    }
+}
+
+TEST(SaIdwtRobustness, HugeCoefficientsSaturateInsteadOfOverflowing)
+{
+    std::vector<int> low = {2147483647, -2147483647 - 1};
+    std::vector<int> high = {2147483647, 2147483647};
+    std::vector<int> out(4);
+    SynthesizeSegmentOddSymInt(out.data(), low.data(), high.data(), 0, 4);
+    EXPECT_EQ(2147483647, high[0]);  // Round(H * 1.4142) saturated
+    for (int v : out)
+        EXPECT_TRUE(v >= -2147483647 - 1 && v <= 2147483647);
+}
+
+TEST(Matrix, MaskEmergeKeepsOnlyInsideAsOne)
+{
+    matrix_t* m = MatrixOf({{0, 1, 128, -3}, {129, 130, 0, 2}});
+    matrix_mask_emerge(m);
+    EXPECT_EQ((std::vector<int>{0, 1, 1, 0, 1, 1, 0, 1}),
+              std::vector<int>(m->data_, m->data_ + m->datasize_));
+    matrix_destroy(m);
+}

@@ -1,0 +1,211 @@
+#include "Color.h"
+
+#include "Interpolation.h"
+#include "MemManage.h"
+
+#include <cstdlib>
+
+namespace {
+
+int ClampByte(int v)
+{
+    return v < 0 ? 0 : (v > 255 ? 255 : v);
+}
+
+void AllocateComponent(common_ptr info, color_ptr color)
+{
+    color->A = reinterpret_cast<int**>(MallocBuf(info->sample_width, info->sample_height, 32));
+    color->B = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
+    color->C = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
+    color->S = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
+}
+
+void FreeComponent(color_ptr color)
+{
+    FreeBuf(reinterpret_cast<void**>(color->A));
+    FreeBuf(reinterpret_cast<void**>(color->B));
+    FreeBuf(reinterpret_cast<void**>(color->C));
+    FreeBuf(reinterpret_cast<void**>(color->S));
+}
+
+// Corners 0 to 2 at (0, 0) are absent; corner 3 always counts.
+int BackgroundPolygon(const common_struct& info, VERTEX* polygon)
+{
+    int count = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (info.points[i].x != 0 || info.points[i].y != 0)
+            polygon[count++] = info.points[i];
+    }
+    polygon[count++] = info.points[3];
+    return count;
+}
+
+bool TouchesObject(int** mask, int r, int c)
+{
+    for (int dr = -1; dr <= 1; ++dr)
+        for (int dc = -1; dc <= 1; ++dc)
+            if ((dr != 0 || dc != 0) && mask[r + dr][c + dc] > 0)
+                return true;
+    return false;
+}
+
+// Background pixels next to the object become the mean of their 3 x 3 block,
+// in place, so the seam between photo and painted background is not hard.
+void SoftenSeam(UCHR** picture, int** mask, int width, int height)
+{
+    for (int r = 1; r < height - 1; ++r) {
+        for (int c = 1; c < width - 1; ++c) {
+            if (mask[r][c] != 0 || !TouchesObject(mask, r, c))
+                continue;
+            for (int k = 0; k < 3; ++k) {
+                int sum = 0;
+                for (int dr = -1; dr <= 1; ++dr)
+                    for (int dc = -1; dc <= 1; ++dc)
+                        sum += picture[r + dr][3 * (c + dc) + k];
+                picture[r][3 * c + k] = static_cast<UCHR>(sum / 9);
+            }
+        }
+    }
+}
+
+} // namespace
+
+void Init_Color(common_ptr info)
+{
+    auto* block = static_cast<color_ptr>(std::calloc(3, sizeof(color_struct)));
+    for (int k = 0; k < info->color_number; ++k) {
+        info->color[k] = block + k;
+        AllocateComponent(info, info->color[k]);
+    }
+    if (info->color_number == 3)
+        info->ClrData =
+            reinterpret_cast<PIXEL**>(MallocBuf(info->image_width, info->image_height, 24));
+}
+
+void Term_Color(common_ptr info)
+{
+    if (!info->color[0])
+        return;
+    color_ptr block = info->color[0];
+    for (int k = 0; k < 3; ++k) {
+        if (info->color[k])
+            FreeComponent(info->color[k]);
+        info->color[k] = nullptr;
+    }
+    if (info->ClrData)
+        FreeBuf(reinterpret_cast<void**>(info->ClrData));
+    info->ClrData = nullptr;
+    std::free(block);
+}
+
+void Active_Color(common_ptr info, color_ptr color)
+{
+    info->A = color->A;
+    info->B = color->B;
+    info->C = color->C;
+    info->t = color->t;
+    info->m0 = color->m0;
+    info->m1 = color->m1;
+    info->m2 = color->m2;
+    info->m3 = color->m3;
+    info->m4 = color->m4;
+    info->m5 = color->m5;
+    info->pl = color->pl;
+}
+
+void DeActive_Color(common_ptr info, color_ptr color)
+{
+    color->A = info->A;
+    color->B = info->B;
+    color->C = info->C;
+    color->t = info->t;
+    color->m0 = info->m0;
+    color->m1 = info->m1;
+    color->m2 = info->m2;
+    color->m3 = info->m3;
+    color->m4 = info->m4;
+    color->m5 = info->m5;
+    color->pl = info->pl;
+}
+
+void ADtoSD(common_ptr info, color_ptr color)
+{
+    for (int r = 0; r < info->sample_height; ++r)
+        for (int c = 0; c < info->sample_width; ++c)
+            if (info->SMask[r][c] > 0)
+                color->S[r][c] = static_cast<UCHR>(color->A[r][c] & 0xFF);
+}
+
+void yuv2rgb(int y, int u, int v, int* r, int* g, int* b)
+{
+    *r = ClampByte(static_cast<int>(1.402 * (v - 128) + y));
+    *g = ClampByte(static_cast<int>((y - 0.34414 * (u - 128)) - 0.71414 * (v - 128)));
+    *b = ClampByte(static_cast<int>(1.772 * (u - 128) + y));
+}
+
+void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
+{
+    for (int x = 0; x < width; ++x) {
+        int r, g, b;
+        yuv2rgb(pY[x], pU[x], pV[x], &r, &g, &b);
+        pImage[3 * x] = static_cast<unsigned char>(ClampByte(r));
+        pImage[3 * x + 1] = static_cast<unsigned char>(ClampByte(g));
+        pImage[3 * x + 2] = static_cast<unsigned char>(ClampByte(b));
+    }
+}
+
+void Init_Write_Raw(common_ptr info)
+{
+    info->write_raw = info->color_number == 1 ? Write_Gray_Raw : Write_Color_Raw;
+}
+
+void Write_Color_Raw(common_ptr info)
+{
+    const int width = info->image_width;
+    const int height = info->image_height;
+    auto** picture = reinterpret_cast<UCHR**>(MallocBuf(width, height, 24));
+    auto** background = reinterpret_cast<UCHR**>(MallocBuf(width, height, 24));
+    if (info->back) {
+        VERTEX polygon[4];
+        const int count = BackgroundPolygon(*info, polygon);
+        interpolation(background, width, height, polygon, count);
+    }
+    const color_ptr* color = info->color;
+    for (int r = 0; r < height; ++r) {
+        Emerge_Color(picture[r], width, color[0]->S[r], color[1]->S[r], color[2]->S[r]);
+        for (int c = 0; c < width; ++c) {
+            if (info->SMask[r][c] != 0)
+                continue;
+            UCHR* pixel = picture[r] + 3 * c;
+            if (info->back) {
+                pixel[0] = background[r][3 * c];
+                pixel[1] = background[r][3 * c + 1];
+                pixel[2] = background[r][3 * c + 2];
+            } else {
+                pixel[0] = info->clrmean.r;
+                pixel[1] = info->clrmean.g;
+                pixel[2] = info->clrmean.b;
+            }
+        }
+    }
+    SoftenSeam(picture, info->SMask, width, height);
+    info->Write(picture[0], height, 3 * width);
+    FreeBuf(reinterpret_cast<void**>(picture));
+    FreeBuf(reinterpret_cast<void**>(background));
+}
+
+// Grey photos are presented as grey RGB pixels (each byte three times), so
+// the raster has the same layout as a colour one. No mask or background.
+void Write_Gray_Raw(common_ptr info)
+{
+    const int width = info->image_width;
+    auto* row = static_cast<UCHR*>(std::malloc(static_cast<size_t>(width) * 3));
+    for (int r = 0; r < info->image_height; ++r) {
+        for (int c = 0; c < width; ++c) {
+            const UCHR grey = static_cast<UCHR>(info->color[0]->A[r][c] & 0xFF);
+            row[3 * c] = row[3 * c + 1] = row[3 * c + 2] = grey;
+        }
+        info->Write(row, 1, 3 * width);
+    }
+    std::free(row);
+}

@@ -1,0 +1,20 @@
+// Colour components and the raster writers.
+#pragma once
+
+#include "common_struct.h"
+
+void Init_Color(common_ptr info);
+void Term_Color(common_ptr info);
+void Active_Color(common_ptr info, color_ptr color);
+void DeActive_Color(common_ptr info, color_ptr color);
+void ADtoSD(common_ptr info, color_ptr color);
+
+// Chooses write_raw by colour count.
+void Init_Write_Raw(common_ptr info);
+void Write_Color_Raw(common_ptr info);
+void Write_Gray_Raw(common_ptr info);
+
+// One pixel, in double precision: truncated, then clamped to 0..255.
+void yuv2rgb(int y, int u, int v, int* r, int* g, int* b);
+// One row of width pixels from the Y, U and V bytes, as r, g, b.
+void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV);

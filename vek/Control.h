@@ -1,0 +1,19 @@
+// End-of-segment control: a colour ends once its decoder has consumed more
+// bytes than the segment's budget.
+#pragma once
+
+#include "common_struct.h"
+
+class CControl {
+public:
+    common_ptr info;
+    int m_nMaxLength;
+    BOOL m_bControlLength;
+    BOOL m_bEnd;
+
+    explicit CControl(common_ptr pinfo);
+    // Puts the budget in force when it is above 0.
+    void SetMaxLength(int nMaxLength);
+    // Latches: once the end is reported it stays reported.
+    BOOL bEndStream();
+};

@@ -1,0 +1,3 @@
+#include "DecodeFault.h"
+
+int DecodeFault = 0;

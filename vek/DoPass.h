@@ -1,0 +1,28 @@
+// The zero-tree passes over the active colour at bit plane t.
+#pragma once
+
+#include "common_struct.h"
+
+// Symbols kept in B for the current dominant pass.
+enum {
+    SYM_POSITIVE = 0,
+    SYM_NEGATIVE = 1,
+    SYM_ZEROTREE = 2,
+    SYM_ISOLATED_ZERO = 3,
+    SYM_OUTSIDE_ZEROTREE = 4,
+    SYM_OUTSIDE_CODED = 5,
+    SYM_NONE = 255,
+};
+
+// Per-decode flags of the detail coefficients that let a dominant pass answer
+// DescendFromZTR and HaveValidDescend with one look-up each. The passes need
+// them: make them once the shape (FMask) is known, free them after the last colour.
+void Init_Tree_Flags(common_ptr info);
+void Term_Tree_Flags();
+
+void DDomainPass(common_ptr info);
+void DCScan(common_ptr info);
+void ACScan(common_ptr info);
+void DSubordinatePass(common_ptr info);
+int DescendFromZTR(common_ptr info, int r, int c, int l);
+int HaveValidDescend(common_ptr info, int r, int c, int l);

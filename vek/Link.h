@@ -1,0 +1,16 @@
+// Significance list of the active colour: the coefficients found significant,
+// in the order in which the refinement passes visit them.
+#pragma once
+
+#include "common_struct.h"
+
+// Scratch capacity of Sort_Link; sample planes never hold more coefficients.
+const int LINK_BUFLEN = 65536;
+
+link_ptr Init_Link(common_ptr info, int T);
+void Term_Link(common_ptr info);
+int AddToTail(common_ptr info, int& row, int& col);
+int GetAt(common_ptr info, int current, int& row, int& col);
+// Moves, within each run of entries that agree on bits t and above, the ones
+// whose bit t - 1 is set before the others, keeping their order otherwise.
+void Sort_Link(common_ptr info);

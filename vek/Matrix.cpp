@@ -1,0 +1,59 @@
+#include "Matrix.h"
+
+#include <cstdlib>
+#include <cstring>
+
+matrix_t* matrix_create(int numrows, int numcols)
+{
+    if (numrows < 0 || numcols < 0)
+        return nullptr;
+    auto* matrix = static_cast<matrix_t*>(std::calloc(1, sizeof(matrix_t)));
+    if (!matrix)
+        return nullptr;
+    matrix->numrows_ = numrows;
+    matrix->numcols_ = numcols;
+    matrix->maxrows_ = numrows;
+    matrix->datasize_ = numrows * numcols;
+    matrix->rows_ = static_cast<int**>(std::calloc(numrows > 0 ? numrows : 1, sizeof(int*)));
+    matrix->data_ = static_cast<int*>(
+        std::calloc(matrix->datasize_ > 0 ? matrix->datasize_ : 1, sizeof(int)));
+    if (!matrix->rows_ || !matrix->data_) {
+        matrix_destroy(matrix);
+        return nullptr;
+    }
+    for (int i = 0; i < numrows; ++i)
+        matrix->rows_[i] = matrix->data_ + i * numcols;
+    return matrix;
+}
+
+void matrix_destroy(matrix_t* matrix)
+{
+    if (!matrix)
+        return;
+    std::free(matrix->data_);
+    std::free(matrix->rows_);
+    std::free(matrix);
+}
+
+void matrix_copy(matrix_t* dest, const matrix_t* src)
+{
+    std::memcpy(dest->data_, src->data_, sizeof(int) * src->datasize_);
+}
+
+void matrix_from_buf(matrix_t* matrix, int** buf)
+{
+    for (int i = 0; i < matrix->numrows_; ++i)
+        std::memcpy(matrix->rows_[i], buf[i], sizeof(int) * matrix->numcols_);
+}
+
+void matrix_to_buf(const matrix_t* matrix, int** buf)
+{
+    for (int i = 0; i < matrix->numrows_; ++i)
+        std::memcpy(buf[i], matrix->rows_[i], sizeof(int) * matrix->numcols_);
+}
+
+void matrix_mask_emerge(matrix_t* matrix)
+{
+    for (int i = 0; i < matrix->datasize_; ++i)
+        matrix->data_[i] = matrix->data_[i] > 0 ? 1 : 0;
+}

@@ -1,0 +1,21 @@
+// Two-dimensional int arrays for the shape-adaptive transform.
+#pragma once
+
+struct matrix_t {
+    int flags_;
+    int numrows_;
+    int numcols_;
+    int** rows_;
+    int maxrows_;
+    int* data_;
+    int datasize_;
+};
+
+// A zero-filled matrix, or null when memory runs out.
+matrix_t* matrix_create(int numrows, int numcols);
+void matrix_destroy(matrix_t* matrix);
+void matrix_copy(matrix_t* dest, const matrix_t* src);
+void matrix_from_buf(matrix_t* matrix, int** buf);
+void matrix_to_buf(const matrix_t* matrix, int** buf);
+// Reduces any mask to 0/1: positive values become 1, everything else 0.
+void matrix_mask_emerge(matrix_t* matrix);

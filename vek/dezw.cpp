@@ -1,0 +1,73 @@
+#include "dezw.h"
+
+#include <cstring>
+
+#include "Color.h"
+#include "DecodeFault.h"
+#include "Imagedata.h"
+#include "MemManage.h"
+#include "QCoder.h"
+#include "workfield.h"
+
+void DFaceMask(AritDecoder* decode, PIXEL**, char** buf, int& back, VERTEX* points,
+               PIXEL* clrmean, int width, int height, int bits, int, int* model,
+               int* mask_area_ratio)
+{
+    CImageData image(width, height, bits);
+    CWorkField field(&image);
+    pSrcWork = &field;
+    field.Decoder(decode, back);
+    field.Output(buf);
+    *model = field.face_model;
+    *mask_area_ratio = field.mask_area_ratio;
+    if (back == 1)
+        memcpy(points, field.m_points, sizeof(field.m_points));
+    else
+        *clrmean = field.m_clrmean;
+    pSrcWork = nullptr;
+}
+
+void DMask(common_ptr info)
+{
+    const int width = info->image_width;
+    const int height = info->image_height;
+    char** mask = (char**)MallocBuf(width, height, 8);
+    if (info->face_model >= 1) {
+        int length = 0;
+        Write_buf_stream(info, info->buf_stream, &length);
+        AritDecoder* decoder = new AritDecoder(info->buf_stream, &length, Buf_Stream_Size(info));
+        if (!decoder->bad_segment)
+            DFaceMask(decoder, nullptr, mask, info->back, info->points, &info->clrmean, width,
+                      height, info->image_bits * info->color_number, 0, &info->face_model,
+                      &info->mask_area_ratio);
+        delete decoder;
+    }
+    if (info->face_model == 0) {
+        memset(mask[0], 1, (size_t)width * height);
+        info->back = 0;
+    }
+    for (int r = 0; r < info->sample_height; ++r)
+        for (int c = 0; c < info->sample_width; ++c)
+            info->SMask[r][c] = (r < height && c < width) ? mask[r][c] : 0;
+    FreeBuf((void**)mask);
+}
+
+void decompress(common_ptr info)
+{
+    DMask(info);
+    if (DecodeFault)
+        return;
+    FormFMask(info);
+    const size_t plane = (size_t)info->sample_width * info->sample_height;
+    for (int k = 0; k < info->color_number; ++k)
+        memset(info->color[k]->C[0], 0, plane);
+    int length = 0;
+    ObjDecompress(info, 1, length);
+    if (DecodeFault)
+        return;
+    for (int k = 0; k < info->color_number; ++k) {
+        Active_Color(info, info->color[k]);
+        DWavelet(info);
+        ADtoSD(info, info->color[k]);
+    }
+}

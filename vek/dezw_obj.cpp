@@ -1,0 +1,106 @@
+// Zero-tree decoding of the object section: every colour's coefficients,
+// bit plane by bit plane, until its segment's budget is spent.
+#include "Color.h"
+#include "Control.h"
+#include "DecodeFault.h"
+#include "DoPass.h"
+#include "Link.h"
+#include "MemManage.h"
+#include "QCoder.h"
+#include "SegmentSizes.h"
+#include "dezw.h"
+
+#include <cstring>
+#include <initializer_list>
+
+namespace {
+
+// Thresholds are 2^t in an int; planes above 30 cannot come from a real photo.
+const int MAX_BIT_PLANE = 30;
+
+void ClearPlane(UCHR** plane, int width, int height, UCHR value)
+{
+    std::memset(plane[0], value, static_cast<size_t>(width) * height);
+}
+
+void DecodeColour(common_ptr info, color_ptr color, int size)
+{
+    Active_Color(info, color);
+    ClearPlane(info->C, info->sample_width, info->sample_height, 0);
+    UCHR plane = 0;
+    Read(info, &plane, 1, 1);
+    if (plane > MAX_BIT_PLANE) {
+        Raise_Decode_Fault();
+        return;
+    }
+    info->t = plane;
+    int n = size - 1;
+    info->pl = Init_Link(info, info->t);
+    DeActive_Color(info, color);
+
+    Write_buf_stream(info, info->buf_stream, n);
+    CControl control(info);
+    control.SetMaxLength(n);
+    AritDecoder decoder(info->buf_stream, &n, Buf_Stream_Size(info));
+    info->pControl = &control;
+    info->pAritDecoder = &decoder;
+    do {
+        if (info->t < 0)
+            break;
+        ClearPlane(info->B, info->sample_width, info->sample_height, SYM_NONE);
+        DDomainPass(info);
+        DSubordinatePass(info);
+        Sort_Link(info);
+        --info->t;
+    } while (!control.bEndStream());
+    Term_Link(info);
+    info->pControl = nullptr;
+    info->pAritDecoder = nullptr;
+    DeActive_Color(info, color);
+}
+
+} // namespace
+
+void Init_Model(common_ptr info)
+{
+    for (int k = 0; k < info->color_number; ++k) {
+        color_ptr color = info->color[k];
+        color->m0 = new Adaptive_Model(3);
+        color->m1 = new Adaptive_Model(4);
+        color->m2 = new Adaptive_Model(3);
+        color->m3 = new Adaptive_Model(2);
+        color->m4 = new Adaptive_Model(2);
+        color->m5 = new Adaptive_Model(2);
+    }
+}
+
+void Term_Model(common_ptr info)
+{
+    for (int k = 0; k < info->color_number; ++k) {
+        color_ptr color = info->color[k];
+        for (Adaptive_Model** m : {&color->m0, &color->m1, &color->m2, &color->m3, &color->m4,
+                                   &color->m5}) {
+            delete *m;
+            *m = nullptr;
+        }
+    }
+    info->m0 = info->m1 = info->m2 = info->m3 = info->m4 = info->m5 = nullptr;
+}
+
+void ObjDecompress(common_ptr info, int mask, int& len)
+{
+    info->MaskLayer = mask;
+    Init_Model(info);
+    const int L = Read_Int32(info);
+    len = L;
+    int sizes[3];
+    if (!Colour_Segment_Sizes(L, sizes)) {
+        Raise_Decode_Fault();
+    } else {
+        Init_Tree_Flags(info);
+        for (int k = 0; k < info->color_number && !DecodeFault; ++k)
+            DecodeColour(info, info->color[k], sizes[k]);
+        Term_Tree_Flags();
+    }
+    Term_Model(info);
+}

@@ -1,0 +1,71 @@
+// The decoder's two uses of the shape-adaptive transform: the shape mask in
+// the wavelet domain (FMask) and the synthesis of the active colour's pixels.
+#include "DecodeFault.h"
+#include "MemManage.h"
+#include "dezw.h"
+#include "sa_idwt.h"
+
+#include <initializer_list>
+
+namespace {
+
+matrix_t* SamplePlane(common_ptr info)
+{
+    return matrix_create(info->sample_height, info->sample_width);
+}
+
+} // namespace
+
+void Init_Wavelet(common_ptr info)
+{
+    info->SMask = reinterpret_cast<int**>(MallocBuf(info->sample_width, info->sample_height, 32));
+    info->FMask = reinterpret_cast<int**>(MallocBuf(info->sample_width, info->sample_height, 32));
+}
+
+void Term_Wavelet(common_ptr info)
+{
+    FreeBuf(reinterpret_cast<void**>(info->SMask));
+    FreeBuf(reinterpret_cast<void**>(info->FMask));
+    info->SMask = nullptr;
+    info->FMask = nullptr;
+}
+
+void FormFMask(common_ptr info)
+{
+    matrix_t* spatial = SamplePlane(info);
+    matrix_t* decomposed = SamplePlane(info);
+    if (spatial && decomposed) {
+        matrix_from_buf(spatial, info->SMask);
+        do_IDWT_Mask(spatial, info->level, decomposed);
+        matrix_to_buf(decomposed, info->FMask);
+    } else {
+        Raise_Decode_Fault();
+    }
+    matrix_destroy(spatial);
+    matrix_destroy(decomposed);
+}
+
+void DWavelet(common_ptr info)
+{
+    matrix_t* coeff = SamplePlane(info);
+    matrix_t* decomposed = SamplePlane(info);
+    matrix_t* rebuilt = SamplePlane(info);
+    matrix_t* pixels = SamplePlane(info);
+    if (coeff && decomposed && rebuilt && pixels) {
+        matrix_from_buf(coeff, info->A);
+        // SMask holds only 0 and 1, so its decomposition is FMask as made by
+        // FormFMask: no need to decompose it again for every colour.
+        matrix_from_buf(decomposed, info->FMask);
+        SA_IDWT(coeff, decomposed, info->level, pixels, rebuilt);
+        for (int r = 0; r < info->image_height; ++r) {
+            for (int c = 0; c < info->image_width; ++c) {
+                const int v = pixels->rows_[r][c];
+                info->A[r][c] = v < 0 ? 0 : (v > 255 ? 255 : v);
+            }
+        }
+    } else {
+        Raise_Decode_Fault();
+    }
+    for (matrix_t* m : {coeff, decomposed, rebuilt, pixels})
+        matrix_destroy(m);
+}

@@ -1,0 +1,229 @@
+#include "sa_idwt.h"
+
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const double kLowScale = 0.7071;
+const double kHighScale = 1.4142;
+
+// Hostile coefficients may leave the int range; real photos never come close,
+// so saturating changes nothing for them and keeps the arithmetic defined.
+int Saturate(int64_t v)
+{
+    if (v > INT_MAX)
+        return INT_MAX;
+    if (v < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(v);
+}
+
+// Round(v x scale) for an int v: the product always fits 64 bits.
+int ScaleRound(int v, double scale)
+{
+    const double x = v * scale;
+    return Saturate(static_cast<int64_t>(x >= 0 ? x + 0.5 : x - 0.5));
+}
+
+// Length of the run of 1s in mask starting at start.
+int RunLength(const int* mask, int start, int length)
+{
+    int end = start;
+    while (end < length && mask[end] == 1)
+        ++end;
+    return end - start;
+}
+
+} // namespace
+
+int Round(double x)
+{
+    double r = x >= 0 ? x + 0.5 : x - 0.5;
+    if (r >= 9.2e18 || r <= -9.2e18)
+        return r > 0 ? INT_MAX : INT_MIN;
+    return Saturate(static_cast<int64_t>(r));
+}
+
+int SADWT1dOddSymInt_Mask(const int* InMaskBuf, int* OutMaskBuf, int Length, int Direction)
+{
+    const int half = Length / 2;
+    for (int i = 0; i < half; ++i) {
+        OutMaskBuf[i] = InMaskBuf[2 * i];
+        OutMaskBuf[half + i] = InMaskBuf[2 * i + 1];
+    }
+    for (int p = 0; p < Length;) {
+        int run = RunLength(InMaskBuf, p, Length);
+        if (run == 0) {
+            ++p;
+            continue;
+        }
+        if (run == 1) {
+            const int k = p >> 1;
+            const int v = OutMaskBuf[k];
+            if (Direction == 1 && v == 0) {
+                OutMaskBuf[k] = 1;
+                OutMaskBuf[half + k] = MASK_MOVED_ROW;
+            } else if (Direction == 2 && v == 0) {
+                OutMaskBuf[k] = 1;
+                OutMaskBuf[half + k] = MASK_MOVED_COL;
+            } else if (Direction == 2 && v == MASK_MOVED_ROW) {
+                OutMaskBuf[k] = 1;
+                OutMaskBuf[half + k] = MASK_MOVED_COL_ROW;
+            }
+        }
+        p += run;
+    }
+    return 0;
+}
+
+void DecomposeOneLevelInt_Mask(matrix_t* OutMask, int level)
+{
+    const int h = OutMask->numrows_ >> (level - 1);
+    const int w = OutMask->numcols_ >> (level - 1);
+    const int longest = h > w ? h : w;
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * (longest > 0 ? longest : 1)));
+    int* out = static_cast<int*>(std::malloc(sizeof(int) * (longest > 0 ? longest : 1)));
+    if (in && out) {
+        for (int r = 0; r < h; ++r) {
+            std::memcpy(in, OutMask->rows_[r], sizeof(int) * w);
+            SADWT1dOddSymInt_Mask(in, OutMask->rows_[r], w, 1);
+        }
+        for (int c = 0; c < w; ++c) {
+            for (int r = 0; r < h; ++r)
+                in[r] = OutMask->rows_[r][c];
+            SADWT1dOddSymInt_Mask(in, out, h, 2);
+            for (int r = 0; r < h; ++r)
+                OutMask->rows_[r][c] = out[r];
+        }
+    }
+    std::free(in);
+    std::free(out);
+}
+
+void do_IDWT_Mask(const matrix_t* InMask, int nLevels, matrix_t* OutMask)
+{
+    matrix_copy(OutMask, InMask);
+    for (int l = 1; l <= nLevels; ++l)
+        DecomposeOneLevelInt_Mask(OutMask, l);
+}
+
+int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Length)
+{
+    if (Length == 1) {
+        Out[0] = ScaleRound(InL[0], kLowScale);
+        return 0;
+    }
+    const int highCount = PosFlag == 0 ? Length / 2 : (Length + 1) / 2;
+    const int lowCount = Length - highCount;
+    if (Length != 2) {
+        for (int i = 0; i < lowCount; ++i)
+            InL[i] = ScaleRound(InL[i], kLowScale);
+        for (int i = 0; i < highCount; ++i)
+            InH[i] = ScaleRound(InH[i], kHighScale);
+    }
+    // Sample p of the run takes entry p / 2 of its band; low and high
+    // samples alternate, the first being low when PosFlag is 0.
+    const int firstLow = PosFlag == 0 ? 0 : 1;
+    for (int p = firstLow; p < Length; p += 2) {
+        const int64_t left = p > 0 ? InH[(p - 1) >> 1] : InH[(p + 1) >> 1];
+        const int64_t right = p + 1 < Length ? InH[(p + 1) >> 1] : left;
+        Out[p] = Saturate(InL[p >> 1] - ((left + right + 2) >> 2));
+    }
+    for (int p = 1 - firstLow; p < Length; p += 2) {
+        const int64_t left = p > 0 ? Out[p - 1] : Out[p + 1];
+        const int64_t right = p + 1 < Length ? Out[p + 1] : left;
+        Out[p] = Saturate(InH[p >> 1] - ((-left - right + 1) >> 1));
+    }
+    return 0;
+}
+
+int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMaskBuf, int Length,
+                      int Direction)
+{
+    const int half = Length / 2;
+    for (int i = 0; i < half; ++i) {
+        const int lo = InMaskBuf[i];
+        const int hi = InMaskBuf[half + i];
+        if (Direction == 1 && hi == MASK_MOVED_ROW) {
+            OutMaskBuf[2 * i] = 0;
+            OutMaskBuf[2 * i + 1] = 1;
+        } else if (Direction == 2 && hi == MASK_MOVED_COL) {
+            OutMaskBuf[2 * i] = 0;
+            OutMaskBuf[2 * i + 1] = 1;
+        } else if (Direction == 2 && hi == MASK_MOVED_COL_ROW) {
+            OutMaskBuf[2 * i] = MASK_MOVED_ROW;
+            OutMaskBuf[2 * i + 1] = 1;
+        } else {
+            OutMaskBuf[2 * i] = lo;
+            OutMaskBuf[2 * i + 1] = hi;
+        }
+    }
+    std::memset(OutBuf, 0, sizeof(int) * Length);
+    for (int s = 0; s < Length;) {
+        const int run = RunLength(OutMaskBuf, s, Length);
+        if (run == 0) {
+            ++s;
+            continue;
+        }
+        int* low = InBuf + (run == 1 ? s >> 1 : (s + 1) >> 1);
+        int* high = InBuf + half + (s >> 1);
+        const int result = SynthesizeSegmentOddSymInt(OutBuf + s, low, high, s & 1, run);
+        if (result != 0)
+            return result;
+        s += run;
+    }
+    return 0;
+}
+
+int SynthesizeOneLevelInt(matrix_t* OutCoeff, matrix_t* OutMask, int level)
+{
+    const int h = OutCoeff->numrows_ >> (level - 1);
+    const int w = OutCoeff->numcols_ >> (level - 1);
+    const size_t longest = static_cast<size_t>(h > w ? h : w) + 1;
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * longest));
+    int* inMask = static_cast<int*>(std::malloc(sizeof(int) * longest));
+    int* out = static_cast<int*>(std::malloc(sizeof(int) * longest));
+    int* outMask = static_cast<int*>(std::malloc(sizeof(int) * longest));
+    int result = 0;
+    if (!in || !inMask || !out || !outMask) {
+        result = -10;
+    } else {
+        // Columns first: the reverse of the decomposition order.
+        for (int c = 0; c < w; ++c) {
+            for (int r = 0; r < h; ++r) {
+                in[r] = OutCoeff->rows_[r][c];
+                inMask[r] = OutMask->rows_[r][c];
+            }
+            iSADWT1dOddSymInt(in, inMask, out, outMask, h, 2);
+            for (int r = 0; r < h; ++r) {
+                OutCoeff->rows_[r][c] = out[r];
+                OutMask->rows_[r][c] = outMask[r];
+            }
+        }
+        for (int r = 0; r < h; ++r) {
+            std::memcpy(in, OutCoeff->rows_[r], sizeof(int) * w);
+            std::memcpy(inMask, OutMask->rows_[r], sizeof(int) * w);
+            iSADWT1dOddSymInt(in, inMask, OutCoeff->rows_[r], OutMask->rows_[r], w, 1);
+        }
+    }
+    std::free(in);
+    std::free(inMask);
+    std::free(out);
+    std::free(outMask);
+    return result;
+}
+
+void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix_t* OutCoeff,
+             matrix_t* OutMask)
+{
+    for (int i = 0; i < InMask->datasize_; ++i) {
+        if (InMask->data_[i] >= 1)
+            OutCoeff->data_[i] = InData->data_[i];
+    }
+    matrix_copy(OutMask, InMask);
+    for (int l = nLevels; l >= 1; --l)
+        SynthesizeOneLevelInt(OutCoeff, OutMask, l);
+}

@@ -1,0 +1,27 @@
+// Shape-adaptive integer 5/3 wavelet: the mask decomposition that tells the
+// coefficient decoder which wavelet positions belong to the shape, and the
+// inverse transform that turns decoded coefficients back into pixels.
+#pragma once
+
+#include "Matrix.h"
+
+// Mask markers left in a high band where a lone odd pixel moved to the low band.
+enum {
+    MASK_MOVED_ROW = 128,      // horizontal step
+    MASK_MOVED_COL = 129,      // vertical step, even position was outside
+    MASK_MOVED_COL_ROW = 130,  // vertical step, even position held MASK_MOVED_ROW
+};
+
+void do_IDWT_Mask(const matrix_t* InMask, int nLevels, matrix_t* OutMask);
+void DecomposeOneLevelInt_Mask(matrix_t* OutMask, int level);
+int SADWT1dOddSymInt_Mask(const int* InMaskBuf, int* OutMaskBuf, int Length, int Direction);
+
+void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix_t* OutCoeff,
+             matrix_t* OutMask);
+int SynthesizeOneLevelInt(matrix_t* OutCoeff, matrix_t* OutMask, int level);
+int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMaskBuf, int Length,
+                      int Direction);
+int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Length);
+
+// x + 0.5 (or x - 0.5 below zero) truncated towards zero.
+int Round(double x);
