@@ -1,6 +1,273 @@
 #include "iddata.h"
 
+#include <QDebug>
+#include <QtGlobal>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "common.h"
+#include "libvek2019.h"
+
+namespace {
+
+// The card's text is little-endian UTF-16 without a byte-order mark. Naming
+// the order keeps a field that starts with FE FF from being read as a mark
+// that would switch the rest of the field to big-endian.
+constexpr const char* kCardCharset = "UTF-16LE";
+constexpr int kFieldBufferSize = 129;
+constexpr int kLongestField = kFieldBufferSize - 2;
+
+constexpr int kPhotoWidth = 102;
+constexpr int kPhotoHeight = 126;
+constexpr int kRasterSize = kPhotoWidth * kPhotoHeight * 3;
+constexpr int kBitmapHeaderSize = 54;
+constexpr int kFpRecordSize = 512;
+const char* const kFpFileName = "fp_raw_data.dat";
+
+BIRTH_INFO splitBirthDate(const std::string& text)
+{
+    const QString date = QString::fromStdString(text);
+    return {date.mid(0, 4).toStdString(), date.mid(4, 2).toStdString(),
+            date.mid(6).toStdString()};
+}
+
+std::string dottedDate(const std::string& text)
+{
+    const QString date = QString::fromStdString(text);
+    return (date.mid(0, 4) + "." + date.mid(4, 2) + "." + date.mid(6)).toStdString();
+}
+
+// A resident card valid without end says so in words instead of a date.
+std::string residentValidityEnd(const std::string& text)
+{
+    static const std::string kNoEnd = "长期";
+    if (QString::fromStdString(text).contains(QString::fromStdString(kNoEnd)))
+        return kNoEnd;
+    return dottedDate(text);
+}
+
+void put32(unsigned char* at, uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = uint8_t(value >> (8 * i));
+}
+
+void writePhotoBitmapHeader(unsigned char* header)
+{
+    std::memset(header, 0, kBitmapHeaderSize);
+    header[0] = 'B';
+    header[1] = 'M';
+    put32(header + 2, HEAD_IMAGE_BMP_SIZE);
+    put32(header + 10, kBitmapHeaderSize);
+    put32(header + 14, 40);
+    put32(header + 18, kPhotoWidth);
+    put32(header + 22, kPhotoHeight);
+    header[26] = 1;
+    header[28] = 24;
+}
+
+}  // namespace
+
 CIdData::CIdData(QByteArray& data, FP_INFO_TYPE fp_type) : m_data(data), m_fp_type(fp_type) {}
+
+void CIdData::DecodeIDBase(unsigned char* pbyCHMsg, int iItemPos, int iItemSize, char* pszDst,
+                           int iDstSize)
+{
+    if (pszDst == nullptr || pbyCHMsg == nullptr)
+        return;
+    // The source buffer holds the field and a closing zero character; a
+    // longer field would overrun it.
+    if (iItemSize < 0 || iItemSize > kLongestField || iItemPos < 0)
+        return;
+    char source[kFieldBufferSize] = {};
+    std::memcpy(source, pbyCHMsg + iItemPos, iItemSize);
+    CCommon::iconv_ex(kCardCharset, source, iItemSize + 2, "UTF-8", pszDst, iDstSize);
+}
+
+std::string CIdData::decodeField(unsigned char* block, int pos, int size, int limit)
+{
+    std::vector<char> text(limit + 1, 0);
+    DecodeIDBase(block, pos, size, text.data(), limit);
+    return text.data();
+}
+
+bool CIdData::parseIDType(unsigned char* byData, ID_TYPE* pIDType)
+{
+    if (pIDType == nullptr) {
+        qDebug("pIDType parameter invalid!");
+        return false;
+    }
+    if (byData == nullptr) {
+        qDebug("byData parameter invalid!");
+        return false;
+    }
+    const std::string kind = decodeField(byData, 248, 2, 2);
+    if (kind == "Y")
+        *pIDType = ID_TYPE_FOREIGN_NEW;
+    else if (kind == "I")
+        *pIDType = ID_TYPE_FOREIGN_2017;
+    else if (kind == "J")
+        *pIDType = ID_TYPE_HMT;
+    else
+        *pIDType = ID_TYPE_CN;
+    return true;
+}
+
+// The fields the resident card and the residence permit share, at the same places.
+template <typename ResidentText>
+void CIdData::parseResidentText(unsigned char* block, ResidentText* record)
+{
+    Q_CHECK_PTR(block);
+    Q_CHECK_PTR(record);
+    const std::string name = decodeField(block, 0, 30, 30);
+    const std::string genderCode = decodeField(block, 30, 2, 2);
+    const std::string birth = decodeField(block, 36, 16, 16);
+    const std::string address = decodeField(block, 52, 70, 100);
+    const std::string idCode = decodeField(block, 122, 36, 36);
+    const std::string dept = decodeField(block, 158, 30, 30);
+    const std::string validStart = decodeField(block, 188, 16, 16);
+    const std::string validEnd = decodeField(block, 204, 16, 16);
+
+    record->name = name;
+    record->gender = std::atoi(genderCode.c_str()) == 1 ? "男" : "女";
+    record->birth = splitBirthDate(birth);
+    record->address = address;
+    record->idCode = idCode;
+    record->dept = dept;
+    record->validPeriod.start = dottedDate(validStart);
+    record->validPeriod.end = residentValidityEnd(validEnd);
+}
+
+void CIdData::parseChinaIdText(unsigned char* byData, ID_TEXT_INFO_CN* pid_text_info_cn)
+{
+    parseResidentText(byData, pid_text_info_cn);
+    const int ethnic = std::atoi(decodeField(byData, 32, 4, 4).c_str());
+    pid_text_info_cn->nation = GetNation(uint16_t(ethnic));
+}
+
+void CIdData::parseHMTIDText(unsigned char* byData, ID_TEXT_INFO_HMT* pid_text_info_hmt)
+{
+    parseResidentText(byData, pid_text_info_hmt);
+    qDebug("szID=%s", pid_text_info_hmt->idCode.c_str());
+    qDebug("szDept=%s", pid_text_info_hmt->dept.c_str());
+    pid_text_info_hmt->passCheckCode = decodeField(byData, 220, 18, 18);
+    pid_text_info_hmt->changes = decodeField(byData, 238, 4, 4);
+}
+
+void CIdData::parseForeign2017IDText(unsigned char* byData,
+                                     ID_TEXT_INFO_FOREIGN_2017* pid_text_info_foreign_2017)
+{
+    Q_CHECK_PTR(byData);
+    Q_CHECK_PTR(pid_text_info_foreign_2017);
+    ID_TEXT_INFO_FOREIGN_2017& record = *pid_text_info_foreign_2017;
+    record.nameEN = decodeField(byData, 0, 120, 120);
+
+    QString genderName;
+    if (!parseGender(QString::fromStdString(decodeField(byData, 120, 2, 2)), genderName)) {
+        qDebug("gender parse fail!");
+        return;
+    }
+    record.gender = genderName.toStdString();
+    record.idCode = decodeField(byData, 122, 30, 30);
+    record.nationality = decodeField(byData, 152, 6, 6);
+    record.nameCN = decodeField(byData, 158, 30, 30);
+    record.validPeriod.start = dottedDate(decodeField(byData, 188, 16, 16));
+    record.validPeriod.end = dottedDate(decodeField(byData, 204, 16, 16));
+    record.birth = splitBirthDate(decodeField(byData, 220, 16, 16));
+}
+
+void CIdData::parseForeignNewIDText(unsigned char* byData,
+                                    ID_TEXT_INFO_FOREIGN_NEW* pid_text_info_foreign_new)
+{
+    Q_CHECK_PTR(byData);
+    Q_CHECK_PTR(pid_text_info_foreign_new);
+    ID_TEXT_INFO_FOREIGN_NEW& record = *pid_text_info_foreign_new;
+    record.nameCN = decodeField(byData, 0, 30, 30);
+
+    const std::string genderCode = decodeField(byData, 30, 2, 2);
+    qDebug("<so>szSexCode=%s", genderCode.c_str());
+    QString genderName;
+    if (!parseGender(QString::fromStdString(genderCode), genderName)) {
+        qDebug("gender parse fail!");
+        return;
+    }
+    record.gender = genderName.toStdString();
+    qDebug() << "genderName = " << genderName;
+    qDebug("pid_text_info_foreign_new->gender=%s", record.gender.c_str());
+
+    record.changes = decodeField(byData, 32, 4, 4);
+    const std::string birth = decodeField(byData, 36, 16, 16);
+    qDebug("<from so>szBirth=%s", birth.c_str());
+    record.birth = splitBirthDate(birth);
+    record.nameEN = decodeField(byData, 52, 70, 70);
+    qDebug("<so>szEnglishName=%s", record.nameEN.c_str());
+    record.idCode = decodeField(byData, 122, 36, 36);
+    record.validPeriod.start = dottedDate(decodeField(byData, 188, 16, 16));
+    record.validPeriod.end = dottedDate(decodeField(byData, 204, 16, 16));
+
+    const std::string code = decodeField(byData, 242, 6, 6);
+    QString countryName;
+    parseNationality(QString::fromStdString(code), countryName);
+    record.nationality = countryName.toStdString() + " / " + code;
+    qDebug() << "pid_text_info_foreign_new->nationality=" << record.nationality.c_str();
+}
+
+bool CIdData::parseNationality(QString countryID, QString& nationality)
+{
+    const std::string code = countryID.toStdString();
+    for (const auto& row : COUNTRY_CODE_LIST) {
+        if (row[1] == code) {
+            nationality = QString::fromUtf8(row[2].c_str());
+            qDebug() << "nationality=" << nationality;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CIdData::parseIDHeadImage(unsigned char* byData, unsigned char* img_out)
+{
+    std::vector<unsigned char> raster(kRasterSize, 0);
+    std::vector<unsigned char> bitmap(HEAD_IMAGE_BMP_SIZE, 0);
+    writePhotoBitmapHeader(bitmap.data());
+
+    if (byData == nullptr || img_out == nullptr ||
+        unpack(reinterpret_cast<char*>(byData), reinterpret_cast<char*>(raster.data()), 0) != 1) {
+        qDebug("解码头像数据失败!");
+        return;
+    }
+    int rowsSize = HEAD_IMAGE_BMP_SIZE - kBitmapHeaderSize;
+    if (CCommon::Bgr2Bmp(bitmap.data() + kBitmapHeaderSize, rowsSize, raster.data(), kRasterSize,
+                         kPhotoWidth, kPhotoHeight) != 0) {
+        qDebug("解析头像数据失败!");
+        return;
+    }
+    std::memcpy(img_out, bitmap.data(), HEAD_IMAGE_BMP_SIZE);
+}
+
+void CIdData::saveFpRawDataToFile(FP_INFO_TYPE fp_info_type, unsigned char* byData)
+{
+    int records = 0;
+    switch (fp_info_type) {
+    case TWO_FP_INFO:
+        qDebug("source id card has two fp data");
+        records = 2;
+        break;
+    case ONE_FP_INFO:
+        qDebug("source id card has one fp data");
+        records = 1;
+        break;
+    case NO_FP_INFO:
+        qDebug("source id card has no fp data");
+        return;
+    default:
+        return;
+    }
+    if (byData == nullptr)
+        return;
+    CCommon::saveByteDataToFile(byData, records * kFpRecordSize, kFpFileName);
+}
 
 bool CIdData::parseGender(QString genderCode, QString& genderName) const
 {
@@ -13,7 +280,6 @@ bool CIdData::parseGender(QString genderCode, QString& genderName) const
     default: return false;
     }
 }
-
 std::string CIdData::GetNation(uint16_t ethnic) const
 {
     switch (ethnic) {

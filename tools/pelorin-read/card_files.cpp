@@ -17,16 +17,6 @@ const unsigned char* headImageOf(const CardRead& read)
     return nullptr;
 }
 
-// Writes all of data or nothing, so a failed write leaves no partial picture.
-QString writeFile(const QString& fileName, const QByteArray& data, bool& allWritten)
-{
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
-        return fileName;
-    allWritten = false;
-    return "could not be written: " + file.errorString();
-}
-
 QString writeFace(const QString& fileName, const std::string& base64, bool& allWritten)
 {
     if (base64.empty())
@@ -35,10 +25,20 @@ QString writeFace(const QString& fileName, const std::string& base64, bool& allW
                                                         QByteArray::AbortOnBase64DecodingErrors);
     if (!decoded || decoded.decoded.isEmpty())
         return "not available: the face is not valid base64";
-    return writeFile(fileName, decoded.decoded, allWritten);
+    return writeCardFile(fileName, decoded.decoded, allWritten);
 }
 
 }  // namespace
+
+// All of data or nothing, so a failed write leaves no partial file.
+QString writeCardFile(const QString& fileName, const QByteArray& data, bool& allWritten)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
+        return fileName;
+    allWritten = false;
+    return "could not be written: " + file.errorString();
+}
 
 QJsonObject writeCardFiles(const ReadOptions& options, const CardRead& read, bool& allWritten)
 {
@@ -47,7 +47,7 @@ QJsonObject writeCardFiles(const ReadOptions& options, const CardRead& read, boo
     const unsigned char* photo = headImageOf(read);
     if (!options.photoFile.isEmpty() && photo != nullptr) {
         const QByteArray bitmap(reinterpret_cast<const char*>(photo), HEAD_IMAGE_BMP_SIZE);
-        files["photo"] = writeFile(options.photoFile, bitmap, allWritten);
+        files["photo"] = writeCardFile(options.photoFile, bitmap, allWritten);
     }
     if (!options.frontFile.isEmpty())
         files["front"] = writeFace(options.frontFile, read.frontBase64, allWritten);

@@ -4,6 +4,7 @@
 #include "read_options.h"
 #include "result_text.h"
 #include "stdout_redirect.h"
+#include "usb_read.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -28,13 +29,31 @@ void reportFailure(int result)
             readResultExplanation(result));
 }
 
-int printCard(const ReadOptions& options, const CardRead& read)
+// `files` holds entries of files already written; earlierWritten says whether
+// all of them were.
+int printCard(const ReadOptions& options, const CardRead& read, QJsonObject files = {},
+              bool earlierWritten = true)
 {
     bool allWritten = true;
-    const QJsonObject files = writeCardFiles(options, read, allWritten);
+    const QJsonObject cardFiles = writeCardFiles(options, read, allWritten);
+    for (auto it = cardFiles.begin(); it != cardFiles.end(); ++it)
+        files.insert(it.key(), it.value());
     const QByteArray json = QJsonDocument(cardJson(read, files)).toJson(QJsonDocument::Indented);
     fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
-    return allWritten ? 0 : 3;
+    return allWritten && earlierWritten ? 0 : 3;
+}
+
+int readCardFromUsb(const ReadOptions& options)
+{
+    auto read = std::make_unique<CardRead>();
+    QJsonObject files;
+    bool allWritten = true;
+    const READ_RESULT result = readCardOverUsb(options, *read, files, allWritten);
+    if (result != READ_OK) {
+        reportFailure(result);
+        return 1;
+    }
+    return printCard(options, *read, files, allWritten);
 }
 
 int readCard(const ReadOptions& options)
@@ -82,6 +101,10 @@ int main(int argc, char** argv)
         printf("%s\n", getSDKVersion().c_str());
         return 0;
     }
+
+    // The USB path composes no faces and needs no GUI.
+    if (!options.usbIds.isEmpty())
+        return readCardFromUsb(options);
 
     preferOffscreenWithoutDisplay();
     const bool ownApplication = QCoreApplication::instance() == nullptr;

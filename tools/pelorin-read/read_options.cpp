@@ -1,10 +1,12 @@
 #include "read_options.h"
 
+#include "usb_read.h"
+
 namespace {
 
-// Takes the value of "--name FILE" or "--name=FILE"; sets error when it is missing.
-void takeValue(const QString& arg, const QString& name, int argc, char** argv, int& i,
-               QString& value, QString& error)
+// Takes the value of "--name VALUE" or "--name=VALUE"; sets error when it is missing.
+void takeValue(const QString& arg, const QString& name, const QString& what, int argc,
+               char** argv, int& i, QString& value, QString& error)
 {
     value.clear();
     if (arg.startsWith(name + "=")) {
@@ -13,7 +15,17 @@ void takeValue(const QString& arg, const QString& name, int argc, char** argv, i
         value = QString::fromLocal8Bit(argv[++i]);
     }
     if (value.isEmpty())
-        error = name + " needs a file name";
+        error = name + " needs " + what;
+}
+
+QString checkUsbOptions(const ReadOptions& options)
+{
+    uint16_t vid = 0, pid = 0;
+    if (!options.usbIds.isEmpty() && !parseUsbIds(options.usbIds, vid, pid))
+        return "--usb needs VID:PID in hexadecimal, such as 0400:c35a";
+    if (!options.fpFile.isEmpty() && options.usbIds.isEmpty())
+        return "--fp-file works only with --usb";
+    return QString();
 }
 
 }  // namespace
@@ -23,10 +35,13 @@ ReadOptions parseReadOptions(int argc, char** argv)
     ReadOptions options;
     const struct {
         const char* name;
+        const char* what;
         QString ReadOptions::*target;
-    } fileOptions[] = {{"--photo", &ReadOptions::photoFile},
-                       {"--front", &ReadOptions::frontFile},
-                       {"--back", &ReadOptions::backFile}};
+    } valueOptions[] = {{"--photo", "a file name", &ReadOptions::photoFile},
+                        {"--front", "a file name", &ReadOptions::frontFile},
+                        {"--back", "a file name", &ReadOptions::backFile},
+                        {"--usb", "VID:PID", &ReadOptions::usbIds},
+                        {"--fp-file", "a file name", &ReadOptions::fpFile}};
 
     for (int i = 1; i < argc && options.error.isEmpty(); ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -39,23 +54,27 @@ ReadOptions parseReadOptions(int argc, char** argv)
             continue;
         }
         bool known = false;
-        for (const auto& option : fileOptions) {
+        for (const auto& option : valueOptions) {
             const QString name = option.name;
             if (arg == name || arg.startsWith(name + "=")) {
                 known = true;
-                takeValue(arg, name, argc, argv, i, options.*option.target, options.error);
+                takeValue(arg, name, option.what, argc, argv, i, options.*option.target,
+                          options.error);
                 break;
             }
         }
         if (!known)
             options.error = "unknown argument: " + arg;
     }
+    if (options.error.isEmpty())
+        options.error = checkUsbOptions(options);
     return options;
 }
 
 const char* readUsageText()
 {
     return "Usage: pelorin-read [--photo FILE] [--front FILE] [--back FILE]\n"
+           "       pelorin-read --usb VID:PID [--photo FILE] [--fp-file FILE]\n"
            "       pelorin-read --help | --version\n"
            "\n"
            "Reads the card on the reader once and prints it as JSON on standard output.\n"
@@ -63,6 +82,10 @@ const char* readUsageText()
            "  --photo FILE  write the holder's photo (24-bit bitmap, 38862 bytes)\n"
            "  --front FILE  write the card's front face (JPEG)\n"
            "  --back FILE   write the card's back face (JPEG)\n"
+           "  --usb VID:PID read from the reader with these USB identifiers (hexadecimal)\n"
+           "                over its raw bulk pipes; no card faces on this path\n"
+           "  --fp-file FILE  with --usb: write the fingerprint block here instead of\n"
+           "                \"fp_raw_data.dat\" in the current directory\n"
            "  --help        show this text\n"
            "  --version     show the library version\n"
            "\n"

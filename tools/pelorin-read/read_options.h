@@ -7,6 +7,8 @@ struct ReadOptions {
     QString photoFile;  // empty: do not write the photo
     QString frontFile;
     QString backFile;
+    QString usbIds;  // "VID:PID" of a reader on raw USB pipes; empty: the normal reader
+    QString fpFile;  // where --usb writes the fingerprint block
     bool help = false;
     bool version = false;
     QString error;  // set when the command line cannot be used

@@ -69,6 +69,13 @@ void UsbConversation::hostSends(uint8_t endpoint, const Bytes& data)
     ++m_urbId;
 }
 
+void UsbConversation::hostSendFails(uint8_t endpoint, const Bytes& data, int status)
+{
+    addEvent('S', endpoint, kStatusInProgress, uint32_t(data.size()), data);
+    addEvent('C', endpoint, status, 0, {});
+    ++m_urbId;
+}
+
 void UsbConversation::deviceAnswers(uint8_t endpoint, uint32_t requested, const Bytes& data)
 {
     addEvent('S', endpoint, kStatusInProgress, requested, {});

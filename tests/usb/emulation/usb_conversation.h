@@ -14,6 +14,9 @@ public:
 
     // The host writes `data` to an OUT endpoint.
     void hostSends(uint8_t endpoint, const Bytes& data);
+    // The host writes `data` to an OUT endpoint and the transfer ends with a
+    // negative errno status.
+    void hostSendFails(uint8_t endpoint, const Bytes& data, int status);
     // The host asks an IN endpoint for `requested` bytes and receives `data`.
     void deviceAnswers(uint8_t endpoint, uint32_t requested, const Bytes& data);
     // The host asks an IN endpoint and the transfer ends with a negative errno status.

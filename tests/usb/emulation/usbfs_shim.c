@@ -1,6 +1,8 @@
 /* Preload library for the emulated reader. It fills two gaps of umockdev's
- * usbfs emulation and injects the device faults a test asks for through the
- * environment variable PELORIN_USB_FAULT. It must come before umockdev's own
+ * usbfs emulation, injects the device faults a test asks for through the
+ * environment variable PELORIN_USB_FAULT, and, when PELORIN_USB_TRACE names a
+ * file, appends to it one line per release of an interface, close of a device
+ * node and exit of a libusb context. It must come before umockdev's own
  * preload library in LD_PRELOAD. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -11,6 +13,7 @@
 #include <string.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 #include <libusb-1.0/libusb.h>
 
 static int fault_is(const char *name)
@@ -22,6 +25,43 @@ static int fault_is(const char *name)
 static int is_usb_node(const char *path)
 {
     return path != NULL && strncmp(path, "/dev/bus/usb/", 13) == 0;
+}
+
+static int usb_fd = -1;
+
+static void trace(const char *event)
+{
+    const char *file = getenv("PELORIN_USB_TRACE");
+    int (*real_open)(const char *, int, ...) = dlsym(RTLD_NEXT, "open");
+    int fd;
+    if (file == NULL)
+        return;
+    fd = real_open(file, O_WRONLY | O_APPEND | O_CREAT, 0644);
+    if (fd < 0)
+        return;
+    if (write(fd, event, strlen(event)) < 0 || write(fd, "\n", 1) < 0) {
+        /* a lost trace line shows up in the test's comparison */
+    }
+    close(fd);
+}
+
+static int remember_usb_fd(const char *path, int fd)
+{
+    if (fd >= 0 && is_usb_node(path))
+        usb_fd = fd;
+    return fd;
+}
+
+int close(int fd)
+{
+    static int (*next)(int);
+    if (next == NULL)
+        next = dlsym(RTLD_NEXT, "close");
+    if (fd >= 0 && fd == usb_fd) {
+        usb_fd = -1;
+        trace("close");
+    }
+    return next(fd);
 }
 
 static int fail_open(const char *path)
@@ -51,7 +91,7 @@ int open(const char *path, int flags, ...)
     va_end(ap);
     if (fail_open(path))
         return -1;
-    return next(path, flags, mode);
+    return remember_usb_fd(path, next(path, flags, mode));
 }
 
 int open64(const char *path, int flags, ...)
@@ -66,7 +106,18 @@ int open64(const char *path, int flags, ...)
     va_end(ap);
     if (fail_open(path))
         return -1;
-    return next(path, flags, mode);
+    return remember_usb_fd(path, next(path, flags, mode));
+}
+
+/* libusb opens its device nodes through the fortified entry point. */
+int __open_2(const char *path, int flags)
+{
+    static int (*next)(const char *, int);
+    if (next == NULL)
+        next = dlsym(RTLD_NEXT, "__open_2");
+    if (fail_open(path))
+        return -1;
+    return remember_usb_fd(path, next(path, flags));
 }
 
 int ioctl(int fd, unsigned long request, ...)
@@ -95,6 +146,8 @@ int ioctl(int fd, unsigned long request, ...)
             return next(fd, USBDEVFS_CLAIMINTERFACE, &interface);
         }
     }
+    if (request == USBDEVFS_RELEASEINTERFACE)
+        trace("release");
     if (request == USBDEVFS_RESET && fault_is("reset")) {
         errno = EIO;
         return -1;
@@ -112,6 +165,15 @@ int libusb_init(libusb_context **ctx)
     if (next == NULL)
         next = dlsym(RTLD_NEXT, "libusb_init");
     return next(ctx);
+}
+
+void libusb_exit(libusb_context *ctx)
+{
+    static void (*next)(libusb_context *);
+    if (next == NULL)
+        next = dlsym(RTLD_NEXT, "libusb_exit");
+    next(ctx);
+    trace("exit");
 }
 
 ssize_t libusb_get_device_list(libusb_context *ctx, libusb_device ***list)

@@ -1,0 +1,35 @@
+// Collects the Qt debug messages sent while an object of this class lives.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+#include <ostream>
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& lines, std::ostream* os)
+{
+    *os << "[\"" << lines.join("\", \"").toStdString() << "\"]";
+}
+
+class DebugCapture {
+public:
+    DebugCapture() : m_previous(qInstallMessageHandler(&DebugCapture::collect)) { s_lines.clear(); }
+    ~DebugCapture() { qInstallMessageHandler(m_previous); }
+    DebugCapture(const DebugCapture&) = delete;
+    DebugCapture& operator=(const DebugCapture&) = delete;
+
+    const QStringList& lines() const { return s_lines; }
+    bool has(const QString& line) const { return s_lines.contains(line); }
+    void clear() { s_lines.clear(); }
+
+private:
+    static void collect(QtMsgType, const QMessageLogContext&, const QString& message)
+    {
+        s_lines << message;
+    }
+
+    QtMessageHandler m_previous;
+    static inline QStringList s_lines;
+};

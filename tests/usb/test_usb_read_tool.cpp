@@ -1,0 +1,131 @@
+// pelorin-read --usb as a separate process against the emulated reader.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "emulation/emulated_reader.h"
+#include "emulation/reader_frames.h"
+#include "text_block.h"
+
+using namespace reader_frames;
+
+namespace {
+
+struct ToolRun {
+    int exitCode = -1;
+    QJsonObject json;
+    QString err;
+};
+
+class UsbReadTool : public ::testing::Test {
+protected:
+    static constexpr uint8_t kDevnum = 4;
+
+    void scriptCard(const Bytes& frame)
+    {
+        talk.hostSends(kOut, lookupRequest());
+        talk.deviceAnswers(kIn, 15, lookupResponse());
+        talk.hostSends(kOut, selectRequest());
+        talk.deviceAnswers(kIn, 19, selectResponse());
+        talk.hostSends(kOut, fetchRequest());
+        talk.deviceAnswers(kIn, 2321, frame);
+        ASSERT_TRUE(bed.play(sysfs, talk));
+    }
+    ToolRun run(QStringList args)
+    {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(PELORIN_READ_PATH, QStringList{"--usb", "f055:1d0c"} + args);
+        ToolRun result;
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished();
+            return result;
+        }
+        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        result.json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+    QByteArray fileBytes(const QString& name)
+    {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir;
+    EmulatedReader bed;
+    std::string sysfs = bed.addReader(kDevnum);
+    UsbConversation talk{EmulatedReader::kBusnum, kDevnum};
+};
+
+TEST_F(UsbReadTool, ResidentCardWithFingerprintsToTheNamedFile)
+{
+    TextBlock text;
+    text.put(0, 30, "王五").put(30, 2, "1").put(32, 4, "03").put(36, 16, "20010203")
+        .put(204, 16, "长期");
+    const Bytes frame = dataFrame(1024, text.data());
+    scriptCard(frame);
+    const ToolRun result = run({"--fp-file", "fingers.bin"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.json["kind"].toString(), "ID_TYPE_CN");
+    const QJsonObject record = result.json["record"].toObject();
+    EXPECT_EQ(record["name"].toString(), QString::fromUtf8("王五") + QString(13, ' '));
+    EXPECT_EQ(record["nation"].toString(), QString::fromUtf8("回"));
+    EXPECT_EQ(record["validPeriod"].toObject()["end"].toString(), QString::fromUtf8("长期"));
+    EXPECT_EQ(result.json["finger_info_type"].toString(), "TWO_FP_INFO");
+    EXPECT_EQ(result.json["files"].toObject()["fingerprints"].toString(), "fingers.bin");
+    EXPECT_EQ(fileBytes("fingers.bin"),
+              QByteArray(reinterpret_cast<const char*>(frame.data()) + 1296, 1024));
+    EXPECT_FALSE(QFile::exists(dir.filePath("fp_raw_data.dat")));
+}
+
+TEST_F(UsbReadTool, FingerprintsGoToTheParsersFileByDefault)
+{
+    TextBlock text;
+    text.put(0, 30, "赵六").put(30, 2, "2").put(32, 4, "01");
+    const Bytes frame = dataFrame(512, text.data());
+    scriptCard(frame);
+    const ToolRun result = run({});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.json["finger_info_type"].toString(), "ONE_FP_INFO");
+    EXPECT_EQ(fileBytes("fp_raw_data.dat"),
+              QByteArray(reinterpret_cast<const char*>(frame.data()) + 1296, 512));
+    EXPECT_TRUE(result.err.contains("source id card has one fp data"));
+}
+
+TEST_F(UsbReadTool, ForeignCardWithoutFingerprints)
+{
+    TextBlock text;
+    text.put(0, 30, "汤姆").put(30, 2, "1").put(52, 70, "SMITH TOM").put(242, 6, "USA")
+        .put(248, 2, "Y");
+    scriptCard(dataFrame(0, text.data()));
+    const ToolRun result = run({"--fp-file", "fingers.bin"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.json["kind"].toString(), "ID_TYPE_FOREIGN_NEW");
+    EXPECT_EQ(result.json["record"].toObject()["nationality"].toString(),
+              QString::fromUtf8("美国 / USA"));
+    EXPECT_EQ(result.json["files"].toObject()["fingerprints"].toString(), "not available");
+    EXPECT_FALSE(result.json.contains("finger_info_type"));
+}
+
+TEST_F(UsbReadTool, ReaderFailureIsReportedWithItsCode)
+{
+    talk.hostSends(kOut, lookupRequest());
+    talk.deviceAnswers(kIn, 15, lookupResponse());
+    talk.hostSends(kOut, selectRequest());
+    talk.deviceAnswers(kIn, 19, selectResponse());
+    talk.hostSends(kOut, fetchRequest());
+    talk.deviceAnswers(kIn, 2321, statusOnly());
+    ASSERT_TRUE(bed.play(sysfs, talk));
+    const ToolRun result = run({});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.json.isEmpty());
+    EXPECT_TRUE(result.err.contains("READ_NO_DATA (-24)")) << result.err.toStdString();
+}
+
+}  // namespace
