@@ -8,6 +8,7 @@
 
 #include "common.h"
 #include "libvek2019.h"
+#include "photo_bitmap.h"
 
 namespace {
 
@@ -18,10 +19,6 @@ constexpr const char* kCardCharset = "UTF-16LE";
 constexpr int kFieldBufferSize = 129;
 constexpr int kLongestField = kFieldBufferSize - 2;
 
-constexpr int kPhotoWidth = 102;
-constexpr int kPhotoHeight = 126;
-constexpr int kRasterSize = kPhotoWidth * kPhotoHeight * 3;
-constexpr int kBitmapHeaderSize = 54;
 constexpr int kFpRecordSize = 512;
 const char* const kFpFileName = "fp_raw_data.dat";
 
@@ -45,26 +42,6 @@ std::string residentValidityEnd(const std::string& text)
     if (QString::fromStdString(text).contains(QString::fromStdString(kNoEnd)))
         return kNoEnd;
     return dottedDate(text);
-}
-
-void put32(unsigned char* at, uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        at[i] = uint8_t(value >> (8 * i));
-}
-
-void writePhotoBitmapHeader(unsigned char* header)
-{
-    std::memset(header, 0, kBitmapHeaderSize);
-    header[0] = 'B';
-    header[1] = 'M';
-    put32(header + 2, HEAD_IMAGE_BMP_SIZE);
-    put32(header + 10, kBitmapHeaderSize);
-    put32(header + 14, 40);
-    put32(header + 18, kPhotoWidth);
-    put32(header + 22, kPhotoHeight);
-    header[26] = 1;
-    header[28] = 24;
 }
 
 }  // namespace
@@ -228,22 +205,14 @@ bool CIdData::parseNationality(QString countryID, QString& nationality)
 
 void CIdData::parseIDHeadImage(unsigned char* byData, unsigned char* img_out)
 {
-    std::vector<unsigned char> raster(kRasterSize, 0);
-    std::vector<unsigned char> bitmap(HEAD_IMAGE_BMP_SIZE, 0);
-    writePhotoBitmapHeader(bitmap.data());
-
+    std::vector<unsigned char> raster(PHOTO_RASTER_SIZE, 0);
     if (byData == nullptr || img_out == nullptr ||
         unpack(reinterpret_cast<char*>(byData), reinterpret_cast<char*>(raster.data()), 0) != 1) {
         qDebug("解码头像数据失败!");
         return;
     }
-    int rowsSize = HEAD_IMAGE_BMP_SIZE - kBitmapHeaderSize;
-    if (CCommon::Bgr2Bmp(bitmap.data() + kBitmapHeaderSize, rowsSize, raster.data(), kRasterSize,
-                         kPhotoWidth, kPhotoHeight) != 0) {
+    if (!frameRasterAsPhotoBitmap(raster.data(), img_out))
         qDebug("解析头像数据失败!");
-        return;
-    }
-    std::memcpy(img_out, bitmap.data(), HEAD_IMAGE_BMP_SIZE);
 }
 
 void CIdData::saveFpRawDataToFile(FP_INFO_TYPE fp_info_type, unsigned char* byData)
