@@ -5,18 +5,6 @@
 
 namespace {
 
-const unsigned char* headImageOf(const CardRead& read)
-{
-    switch (read.idType) {
-    case ID_TYPE_CN: return read.cn.idInfoTailCN.headImage;
-    case ID_TYPE_HMT: return read.hmt.idInfoTailOther.headImage;
-    case ID_TYPE_FOREIGN_NEW: return read.foreignNew.idInfoTailOther.headImage;
-    case ID_TYPE_FOREIGN_2017: return read.foreign2017.idInfoTailOther.headImage;
-    case ID_TYPE_UNKNOWN: break;
-    }
-    return nullptr;
-}
-
 QString writeFace(const QString& fileName, const std::string& base64, bool& allWritten)
 {
     if (base64.empty())
@@ -44,7 +32,7 @@ QJsonObject writeCardFiles(const ReadOptions& options, const CardRead& read, boo
 {
     allWritten = true;
     QJsonObject files;
-    const unsigned char* photo = headImageOf(read);
+    const unsigned char* photo = read.headImage();
     if (!options.photoFile.isEmpty() && photo != nullptr) {
         const QByteArray bitmap(reinterpret_cast<const char*>(photo), HEAD_IMAGE_BMP_SIZE);
         files["photo"] = writeCardFile(options.photoFile, bitmap, allWritten);

@@ -13,4 +13,18 @@ struct CardRead {
     IDCARD_INFO_ALL_HMT hmt{};
     std::string frontBase64;
     std::string backBase64;
+
+    // The photo bitmap of the record of idType, or null for an unknown kind.
+    unsigned char* headImage()
+    {
+        switch (idType) {
+        case ID_TYPE_CN: return cn.idInfoTailCN.headImage;
+        case ID_TYPE_HMT: return hmt.idInfoTailOther.headImage;
+        case ID_TYPE_FOREIGN_NEW: return foreignNew.idInfoTailOther.headImage;
+        case ID_TYPE_FOREIGN_2017: return foreign2017.idInfoTailOther.headImage;
+        case ID_TYPE_UNKNOWN: break;
+        }
+        return nullptr;
+    }
+    const unsigned char* headImage() const { return const_cast<CardRead*>(this)->headImage(); }
 };

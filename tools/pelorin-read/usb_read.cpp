@@ -27,18 +27,6 @@ int fingerprintBytes(FP_INFO_TYPE type)
     return 0;
 }
 
-unsigned char* headImageOf(CardRead& read)
-{
-    switch (read.idType) {
-    case ID_TYPE_CN: return read.cn.idInfoTailCN.headImage;
-    case ID_TYPE_HMT: return read.hmt.idInfoTailOther.headImage;
-    case ID_TYPE_FOREIGN_NEW: return read.foreignNew.idInfoTailOther.headImage;
-    case ID_TYPE_FOREIGN_2017: return read.foreign2017.idInfoTailOther.headImage;
-    case ID_TYPE_UNKNOWN: break;
-    }
-    return nullptr;
-}
-
 void parseText(CIdData& parser, unsigned char* text, CardRead& read)
 {
     switch (read.idType) {
@@ -83,7 +71,7 @@ READ_RESULT readCardOverUsb(const ReadOptions& options, CardRead& read, QJsonObj
     CIdData parser(frame, fpType);
     parser.parseIDType(bytes + kTextBlockAt, &read.idType);
     parseText(parser, bytes + kTextBlockAt, read);
-    parser.parseIDHeadImage(bytes + kPhotoBlockAt, headImageOf(read));
+    parser.parseIDHeadImage(bytes + kPhotoBlockAt, read.headImage());
 
     unsigned char* fingerprints = bytes + kFingerprintsAt;
     const int fpBytes = fingerprintBytes(fpType);
