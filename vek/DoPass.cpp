@@ -5,6 +5,7 @@
 #include "MemManage.h"
 #include "QCoder.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace {
@@ -141,6 +142,7 @@ void Init_Tree_Flags(common_ptr info)
     for (int l = info->level; l >= 1; --l) {
         for (int band = 0; band < 3; ++band) {
             std::vector<position_struct>& scan = s_bandScans[BandIndex(info, l, band)];
+            scan.reserve(static_cast<std::size_t>(info->sample_height >> l) * (info->sample_width >> l));
             ForEachInBand(info, l, band, [&](int r, int c) {
                 if (info->FMask[r][c] == info->MaskLayer || (s_treeFlags[r][c] & VALID_DESCEND))
                     scan.push_back({static_cast<int16_t>(r), static_cast<int16_t>(c)});
