@@ -5,6 +5,9 @@
 #include "MemManage.h"
 #include "QCoder.h"
 
+#include <cstddef>
+#include <vector>
+
 namespace {
 
 // Bits of a detail coefficient's tree flags.
@@ -13,6 +16,39 @@ const UCHR SILENCED = 2;       // its descendants lie under a zero tree in this 
 
 // Like the decoder's other working state, one decode at a time.
 UCHR** s_treeFlags = nullptr;
+
+// The detail bands in the order ACScan visits them: for each level from the
+// coarsest, bands (0, 1), (1, 0), (1, 1).
+const int BAND_BLOCKS[3][2] = {{0, 1}, {1, 0}, {1, 1}};
+
+// Per band, in its scan order, the coefficients a pass has to look at: those
+// inside the shape and those outside with a descendant inside. The others
+// are never coded, nor is anything below them.
+std::vector<std::vector<position_struct>> s_bandScans;
+
+int BandIndex(common_ptr info, int l, int band)
+{
+    return (info->level - l) * 3 + band;
+}
+
+// Band (0, 1) is scanned column by column, the other two row by row.
+template <typename Visit>
+void ForEachInBand(common_ptr info, int l, int band, Visit visit)
+{
+    const int h = info->sample_height >> l;
+    const int w = info->sample_width >> l;
+    const int r0 = BAND_BLOCKS[band][0] * h;
+    const int c0 = BAND_BLOCKS[band][1] * w;
+    if (band == 0) {
+        for (int c = c0; c < c0 + w; ++c)
+            for (int r = r0; r < r0 + h; ++r)
+                visit(r, c);
+    } else {
+        for (int r = r0; r < r0 + h; ++r)
+            for (int c = c0; c < c0 + w; ++c)
+                visit(r, c);
+    }
+}
 
 // DescendFromZTR through the parent's flag: the parent's level is scanned
 // completely before this one in every pass.
@@ -43,15 +79,11 @@ void MarkSignificant(common_ptr info, int r, int c, int s)
     AddToTail(info, r, c);
 }
 
-// One coefficient of a detail band; false when the budget ran out.
+// One coefficient of a band scan list; false when the budget ran out.
 [[gnu::always_inline]] inline bool VisitDetail(common_ptr info, int r, int c, int l)
 {
     const bool inside = info->FMask[r][c] == info->MaskLayer;
     UCHR& flags = s_treeFlags[r][c];
-    // Outside the shape with nothing inside below: never coded, and no
-    // descendant of it is coded either, whatever its flags say.
-    if (!inside && !(flags & VALID_DESCEND))
-        return true;
     if (UnderZeroTree(info, r, c, l)) {
         // Gets no symbol, so its descendants stay under the same zero tree.
         if (l > 1)
@@ -76,24 +108,11 @@ void MarkSignificant(common_ptr info, int r, int c, int s)
     return true;
 }
 
-// Band (0, 1) is scanned column by column, the other two row by row.
-void ScanBand(common_ptr info, int l, int bandRow, int bandCol)
+void ScanBand(common_ptr info, int l, int band)
 {
-    const int h = info->sample_height >> l;
-    const int w = info->sample_width >> l;
-    const int r0 = bandRow * h;
-    const int c0 = bandCol * w;
-    if (bandRow == 0 && bandCol == 1) {
-        for (int c = c0; c < c0 + w; ++c)
-            for (int r = r0; r < r0 + h; ++r)
-                if (!VisitDetail(info, r, c, l))
-                    return;
-    } else {
-        for (int r = r0; r < r0 + h; ++r)
-            for (int c = c0; c < c0 + w; ++c)
-                if (!VisitDetail(info, r, c, l))
-                    return;
-    }
+    for (const position_struct& p : s_bandScans[BandIndex(info, l, band)])
+        if (!VisitDetail(info, p.row, p.col, l))
+            return;
 }
 
 } // namespace
@@ -119,12 +138,24 @@ void Init_Tree_Flags(common_ptr info)
             }
         }
     }
+    s_bandScans.assign(3 * info->level, {});
+    for (int l = info->level; l >= 1; --l) {
+        for (int band = 0; band < 3; ++band) {
+            std::vector<position_struct>& scan = s_bandScans[BandIndex(info, l, band)];
+            scan.reserve(static_cast<std::size_t>(info->sample_height >> l) * (info->sample_width >> l));
+            ForEachInBand(info, l, band, [&](int r, int c) {
+                if (info->FMask[r][c] == info->MaskLayer || (s_treeFlags[r][c] & VALID_DESCEND))
+                    scan.push_back({static_cast<int16_t>(r), static_cast<int16_t>(c)});
+            });
+        }
+    }
 }
 
 void Term_Tree_Flags()
 {
     FreeBuf(reinterpret_cast<void**>(s_treeFlags));
     s_treeFlags = nullptr;
+    std::vector<std::vector<position_struct>>().swap(s_bandScans);
 }
 
 void DCScan(common_ptr info)
@@ -149,12 +180,11 @@ void DCScan(common_ptr info)
 
 void ACScan(common_ptr info)
 {
-    static const int bands[3][2] = {{0, 1}, {1, 0}, {1, 1}};
     for (int l = info->level; l >= 1; --l) {
-        for (const auto& band : bands) {
+        for (int band = 0; band < 3; ++band) {
             if (info->pControl->bEndStream())
                 continue;
-            ScanBand(info, l, band[0], band[1]);
+            ScanBand(info, l, band);
         }
     }
 }

@@ -1,5 +1,6 @@
 #include "sa_idwt.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -191,21 +192,31 @@ int SynthesizeOneLevelInt(matrix_t* OutCoeff, matrix_t* OutMask, int level)
     if (!in || !inMask || !out || !outMask) {
         result = -10;
     } else {
-        // Columns first: the reverse of the decomposition order.
+        // Columns first: the reverse of the decomposition order. A line of
+        // zeros in both planes (outside the shape) comes out unchanged.
         for (int c = 0; c < w; ++c) {
+            bool blank = true;
             for (int r = 0; r < h; ++r) {
                 in[r] = OutCoeff->rows_[r][c];
                 inMask[r] = OutMask->rows_[r][c];
+                blank = blank && in[r] == 0 && inMask[r] == 0;
             }
+            if (blank)
+                continue;
             iSADWT1dOddSymInt(in, inMask, out, outMask, h, 2);
             for (int r = 0; r < h; ++r) {
                 OutCoeff->rows_[r][c] = out[r];
                 OutMask->rows_[r][c] = outMask[r];
             }
         }
+        auto zero = [](int v) { return v == 0; };
         for (int r = 0; r < h; ++r) {
-            std::memcpy(in, OutCoeff->rows_[r], sizeof(int) * w);
-            std::memcpy(inMask, OutMask->rows_[r], sizeof(int) * w);
+            const int* coeffRow = OutCoeff->rows_[r];
+            const int* maskRow = OutMask->rows_[r];
+            if (std::all_of(maskRow, maskRow + w, zero) && std::all_of(coeffRow, coeffRow + w, zero))
+                continue;
+            std::memcpy(in, coeffRow, sizeof(int) * w);
+            std::memcpy(inMask, maskRow, sizeof(int) * w);
             iSADWT1dOddSymInt(in, inMask, OutCoeff->rows_[r], OutMask->rows_[r], w, 1);
         }
     }

@@ -305,6 +305,11 @@ TEST(ZeroTreeRoundTrip, EveryCoefficientInsideTheShapeComesBackExactly)
                                       : DecomposedRandomMask(rng, width, height, level, 2 + trial % 5);
         planes.coeff = RandomCoefficients(rng, planes.fmask.size(), trial % 2 ? 40 : 3000);
         const ZeroTreeCode code = Encode_Zero_Tree(planes);
+        if (level == 1) {
+            // The finest level is the coarsest: no m1 symbols, no outside symbols.
+            for (const ZeroTreeEvent& e : code.events)
+                ASSERT_TRUE(e.model != 1 && e.model != 5) << "trial " << trial;
+        }
         ObjectDecode decode(width, height, level, planes.fmask, 1);
         decode.Decode({code.segment}, 8);
         ASSERT_EQ(0, DecodeFault);
