@@ -1,5 +1,4 @@
-// The decompress sequence and its stages. See STAGES.md for which file
-// defines which function.
+// The decompress sequence and its stages; README.md maps each stage to its module.
 #pragma once
 
 #include "common_struct.h"
