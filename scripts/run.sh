@@ -4,7 +4,7 @@
 # faces under out/. Extra arguments go to pelorin-read.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-bash scripts/build.sh normal
+bash scripts/setup.sh >&2
+bash scripts/build.sh normal >&2
 mkdir -p out
 build/bin/pelorin-read --photo out/photo.bmp --front out/front.jpg --back out/back.jpg "$@"
