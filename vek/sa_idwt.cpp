@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <emmintrin.h>
 
 namespace {
 
@@ -22,11 +23,34 @@ int Saturate(int64_t v)
     return static_cast<int>(v);
 }
 
-// Round(v x scale) for an int v: the product always fits 64 bits.
+// Round(v x scale) for an int v, saturated to the int range. Clamping the
+// double before truncating gives the same int as truncating to 64 bits and
+// saturating; the product is never -0, so its sign bit picks +-0.5.
 int ScaleRound(int v, double scale)
 {
     const double x = v * scale;
-    return Saturate(static_cast<int64_t>(x >= 0 ? x + 0.5 : x - 0.5));
+    const double r = x + (x >= 0 ? 0.5 : -0.5);
+    return static_cast<int>(std::min(std::max(r, -2147483648.0), 2147483647.0));
+}
+
+// ScaleRound over a band, two samples at a time with the same double operations.
+void ScaleBand(int* band, int count, double scale)
+{
+    const __m128d factor = _mm_set1_pd(scale);
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128d sign = _mm_set1_pd(-0.0);
+    const __m128d lowest = _mm_set1_pd(-2147483648.0);
+    const __m128d highest = _mm_set1_pd(2147483647.0);
+    int i = 0;
+    for (; i + 2 <= count; i += 2) {
+        const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(band + i));
+        const __m128d x = _mm_mul_pd(_mm_cvtepi32_pd(v), factor);
+        const __m128d r = _mm_add_pd(x, _mm_or_pd(_mm_and_pd(x, sign), half));
+        const __m128d clamped = _mm_min_pd(_mm_max_pd(r, lowest), highest);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(band + i), _mm_cvttpd_epi32(clamped));
+    }
+    if (i < count)
+        band[i] = ScaleRound(band[i], scale);
 }
 
 // Length of the run of 1s in mask starting at start.
@@ -120,24 +144,46 @@ int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Le
     const int highCount = PosFlag == 0 ? Length / 2 : (Length + 1) / 2;
     const int lowCount = Length - highCount;
     if (Length != 2) {
-        for (int i = 0; i < lowCount; ++i)
-            InL[i] = ScaleRound(InL[i], kLowScale);
-        for (int i = 0; i < highCount; ++i)
-            InH[i] = ScaleRound(InH[i], kHighScale);
+        ScaleBand(InL, lowCount, kLowScale);
+        ScaleBand(InH, highCount, kHighScale);
     }
     // Sample p of the run takes entry p / 2 of its band; low and high
-    // samples alternate, the first being low when PosFlag is 0.
-    const int firstLow = PosFlag == 0 ? 0 : 1;
-    for (int p = firstLow; p < Length; p += 2) {
-        const int64_t left = p > 0 ? InH[(p - 1) >> 1] : InH[(p + 1) >> 1];
-        const int64_t right = p + 1 < Length ? InH[(p + 1) >> 1] : left;
+    // samples alternate, the first being low when PosFlag is 0. A sample's
+    // neighbours are p - 1 and p + 1; at an end of the run the one inside
+    // stands for both. Interior samples skip the end tests.
+    auto low = [&](int p, int64_t left, int64_t right) {
         Out[p] = Saturate(InL[p >> 1] - ((left + right + 2) >> 2));
-    }
-    for (int p = 1 - firstLow; p < Length; p += 2) {
-        const int64_t left = p > 0 ? Out[p - 1] : Out[p + 1];
-        const int64_t right = p + 1 < Length ? Out[p + 1] : left;
+    };
+    auto high = [&](int p, int64_t left, int64_t right) {
         Out[p] = Saturate(InH[p >> 1] - ((-left - right + 1) >> 1));
+    };
+    auto lowAtEnd = [&](int p) {
+        const int64_t left = p > 0 ? InH[(p - 1) >> 1] : InH[(p + 1) >> 1];
+        low(p, left, p + 1 < Length ? InH[(p + 1) >> 1] : left);
+    };
+    auto highAtEnd = [&](int p) {
+        const int64_t left = p > 0 ? Out[p - 1] : Out[p + 1];
+        high(p, left, p + 1 < Length ? Out[p + 1] : left);
+    };
+    const int firstLow = PosFlag == 0 ? 0 : 1;
+    int p = firstLow;
+    if (p == 0) {
+        lowAtEnd(0);
+        p = 2;
     }
+    for (; p + 1 < Length; p += 2)
+        low(p, InH[(p - 1) >> 1], InH[(p + 1) >> 1]);
+    if (p < Length)
+        lowAtEnd(p);
+    p = 1 - firstLow;
+    if (p == 0) {
+        highAtEnd(0);
+        p = 2;
+    }
+    for (; p + 1 < Length; p += 2)
+        high(p, Out[p - 1], Out[p + 1]);
+    if (p < Length)
+        highAtEnd(p);
     return 0;
 }
 
@@ -162,11 +208,10 @@ int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMas
             OutMaskBuf[2 * i + 1] = hi;
         }
     }
-    std::memset(OutBuf, 0, sizeof(int) * Length);
     for (int s = 0; s < Length;) {
         const int run = RunLength(OutMaskBuf, s, Length);
         if (run == 0) {
-            ++s;
+            OutBuf[s++] = 0;  // outside the shape
             continue;
         }
         int* low = InBuf + (run == 1 ? s >> 1 : (s + 1) >> 1);
