@@ -56,9 +56,11 @@ void DWavelet(common_ptr info)
     if (rebuilt && pixels) {
         SA_IDWT(&coeff, &decomposed, info->level, pixels, rebuilt);
         for (int r = 0; r < info->image_height; ++r) {
+            const int* rebuiltRow = pixels->rows_[r];
+            int* row = info->A[r];
             for (int c = 0; c < info->image_width; ++c) {
-                const int v = pixels->rows_[r][c];
-                info->A[r][c] = v < 0 ? 0 : (v > 255 ? 255 : v);
+                const int v = rebuiltRow[c];
+                row[c] = v < 0 ? 0 : (v > 255 ? 255 : v);
             }
         }
     } else {
