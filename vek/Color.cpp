@@ -130,11 +130,12 @@ void DeActive_Color(common_ptr info, color_ptr color)
 
 void ADtoSD(common_ptr info, color_ptr color)
 {
-    for (int r = 0; r < info->sample_height; ++r) {
+    const int width = info->sample_width;
+    for (int r = 0, height = info->sample_height; r < height; ++r) {
         const int* mask = info->SMask[r];
         const int* pixels = color->A[r];
         UCHR* shown = color->S[r];
-        for (int c = 0; c < info->sample_width; ++c)
+        for (int c = 0; c < width; ++c)
             if (mask[c] > 0)
                 shown[c] = static_cast<UCHR>(pixels[c] & 0xFF);
     }

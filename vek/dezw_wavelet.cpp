@@ -55,10 +55,11 @@ void DWavelet(common_ptr info)
     matrix_t* pixels = SamplePlane(info);
     if (rebuilt && pixels) {
         SA_IDWT(&coeff, &decomposed, info->level, pixels, rebuilt);
-        for (int r = 0; r < info->image_height; ++r) {
+        const int width = info->image_width;
+        for (int r = 0, height = info->image_height; r < height; ++r) {
             const int* rebuiltRow = pixels->rows_[r];
             int* row = info->A[r];
-            for (int c = 0; c < info->image_width; ++c) {
+            for (int c = 0; c < width; ++c) {
                 const int v = rebuiltRow[c];
                 row[c] = v < 0 ? 0 : (v > 255 ? 255 : v);
             }

@@ -72,10 +72,18 @@ bool ScaleBand(int* band, int count, double scale)
     return small;
 }
 
-// Length of the run of 1s in mask starting at start.
+// Length of the run of 1s in mask starting at start; runs inside a shape
+// are long, so four entries are compared at a time.
 int RunLength(const int* mask, int start, int length)
 {
+    const __m128i ones = _mm_set1_epi32(1);
     int end = start;
+    for (; end + 4 <= length; end += 4) {
+        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + end));
+        const int equal = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(four, ones)));
+        if (equal != 0xF)
+            return end + __builtin_ctz(~equal) - start;
+    }
     while (end < length && mask[end] == 1)
         ++end;
     return end - start;
@@ -315,9 +323,12 @@ int SynthesizeOneLevelInt(matrix_t* OutCoeff, matrix_t* OutMask, int level)
 void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix_t* OutCoeff,
              matrix_t* OutMask)
 {
-    for (int i = 0; i < InMask->datasize_; ++i) {
-        if (InMask->data_[i] >= 1)
-            OutCoeff->data_[i] = InData->data_[i];
+    const int* mask = InMask->data_;
+    const int* coeff = InData->data_;
+    int* out = OutCoeff->data_;
+    for (int i = 0, n = InMask->datasize_; i < n; ++i) {
+        if (mask[i] >= 1)
+            out[i] = coeff[i];
     }
     matrix_copy(OutMask, InMask);
     for (int l = nLevels; l >= 1; --l)
