@@ -72,12 +72,15 @@ bool ScaleBand(int* band, int count, double scale)
     return small;
 }
 
-// Length of the run of 1s in mask starting at start; runs inside a shape
+// Length of the run of 1s in mask starting at start. Outside the shape it
+// is called at every entry, so a non-run costs one test; runs inside a shape
 // are long, so four entries are compared at a time.
-int RunLength(const int* mask, int start, int length)
+inline int RunLength(const int* mask, int start, int length)
 {
+    if (start >= length || mask[start] != 1)
+        return 0;
     const __m128i ones = _mm_set1_epi32(1);
-    int end = start;
+    int end = start + 1;
     for (; end + 4 <= length; end += 4) {
         const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + end));
         const int equal = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(four, ones)));
