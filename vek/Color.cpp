@@ -130,10 +130,15 @@ void DeActive_Color(common_ptr info, color_ptr color)
 
 void ADtoSD(common_ptr info, color_ptr color)
 {
-    for (int r = 0; r < info->sample_height; ++r)
-        for (int c = 0; c < info->sample_width; ++c)
-            if (info->SMask[r][c] > 0)
-                color->S[r][c] = static_cast<UCHR>(color->A[r][c] & 0xFF);
+    const int width = info->sample_width;
+    for (int r = 0, height = info->sample_height; r < height; ++r) {
+        const int* mask = info->SMask[r];
+        const int* pixels = color->A[r];
+        UCHR* shown = color->S[r];
+        for (int c = 0; c < width; ++c)
+            if (mask[c] > 0)
+                shown[c] = static_cast<UCHR>(pixels[c] & 0xFF);
+    }
 }
 
 void yuv2rgb(int y, int u, int v, int* r, int* g, int* b)
@@ -143,7 +148,8 @@ void yuv2rgb(int y, int u, int v, int* r, int* g, int* b)
     *b = ClampByte(static_cast<int>(1.772 * (u - 128) + y));
 }
 
-void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
+// Flattened: the per-pixel conversion is inlined, its arithmetic unchanged.
+[[gnu::flatten]] void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
 {
     for (int x = 0; x < width; ++x) {
         int r, g, b;

@@ -2,6 +2,7 @@
 // bytes than the segment's budget.
 #pragma once
 
+#include "QCoder.h"
 #include "common_struct.h"
 
 class CControl {
@@ -14,6 +15,18 @@ public:
     explicit CControl(common_ptr pinfo);
     // Puts the budget in force when it is above 0.
     void SetMaxLength(int nMaxLength);
-    // Latches: once the end is reported it stays reported.
-    BOOL bEndStream();
+    // Latches: once the end is reported it stays reported. Asked after
+    // every symbol, so kept inline.
+    BOOL bEndStream()
+    {
+        if (m_bEnd)
+            return 1;
+        if (!m_bControlLength || info->is_encoder)
+            return 0;
+        if (info->pAritDecoder->byte_counter > m_nMaxLength) {
+            m_bEnd = 1;
+            return 1;
+        }
+        return 0;
+    }
 };

@@ -10,9 +10,9 @@
 
 namespace {
 
-// Bits of a detail coefficient's tree flags.
-const UCHR VALID_DESCEND = 1;  // some descendant carries MaskLayer (fixed per decode)
-const UCHR SILENCED = 2;       // its descendants lie under a zero tree in this pass
+// Tree flag of a detail coefficient, fixed per decode: inside the shape, or
+// some descendant is. Passes look at no other coefficient.
+const UCHR IN_SCAN = 1;
 
 // Like the decoder's other working state, one decode at a time.
 UCHR** s_treeFlags = nullptr;
@@ -20,18 +20,23 @@ UCHR** s_treeFlags = nullptr;
 // The detail bands in the order ACScan visits them: for each level from the
 // coarsest, bands (0, 1), (1, 0), (1, 1).
 const int BAND_BLOCKS[3][2] = {{0, 1}, {1, 0}, {1, 1}};
-
-// Per band, in its scan order, the coefficients a pass has to look at: those
-// inside the shape and those outside with a descendant inside. The others
-// are never coded, nor is anything below them.
-std::vector<std::vector<position_struct>> s_bandScans;
-
-int BandIndex(common_ptr info, int l, int band)
-{
-    return (info->level - l) * 3 + band;
-}
+const int BANDS = 3;
 
 // Band (0, 1) is scanned column by column, the other two row by row.
+bool ScannedByColumn(int band)
+{
+    return band == 0;
+}
+
+// The coarsest detail bands in scan order, IN_SCAN coefficients only. Finer
+// bands are visited through their parents (see ChildrenInScanOrder), so the
+// coefficients under a zero tree cost nothing.
+std::vector<position_struct> s_topScans[BANDS];
+// Per band, the coefficients of the last scanned level whose children the
+// pass looks at (not under a zero tree, not the root of one), in scan order.
+std::vector<position_struct> s_openParents[BANDS];
+std::vector<position_struct> s_children;
+
 template <typename Visit>
 void ForEachInBand(common_ptr info, int l, int band, Visit visit)
 {
@@ -39,7 +44,7 @@ void ForEachInBand(common_ptr info, int l, int band, Visit visit)
     const int w = info->sample_width >> l;
     const int r0 = BAND_BLOCKS[band][0] * h;
     const int c0 = BAND_BLOCKS[band][1] * w;
-    if (band == 0) {
+    if (ScannedByColumn(band)) {
         for (int c = c0; c < c0 + w; ++c)
             for (int r = r0; r < r0 + h; ++r)
                 visit(r, c);
@@ -50,21 +55,36 @@ void ForEachInBand(common_ptr info, int l, int band, Visit visit)
     }
 }
 
-// DescendFromZTR through the parent's flag: the parent's level is scanned
-// completely before this one in every pass.
-bool UnderZeroTree(common_ptr info, int r, int c, int l)
+// The IN_SCAN children of parents given in their band's scan order, in the
+// scan order of the band below: parents sharing a row (a column for a
+// column-scanned band) give two rows (columns) of children, one after the other.
+void ChildrenInScanOrder(const std::vector<position_struct>& parents, bool byColumn,
+                         std::vector<position_struct>& children)
 {
-    return l < info->level && (s_treeFlags[r >> 1][c >> 1] & SILENCED);
+    children.clear();
+    auto line = [byColumn](const position_struct& p) { return byColumn ? p.col : p.row; };
+    for (size_t first = 0; first < parents.size();) {
+        size_t end = first + 1;
+        while (end < parents.size() && line(parents[end]) == line(parents[first]))
+            ++end;
+        for (int across = 0; across < 2; ++across) {
+            for (size_t k = first; k < end; ++k) {
+                for (int along = 0; along < 2; ++along) {
+                    const int r = 2 * parents[k].row + (byColumn ? along : across);
+                    const int c = 2 * parents[k].col + (byColumn ? across : along);
+                    if (s_treeFlags[r][c] & IN_SCAN)
+                        children.push_back({static_cast<int16_t>(r), static_cast<int16_t>(c)});
+                }
+            }
+        }
+        first = end;
+    }
 }
 
-// Records, for the children's look-ups, whether a coefficient that is not
-// under a zero tree itself starts one with its symbol.
-void NoteSilence(common_ptr info, int r, int c)
+bool StartsZeroTree(common_ptr info, int r, int c)
 {
     const int b = info->B[r][c];
-    const bool silenced = b == SYM_ZEROTREE || b == SYM_OUTSIDE_ZEROTREE;
-    s_treeFlags[r][c] = static_cast<UCHR>((s_treeFlags[r][c] & VALID_DESCEND) |
-                                          (silenced ? SILENCED : 0));
+    return b == SYM_ZEROTREE || b == SYM_OUTSIDE_ZEROTREE;
 }
 
 int Threshold(common_ptr info)
@@ -79,18 +99,10 @@ void MarkSignificant(common_ptr info, int r, int c, int s)
     AddToTail(info, r, c);
 }
 
-// One coefficient of a band scan list; false when the budget ran out.
+// One coefficient that is not under a zero tree; false when the budget ran out.
 [[gnu::always_inline]] inline bool VisitDetail(common_ptr info, int r, int c, int l)
 {
-    const bool inside = info->FMask[r][c] == info->MaskLayer;
-    UCHR& flags = s_treeFlags[r][c];
-    if (UnderZeroTree(info, r, c, l)) {
-        // Gets no symbol, so its descendants stay under the same zero tree.
-        if (l > 1)
-            flags |= SILENCED;
-        return true;
-    }
-    if (!inside) {
+    if (info->FMask[r][c] != info->MaskLayer) {
         if (l > 1) {
             const int s = info->pAritDecoder->decode_symbol(*info->m5);
             info->B[r][c] = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
@@ -103,16 +115,22 @@ void MarkSignificant(common_ptr info, int r, int c, int s)
         if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
             MarkSignificant(info, r, c, s);
     }
-    if (l > 1)
-        NoteSilence(info, r, c);
     return true;
 }
 
-void ScanBand(common_ptr info, int l, int band)
+// Visits a band's coefficients and keeps those whose children are visited
+// next; false when the budget ran out.
+bool ScanBand(common_ptr info, int l, const std::vector<position_struct>& scan,
+              std::vector<position_struct>& open)
 {
-    for (const position_struct& p : s_bandScans[BandIndex(info, l, band)])
+    open.clear();
+    for (const position_struct& p : scan) {
         if (!VisitDetail(info, p.row, p.col, l))
-            return;
+            return false;
+        if (l > 1 && !StartsZeroTree(info, p.row, p.col))
+            open.push_back(p);
+    }
+    return true;
 }
 
 } // namespace
@@ -122,7 +140,7 @@ void Init_Tree_Flags(common_ptr info)
     s_treeFlags = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
     // Level by level from the finest: a coefficient has a valid descendant when
     // one of its four children is inside the shape or has one itself.
-    for (int l = 2; l <= info->level; ++l) {
+    for (int l = 1; l <= info->level; ++l) {
         const int h = info->sample_height >> l;
         const int w = info->sample_width >> l;
         for (int r = 0; r < 2 * h; ++r) {
@@ -130,32 +148,37 @@ void Init_Tree_Flags(common_ptr info)
                 if (r < h && c < w)
                     continue;  // the low band of this level is the next level's business
                 bool valid = false;
-                for (int cr = 2 * r; cr <= 2 * r + 1; ++cr)
+                for (int cr = 2 * r; l > 1 && cr <= 2 * r + 1; ++cr)
                     for (int cc = 2 * c; cc <= 2 * c + 1; ++cc)
-                        valid = valid || info->FMask[cr][cc] == info->MaskLayer ||
-                                (s_treeFlags[cr][cc] & VALID_DESCEND);
-                s_treeFlags[r][c] = valid ? VALID_DESCEND : 0;
+                        valid = valid || (s_treeFlags[cr][cc] & IN_SCAN);
+                const bool inside = info->FMask[r][c] == info->MaskLayer;
+                s_treeFlags[r][c] = valid || inside ? IN_SCAN : 0;
             }
         }
     }
-    s_bandScans.assign(3 * info->level, {});
-    for (int l = info->level; l >= 1; --l) {
-        for (int band = 0; band < 3; ++band) {
-            std::vector<position_struct>& scan = s_bandScans[BandIndex(info, l, band)];
-            scan.reserve(static_cast<std::size_t>(info->sample_height >> l) * (info->sample_width >> l));
-            ForEachInBand(info, l, band, [&](int r, int c) {
-                if (info->FMask[r][c] == info->MaskLayer || (s_treeFlags[r][c] & VALID_DESCEND))
-                    scan.push_back({static_cast<int16_t>(r), static_cast<int16_t>(c)});
-            });
-        }
+    for (int band = 0; band < BANDS && info->level >= 1; ++band) {
+        std::vector<position_struct>& scan = s_topScans[band];
+        scan.clear();
+        ForEachInBand(info, info->level, band, [&](int r, int c) {
+            if (s_treeFlags[r][c] & IN_SCAN)
+                scan.push_back({static_cast<int16_t>(r), static_cast<int16_t>(c)});
+        });
+        const size_t bandSize =
+            static_cast<size_t>(info->sample_height >> 1) * (info->sample_width >> 1);
+        s_openParents[band].reserve(bandSize / 4);
     }
+    s_children.reserve(static_cast<size_t>(info->sample_height >> 1) * (info->sample_width >> 1));
 }
 
 void Term_Tree_Flags()
 {
     FreeBuf(reinterpret_cast<void**>(s_treeFlags));
     s_treeFlags = nullptr;
-    std::vector<std::vector<position_struct>>().swap(s_bandScans);
+    for (int band = 0; band < BANDS; ++band) {
+        std::vector<position_struct>().swap(s_topScans[band]);
+        std::vector<position_struct>().swap(s_openParents[band]);
+    }
+    std::vector<position_struct>().swap(s_children);
 }
 
 void DCScan(common_ptr info)
@@ -181,10 +204,16 @@ void DCScan(common_ptr info)
 void ACScan(common_ptr info)
 {
     for (int l = info->level; l >= 1; --l) {
-        for (int band = 0; band < 3; ++band) {
+        for (int band = 0; band < BANDS; ++band) {
             if (info->pControl->bEndStream())
-                continue;
-            ScanBand(info, l, band);
+                return;
+            const std::vector<position_struct>* scan = &s_topScans[band];
+            if (l < info->level) {
+                ChildrenInScanOrder(s_openParents[band], ScannedByColumn(band), s_children);
+                scan = &s_children;
+            }
+            if (!ScanBand(info, l, *scan, s_openParents[band]))
+                return;
         }
     }
 }

@@ -35,6 +35,18 @@ void matrix_destroy(matrix_t* matrix)
     std::free(matrix);
 }
 
+matrix_t matrix_view(int** rows, int numrows, int numcols)
+{
+    matrix_t view = {};
+    view.numrows_ = numrows;
+    view.numcols_ = numcols;
+    view.maxrows_ = numrows;
+    view.datasize_ = numrows * numcols;
+    view.rows_ = rows;
+    view.data_ = rows[0];
+    return view;
+}
+
 void matrix_copy(matrix_t* dest, const matrix_t* src)
 {
     std::memcpy(dest->data_, src->data_, sizeof(int) * src->datasize_);

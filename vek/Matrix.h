@@ -14,6 +14,9 @@ struct matrix_t {
 // A zero-filled matrix, or null when memory runs out.
 matrix_t* matrix_create(int numrows, int numcols);
 void matrix_destroy(matrix_t* matrix);
+// A matrix over rows of numcols ints laid one after the other from rows[0];
+// it owns nothing and is not destroyed.
+matrix_t matrix_view(int** rows, int numrows, int numcols);
 void matrix_copy(matrix_t* dest, const matrix_t* src);
 void matrix_from_buf(matrix_t* matrix, int** buf);
 void matrix_to_buf(const matrix_t* matrix, int** buf);

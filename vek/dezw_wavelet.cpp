@@ -5,7 +5,6 @@
 #include "dezw.h"
 #include "sa_idwt.h"
 
-#include <initializer_list>
 
 namespace {
 
@@ -47,25 +46,27 @@ void FormFMask(common_ptr info)
 
 void DWavelet(common_ptr info)
 {
-    matrix_t* coeff = SamplePlane(info);
-    matrix_t* decomposed = SamplePlane(info);
+    // The coefficients (A) and FMask are only read: the transform works on
+    // them in place of copies. SMask holds only 0 and 1, so its decomposition
+    // is FMask as made by FormFMask: no need to decompose it again per colour.
+    const matrix_t coeff = matrix_view(info->A, info->sample_height, info->sample_width);
+    const matrix_t decomposed = matrix_view(info->FMask, info->sample_height, info->sample_width);
     matrix_t* rebuilt = SamplePlane(info);
     matrix_t* pixels = SamplePlane(info);
-    if (coeff && decomposed && rebuilt && pixels) {
-        matrix_from_buf(coeff, info->A);
-        // SMask holds only 0 and 1, so its decomposition is FMask as made by
-        // FormFMask: no need to decompose it again for every colour.
-        matrix_from_buf(decomposed, info->FMask);
-        SA_IDWT(coeff, decomposed, info->level, pixels, rebuilt);
-        for (int r = 0; r < info->image_height; ++r) {
-            for (int c = 0; c < info->image_width; ++c) {
-                const int v = pixels->rows_[r][c];
-                info->A[r][c] = v < 0 ? 0 : (v > 255 ? 255 : v);
+    if (rebuilt && pixels) {
+        SA_IDWT(&coeff, &decomposed, info->level, pixels, rebuilt);
+        const int width = info->image_width;
+        for (int r = 0, height = info->image_height; r < height; ++r) {
+            const int* rebuiltRow = pixels->rows_[r];
+            int* row = info->A[r];
+            for (int c = 0; c < width; ++c) {
+                const int v = rebuiltRow[c];
+                row[c] = v < 0 ? 0 : (v > 255 ? 255 : v);
             }
         }
     } else {
         Raise_Decode_Fault();
     }
-    for (matrix_t* m : {coeff, decomposed, rebuilt, pixels})
-        matrix_destroy(m);
+    matrix_destroy(rebuilt);
+    matrix_destroy(pixels);
 }
