@@ -129,3 +129,29 @@ TEST_F(UsbReadTool, ReaderFailureIsReportedWithItsCode)
 }
 
 }  // namespace
+
+TEST_F(UsbReadTool, ResidencePermit)
+{
+    TextBlock text;
+    text.put(0, 30, "何志强").put(30, 2, "1").put(122, 36, "810000198507230014").put(220, 18, "H01234567")
+        .put(248, 2, "J");
+    scriptCard(dataFrame(0, text.data()));
+    const ToolRun result = run({});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.json["kind"].toString(), "ID_TYPE_HMT");
+    EXPECT_EQ(result.json["record"].toObject()["passCheckCode"].toString(), "H01234567");
+    EXPECT_EQ(result.json["record"].toObject()["name"].toString(), QString::fromUtf8("何志强") + QString(12, ' '));
+}
+
+TEST_F(UsbReadTool, ForeignCard2017)
+{
+    TextBlock text;
+    text.put(0, 120, "MACDONALD ALEXANDRA").put(120, 2, "2").put(152, 6, "CAN").put(158, 30, "麦雅丽")
+        .put(248, 2, "I");
+    scriptCard(dataFrame(0, text.data()));
+    const ToolRun result = run({});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.json["kind"].toString(), "ID_TYPE_FOREIGN_2017");
+    EXPECT_EQ(result.json["record"].toObject()["nationality"].toString(), "CAN");
+    EXPECT_EQ(result.json["record"].toObject()["gender"].toString(), QString::fromUtf8("女"));
+}
