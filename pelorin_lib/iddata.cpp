@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "birth_date.h"
 #include "common.h"
 #include "libvek2019.h"
 #include "photo_bitmap.h"
@@ -21,13 +22,6 @@ constexpr int kLongestField = kFieldBufferSize - 2;
 
 constexpr int kFpRecordSize = 512;
 const char* const kFpFileName = "fp_raw_data.dat";
-
-BIRTH_INFO splitBirthDate(const std::string& text)
-{
-    const QString date = QString::fromStdString(text);
-    return {date.mid(0, 4).toStdString(), date.mid(4, 2).toStdString(),
-            date.mid(6).toStdString()};
-}
 
 std::string dottedDate(const std::string& text)
 {

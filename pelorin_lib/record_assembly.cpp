@@ -1,8 +1,8 @@
 #include "record_assembly.h"
 
-#include <QString>
 #include <cstring>
 
+#include "birth_date.h"
 #include "common.h"
 #include "dbglog.h"
 #include "kvsdecompose.h"
@@ -14,14 +14,6 @@ template <size_t N>
 std::string text(const unsigned char (&field)[N])
 {
     return CCommon::unicode2Utf8Str(const_cast<unsigned char*>(field), N);
-}
-
-// Year is characters 1 to 4, month 5 and 6, day the rest.
-template <size_t N>
-BIRTH_INFO birth(const unsigned char (&field)[N])
-{
-    QString date = QString::fromStdString(text(field));
-    return BIRTH_INFO{date.mid(0, 4).toStdString(), date.mid(4, 2).toStdString(), date.mid(6).toStdString()};
 }
 
 template <size_t N>
@@ -42,7 +34,7 @@ void storeResidentCard(const FetchedCard& card, IDCARD_INFO_ALL_CN& record)
     t.validPeriod.start = text(doc.sfz_validDateStart);
     t.validPeriod.end = text(doc.sfz_validDateEnd);
     t.dept = text(doc.sfz_issueOrganization);
-    t.birth = birth(doc.sfz_birthday);
+    t.birth = splitBirthDate(text(doc.sfz_birthday));
 
     IDCARD_INFO_TAIL_CN& tail = record.idInfoTailCN;
     memcpy(tail.headImage, card.photo, HEAD_IMAGE_BMP_SIZE);
@@ -65,7 +57,7 @@ void storeResidencePermit(const FetchedCard& card, IDCARD_INFO_ALL_HMT& record)
     t.validPeriod.end = text(doc.gat_validDateEnd);
     t.passCheckCode = text(doc.gat_passCheckId);
     t.dept = text(doc.gat_issueOrganization);
-    t.birth = birth(doc.gat_birthday);
+    t.birth = splitBirthDate(text(doc.gat_birthday));
     // The card carries its issue count; callers expect to find it here.
     t.changes = text(doc.gat_issuesNumber);
     memcpy(record.idInfoTailOther.headImage, card.photo, HEAD_IMAGE_BMP_SIZE);
@@ -82,7 +74,7 @@ void storeForeigner2017(const FetchedCard& card, IDCARD_INFO_ALL_FOREIGN_2017& r
     t.nameCN = text(doc.yjzOld_nameChinese);
     t.validPeriod.start = text(doc.yjzOld_validDateStart);
     t.validPeriod.end = text(doc.yjzOld_validDateEnd);
-    t.birth = birth(doc.yjzOld_birthday);
+    t.birth = splitBirthDate(text(doc.yjzOld_birthday));
     memcpy(record.idInfoTailOther.headImage, card.photo, HEAD_IMAGE_BMP_SIZE);
 }
 
@@ -98,7 +90,7 @@ void storeForeignerNew(const FetchedCard& card, IDCARD_INFO_ALL_FOREIGN_NEW& rec
     t.validPeriod.start = text(doc.yjz_validDateStart);
     t.validPeriod.end = text(doc.yjz_validDateEnd);
     t.changes = text(doc.yjz_renewalNumber);
-    t.birth = birth(doc.yjz_birthday);
+    t.birth = splitBirthDate(text(doc.yjz_birthday));
     memcpy(record.idInfoTailOther.headImage, card.photo, HEAD_IMAGE_BMP_SIZE);
 }
 
