@@ -27,6 +27,7 @@ typedef color_point VERTEX;
 class Adaptive_Model;
 class AritDecoder;
 class CControl;
+struct SynthesisPlan;
 
 struct position_struct {
     int16_t row;
@@ -75,6 +76,7 @@ struct common_struct {
     int** A;
     int** SMask;
     int** FMask;
+    SynthesisPlan* synthesis;  // FMask's rebuild, shared by the colours
     UCHR** B;
     UCHR** C;
     int image_width;

@@ -25,21 +25,27 @@ void Term_Wavelet(common_ptr info)
 {
     FreeBuf(reinterpret_cast<void**>(info->SMask));
     FreeBuf(reinterpret_cast<void**>(info->FMask));
+    Free_Synthesis_Plan(info->synthesis);
     info->SMask = nullptr;
     info->FMask = nullptr;
+    info->synthesis = nullptr;
 }
 
 void FormFMask(common_ptr info)
 {
     matrix_t* spatial = SamplePlane(info);
     matrix_t* decomposed = SamplePlane(info);
+    Free_Synthesis_Plan(info->synthesis);
+    info->synthesis = nullptr;
     if (spatial && decomposed) {
         matrix_from_buf(spatial, info->SMask);
         do_IDWT_Mask(spatial, info->level, decomposed);
         matrix_to_buf(decomposed, info->FMask);
-    } else {
-        Raise_Decode_Fault();
+        // The rebuild's scratch mask: spatial is no longer needed.
+        info->synthesis = Plan_Synthesis(decomposed, info->level, spatial);
     }
+    if (!info->synthesis)
+        Raise_Decode_Fault();
     matrix_destroy(spatial);
     matrix_destroy(decomposed);
 }
@@ -48,13 +54,12 @@ void DWavelet(common_ptr info)
 {
     // The coefficients (A) and FMask are only read: the transform works on
     // them in place of copies. SMask holds only 0 and 1, so its decomposition
-    // is FMask as made by FormFMask: no need to decompose it again per colour.
+    // is FMask as made by FormFMask, and so is the plan of its rebuild.
     const matrix_t coeff = matrix_view(info->A, info->sample_height, info->sample_width);
     const matrix_t decomposed = matrix_view(info->FMask, info->sample_height, info->sample_width);
-    matrix_t* rebuilt = SamplePlane(info);
     matrix_t* pixels = SamplePlane(info);
-    if (rebuilt && pixels) {
-        SA_IDWT(&coeff, &decomposed, info->level, pixels, rebuilt);
+    if (pixels && info->synthesis &&
+        Synthesize_Planned(info->synthesis, &coeff, &decomposed, pixels) == 0) {
         const int width = info->image_width;
         for (int r = 0, height = info->image_height; r < height; ++r) {
             const int* rebuiltRow = pixels->rows_[r];
@@ -67,6 +72,5 @@ void DWavelet(common_ptr info)
     } else {
         Raise_Decode_Fault();
     }
-    matrix_destroy(rebuilt);
     matrix_destroy(pixels);
 }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <emmintrin.h>
+#include <new>
+#include <vector>
 
 namespace {
 
@@ -72,24 +74,33 @@ bool ScaleBand(int* band, int count, double scale)
     return small;
 }
 
-// Length of the run of 1s in mask starting at start. Outside the shape it
-// is called at every entry, so a non-run costs one test; runs inside a shape
-// are long, so four entries are compared at a time.
-inline int RunLength(const int* mask, int start, int length)
+// A run of 1s along a mask line.
+struct MaskRun {
+    int start;
+    int length;
+};
+
+// Room FindRuns needs for a line of length entries.
+size_t RunRoom(int length)
 {
-    if (start >= length || mask[start] != 1)
-        return 0;
-    const __m128i ones = _mm_set1_epi32(1);
-    int end = start + 1;
-    for (; end + 4 <= length; end += 4) {
-        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + end));
-        const int equal = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(four, ones)));
-        if (equal != 0xF)
-            return end + __builtin_ctz(~equal) - start;
+    return static_cast<size_t>(length > 0 ? length : 0) / 2 + 2;
+}
+
+// The runs of 1s along mask, in order; runs has RunRoom(length) entries.
+// Branch-free: runs start and end irregularly, which would defeat the branch
+// predictor on every line.
+int FindRuns(const int* mask, int length, MaskRun* runs)
+{
+    int count = 0, begin = 0, prev = 0;
+    for (int p = 0; p < length; ++p) {
+        const int one = mask[p] == 1;
+        begin = prev ? begin : p;
+        runs[count] = {begin, p - begin};
+        count += prev & (one ^ 1);
+        prev = one;
     }
-    while (end < length && mask[end] == 1)
-        ++end;
-    return end - start;
+    runs[count] = {begin, length - begin};
+    return count + prev;
 }
 
 // The two lifting steps over a run, in Wide arithmetic: int64_t always
@@ -153,27 +164,27 @@ int SADWT1dOddSymInt_Mask(const int* InMaskBuf, int* OutMaskBuf, int Length, int
         OutMaskBuf[i] = InMaskBuf[2 * i];
         OutMaskBuf[half + i] = InMaskBuf[2 * i + 1];
     }
-    for (int p = 0; p < Length;) {
-        int run = RunLength(InMaskBuf, p, Length);
-        if (run == 0) {
-            ++p;
+    // Only lone pixels (runs of one) move; the test is branch-free for the
+    // same reason as FindRuns', and lone pixels are rare.
+    for (int p = 0, prev = 0; p < Length; ++p) {
+        const int one = InMaskBuf[p] == 1;
+        const int next = p + 1 < Length && InMaskBuf[p + 1] == 1;
+        const int lone = one & (prev ^ 1) & (next ^ 1);
+        prev = one;
+        if (!lone)
             continue;
+        const int k = p >> 1;
+        const int v = OutMaskBuf[k];
+        if (Direction == 1 && v == 0) {
+            OutMaskBuf[k] = 1;
+            OutMaskBuf[half + k] = MASK_MOVED_ROW;
+        } else if (Direction == 2 && v == 0) {
+            OutMaskBuf[k] = 1;
+            OutMaskBuf[half + k] = MASK_MOVED_COL;
+        } else if (Direction == 2 && v == MASK_MOVED_ROW) {
+            OutMaskBuf[k] = 1;
+            OutMaskBuf[half + k] = MASK_MOVED_COL_ROW;
         }
-        if (run == 1) {
-            const int k = p >> 1;
-            const int v = OutMaskBuf[k];
-            if (Direction == 1 && v == 0) {
-                OutMaskBuf[k] = 1;
-                OutMaskBuf[half + k] = MASK_MOVED_ROW;
-            } else if (Direction == 2 && v == 0) {
-                OutMaskBuf[k] = 1;
-                OutMaskBuf[half + k] = MASK_MOVED_COL;
-            } else if (Direction == 2 && v == MASK_MOVED_ROW) {
-                OutMaskBuf[k] = 1;
-                OutMaskBuf[half + k] = MASK_MOVED_COL_ROW;
-            }
-        }
-        p += run;
     }
     return 0;
 }
@@ -230,8 +241,11 @@ int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Le
     return 0;
 }
 
-int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMaskBuf, int Length,
-                      int Direction)
+namespace {
+
+// The mask half of a line's rebuild: low and high band entries back to their
+// interleaved places, the markers turned back into the pixels they moved.
+void RebuildMaskLine(const int* InMaskBuf, int* OutMaskBuf, int Length, int Direction)
 {
     const int half = Length / 2;
     for (int i = 0; i < half; ++i) {
@@ -254,86 +268,151 @@ int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMas
             OutMaskBuf[2 * i + 1] = hi;
         }
     }
-    for (int s = 0; s < Length;) {
-        const int run = RunLength(OutMaskBuf, s, Length);
-        if (run == 0) {
-            OutBuf[s++] = 0;  // outside the shape
-            continue;
-        }
-        int* low = InBuf + (run == 1 ? s >> 1 : (s + 1) >> 1);
-        int* high = InBuf + half + (s >> 1);
-        const int result = SynthesizeSegmentOddSymInt(OutBuf + s, low, high, s & 1, run);
-        if (result != 0)
-            return result;
-        s += run;
+}
+
+// One line of the synthesis, InBuf holding its low band then its high band:
+// the shape's runs come from their bands, every other sample becomes 0. A
+// lone sample takes its low entry.
+void SynthesizeLine(int* InBuf, int* OutBuf, int Length, const MaskRun* runs, int count)
+{
+    std::fill(OutBuf, OutBuf + Length, 0);
+    for (int i = 0; i < count; ++i) {
+        const int start = runs[i].start;
+        const int run = runs[i].length;
+        int* low = InBuf + (run == 1 ? start >> 1 : (start + 1) >> 1);
+        int* high = InBuf + Length / 2 + (start >> 1);
+        SynthesizeSegmentOddSymInt(OutBuf + start, low, high, start & 1, run);
     }
+}
+
+} // namespace
+
+int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMaskBuf, int Length,
+                      int Direction)
+{
+    RebuildMaskLine(InMaskBuf, OutMaskBuf, Length, Direction);
+    std::vector<MaskRun> runs(RunRoom(Length));
+    const int count = FindRuns(OutMaskBuf, Length, runs.data());
+    SynthesizeLine(InBuf, OutBuf, Length, runs.data(), count);
     return 0;
 }
 
-int SynthesizeOneLevelInt(matrix_t* OutCoeff, matrix_t* OutMask, int level)
+// Where the shape lies along every line the synthesis rebuilds, level by
+// level from the coarsest, each level's columns then its rows. It follows
+// from the mask alone, so all colours of a photo share one plan.
+struct SynthesisPlan {
+    int levels = 0;
+    std::vector<MaskRun> runs;
+    std::vector<size_t> lineEnd;  // one past each line's last run
+};
+
+namespace {
+
+// The mask rebuild of one level, recording each line's runs of the shape.
+void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* out)
 {
-    const int h = OutCoeff->numrows_ >> (level - 1);
-    const int w = OutCoeff->numcols_ >> (level - 1);
-    const size_t longest = static_cast<size_t>(h > w ? h : w) + 1;
-    int* in = static_cast<int*>(std::malloc(sizeof(int) * longest));
-    int* inMask = static_cast<int*>(std::malloc(sizeof(int) * longest));
-    int* out = static_cast<int*>(std::malloc(sizeof(int) * longest));
-    int* outMask = static_cast<int*>(std::malloc(sizeof(int) * longest));
-    int result = 0;
-    if (!in || !inMask || !out || !outMask) {
-        result = -10;
-    } else {
-        // Columns first: the reverse of the decomposition order. A line of
-        // zeros in both planes (outside the shape) comes out unchanged.
-        // Both planes are laid out row after row from data_.
-        const size_t coeffStride = OutCoeff->numcols_;
-        const size_t maskStride = OutMask->numcols_;
-        for (int c = 0; c < w; ++c) {
-            int* coeffColumn = OutCoeff->data_ + c;
-            int* maskColumn = OutMask->data_ + c;
-            int any = 0;
-            for (int r = 0; r < h; ++r) {
-                in[r] = coeffColumn[r * coeffStride];
-                inMask[r] = maskColumn[r * maskStride];
-                any |= in[r] | inMask[r];
-            }
-            if (any == 0)
-                continue;
-            iSADWT1dOddSymInt(in, inMask, out, outMask, h, 2);
-            for (int r = 0; r < h; ++r) {
-                coeffColumn[r * coeffStride] = out[r];
-                maskColumn[r * maskStride] = outMask[r];
-            }
-        }
-        auto zero = [](int v) { return v == 0; };
-        for (int r = 0; r < h; ++r) {
-            const int* coeffRow = OutCoeff->rows_[r];
-            const int* maskRow = OutMask->rows_[r];
-            if (std::all_of(maskRow, maskRow + w, zero) && std::all_of(coeffRow, coeffRow + w, zero))
-                continue;
-            std::memcpy(in, coeffRow, sizeof(int) * w);
-            std::memcpy(inMask, maskRow, sizeof(int) * w);
-            iSADWT1dOddSymInt(in, inMask, OutCoeff->rows_[r], OutMask->rows_[r], w, 1);
-        }
+    const int h = mask->numrows_ >> (level - 1);
+    const int w = mask->numcols_ >> (level - 1);
+    auto recordRuns = [&](const int* line, int length) {
+        const size_t first = plan.runs.size();
+        plan.runs.resize(first + RunRoom(length));
+        const int count = FindRuns(line, length, plan.runs.data() + first);
+        plan.runs.resize(first + count);
+        plan.lineEnd.push_back(plan.runs.size());
+    };
+    const size_t stride = mask->numcols_;
+    for (int c = 0; c < w; ++c) {
+        int* column = mask->data_ + c;
+        for (int r = 0; r < h; ++r)
+            in[r] = column[r * stride];
+        RebuildMaskLine(in, out, h, 2);
+        for (int r = 0; r < h; ++r)
+            column[r * stride] = out[r];
+        recordRuns(out, h);
     }
+    for (int r = 0; r < h; ++r) {
+        std::memcpy(in, mask->rows_[r], sizeof(int) * w);
+        RebuildMaskLine(in, mask->rows_[r], w, 1);
+        recordRuns(mask->rows_[r], w);
+    }
+}
+
+// One level of the coefficient synthesis along the plan's lines, which
+// start at *line.
+void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* coeff, int level,
+                           int* in, int* out)
+{
+    const int h = coeff->numrows_ >> (level - 1);
+    const int w = coeff->numcols_ >> (level - 1);
+    auto synthesizeLine = [&](int length) {
+        const size_t first = *line == 0 ? 0 : plan.lineEnd[*line - 1];
+        const size_t last = plan.lineEnd[(*line)++];
+        SynthesizeLine(in, out, length, plan.runs.data() + first, static_cast<int>(last - first));
+    };
+    const size_t stride = coeff->numcols_;
+    for (int c = 0; c < w; ++c) {
+        int* column = coeff->data_ + c;
+        for (int r = 0; r < h; ++r)
+            in[r] = column[r * stride];
+        synthesizeLine(h);
+        for (int r = 0; r < h; ++r)
+            column[r * stride] = out[r];
+    }
+    for (int r = 0; r < h; ++r) {
+        std::memcpy(in, coeff->rows_[r], sizeof(int) * w);
+        synthesizeLine(w);
+        std::memcpy(coeff->rows_[r], out, sizeof(int) * w);
+    }
+}
+
+} // namespace
+
+SynthesisPlan* Plan_Synthesis(const matrix_t* InMask, int nLevels, matrix_t* OutMask)
+{
+    const size_t longest = static_cast<size_t>(std::max(InMask->numrows_, InMask->numcols_)) + 1;
+    try {
+        std::vector<int> in(longest), out(longest);
+        auto* plan = new SynthesisPlan;
+        plan->levels = nLevels;
+        matrix_copy(OutMask, InMask);
+        for (int l = nLevels; l >= 1; --l)
+            PlanOneLevel(*plan, OutMask, l, in.data(), out.data());
+        return plan;
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+void Free_Synthesis_Plan(SynthesisPlan* plan)
+{
+    delete plan;
+}
+
+int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const matrix_t* InMask,
+                       matrix_t* OutCoeff)
+{
+    const int* mask = InMask->data_;
+    const int* coeff = InData->data_;
+    int* pixels = OutCoeff->data_;
+    for (int i = 0, n = InMask->datasize_; i < n; ++i)
+        pixels[i] = mask[i] >= 1 ? coeff[i] : 0;
+    const size_t longest = static_cast<size_t>(std::max(OutCoeff->numrows_, OutCoeff->numcols_)) + 1;
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * longest));
+    int* out = static_cast<int*>(std::malloc(sizeof(int) * longest));
+    const int result = in && out ? 0 : -10;
+    size_t line = 0;
+    for (int l = plan->levels; l >= 1 && result == 0; --l)
+        SynthesizeOneLevelInt(*plan, &line, OutCoeff, l, in, out);
     std::free(in);
-    std::free(inMask);
     std::free(out);
-    std::free(outMask);
     return result;
 }
 
 void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix_t* OutCoeff,
              matrix_t* OutMask)
 {
-    const int* mask = InMask->data_;
-    const int* coeff = InData->data_;
-    int* out = OutCoeff->data_;
-    for (int i = 0, n = InMask->datasize_; i < n; ++i) {
-        if (mask[i] >= 1)
-            out[i] = coeff[i];
-    }
-    matrix_copy(OutMask, InMask);
-    for (int l = nLevels; l >= 1; --l)
-        SynthesizeOneLevelInt(OutCoeff, OutMask, l);
+    SynthesisPlan* plan = Plan_Synthesis(InMask, nLevels, OutMask);
+    if (plan)
+        Synthesize_Planned(plan, InData, InMask, OutCoeff);
+    Free_Synthesis_Plan(plan);
 }

@@ -16,9 +16,19 @@ void do_IDWT_Mask(const matrix_t* InMask, int nLevels, matrix_t* OutMask);
 void DecomposeOneLevelInt_Mask(matrix_t* OutMask, int level);
 int SADWT1dOddSymInt_Mask(const int* InMaskBuf, int* OutMaskBuf, int Length, int Direction);
 
+// Rebuilds the mask into OutMask and the coefficients into OutCoeff.
 void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix_t* OutCoeff,
              matrix_t* OutMask);
-int SynthesizeOneLevelInt(matrix_t* OutCoeff, matrix_t* OutMask, int level);
+
+// SA_IDWT in two steps, so that the colours of one photo share the mask's
+// half of the work: the plan (the mask rebuild, left in OutMask; null when
+// memory runs out) and the synthesis of one plane along it (0, or -10 when
+// memory runs out).
+struct SynthesisPlan;
+SynthesisPlan* Plan_Synthesis(const matrix_t* InMask, int nLevels, matrix_t* OutMask);
+void Free_Synthesis_Plan(SynthesisPlan* plan);
+int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const matrix_t* InMask,
+                       matrix_t* OutCoeff);
 int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMaskBuf, int Length,
                       int Direction);
 int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Length);
