@@ -290,6 +290,8 @@ void SynthesizeLine(int* InBuf, int* OutBuf, int Length, const MaskRun* runs, in
 int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMaskBuf, int Length,
                       int Direction)
 {
+    if (Length <= 0)
+        return 0;
     RebuildMaskLine(InMaskBuf, OutMaskBuf, Length, Direction);
     std::vector<MaskRun> runs(RunRoom(Length));
     const int count = FindRuns(OutMaskBuf, Length, runs.data());
