@@ -86,21 +86,48 @@ size_t RunRoom(int length)
     return static_cast<size_t>(length > 0 ? length : 0) / 2 + 2;
 }
 
+// Calls fn(start, length) for each run of 1s along mask, in order. Runs
+// start and end irregularly, which would defeat the branch predictor entry by
+// entry: their ends are found in a bit map of the line, 64 entries a word.
+template <typename Fn>
+void ForEachRun(const int* mask, int length, Fn fn)
+{
+    const __m128i ones = _mm_set1_epi32(1);
+    int begin = -1;
+    uint64_t carry = 0;  // the previous word's last bit
+    for (int base = 0; base < length; base += 64) {
+        const int n = std::min(64, length - base);
+        uint64_t bits = 0;
+        int i = 0;
+        for (; i + 4 <= n; i += 4) {
+            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + base + i));
+            const int equal = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(four, ones)));
+            bits |= static_cast<uint64_t>(equal) << i;
+        }
+        for (; i < n; ++i)
+            bits |= static_cast<uint64_t>(mask[base + i] == 1) << i;
+        uint64_t edges = bits ^ (bits << 1 | carry);
+        carry = bits >> 63;
+        for (; edges != 0; edges &= edges - 1) {
+            const int at = base + __builtin_ctzll(edges);
+            if (begin < 0) {
+                begin = at;
+            } else {
+                fn(begin, at - begin);
+                begin = -1;
+            }
+        }
+    }
+    if (begin >= 0)
+        fn(begin, length - begin);
+}
+
 // The runs of 1s along mask, in order; runs has RunRoom(length) entries.
-// Branch-free: runs start and end irregularly, which would defeat the branch
-// predictor on every line.
 int FindRuns(const int* mask, int length, MaskRun* runs)
 {
-    int count = 0, begin = 0, prev = 0;
-    for (int p = 0; p < length; ++p) {
-        const int one = mask[p] == 1;
-        begin = prev ? begin : p;
-        runs[count] = {begin, p - begin};
-        count += prev & (one ^ 1);
-        prev = one;
-    }
-    runs[count] = {begin, length - begin};
-    return count + prev;
+    int count = 0;
+    ForEachRun(mask, length, [&](int start, int run) { runs[count++] = {start, run}; });
+    return count;
 }
 
 // The two lifting steps over a run, in Wide arithmetic: int64_t always
@@ -164,15 +191,10 @@ int SADWT1dOddSymInt_Mask(const int* InMaskBuf, int* OutMaskBuf, int Length, int
         OutMaskBuf[i] = InMaskBuf[2 * i];
         OutMaskBuf[half + i] = InMaskBuf[2 * i + 1];
     }
-    // Only lone pixels (runs of one) move; the test is branch-free for the
-    // same reason as FindRuns', and lone pixels are rare.
-    for (int p = 0, prev = 0; p < Length; ++p) {
-        const int one = InMaskBuf[p] == 1;
-        const int next = p + 1 < Length && InMaskBuf[p + 1] == 1;
-        const int lone = one & (prev ^ 1) & (next ^ 1);
-        prev = one;
-        if (!lone)
-            continue;
+    // Only lone pixels (runs of one) move.
+    ForEachRun(InMaskBuf, Length, [&](int p, int run) {
+        if (run != 1)
+            return;
         const int k = p >> 1;
         const int v = OutMaskBuf[k];
         if (Direction == 1 && v == 0) {
@@ -185,7 +207,7 @@ int SADWT1dOddSymInt_Mask(const int* InMaskBuf, int* OutMaskBuf, int Length, int
             OutMaskBuf[k] = 1;
             OutMaskBuf[half + k] = MASK_MOVED_COL_ROW;
         }
-    }
+    });
     return 0;
 }
 

@@ -208,6 +208,39 @@ TEST(SaIdwtMask, LonePixelThroughBothDirections)
         matrix_destroy(m);
 }
 
+// Long lines: runs that begin, end or stand alone on either side of entries
+// 64 and 128 move exactly as the rule says, markers never counting as inside.
+TEST(SaIdwtMask, LonePixelsOnLongLinesFollowTheRule)
+{
+    std::mt19937 rng(5);
+    for (int trial = 0; trial < 300; ++trial) {
+        const int n = 130 + 2 * (trial % 40);
+        std::vector<int> in(n);
+        for (int& v : in)
+            v = rng() % 3 == 0 ? 1 : (rng() % 8 == 0 ? 128 : 0);
+        for (int at : {63, 64, 127, 128, n - 1})
+            in[at] = (trial >> 1) % 2;
+        const int direction = 1 + trial % 2;
+        const int half = n / 2;
+        std::vector<int> expected(n);
+        for (int i = 0; i < half; ++i) {
+            expected[i] = in[2 * i];
+            expected[half + i] = in[2 * i + 1];
+        }
+        for (int p = 0; p < n; ++p) {
+            const bool lone = in[p] == 1 && (p == 0 || in[p - 1] != 1) && (p + 1 == n || in[p + 1] != 1);
+            const int k = p / 2;
+            if (!lone || (expected[k] != 0 && !(direction == 2 && expected[k] == 128)))
+                continue;
+            expected[half + k] = direction == 1 ? 128 : (expected[k] == 0 ? 129 : 130);
+            expected[k] = 1;
+        }
+        std::vector<int> out(n, -1);
+        SADWT1dOddSymInt_Mask(in.data(), out.data(), n, direction);
+        ASSERT_EQ(expected, out) << "trial " << trial;
+    }
+}
+
 TEST(SaIdwtMask, RandomMasksRebuildExactlyOverSeveralLevels)
 {
     std::mt19937 rng(11);
