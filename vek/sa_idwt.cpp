@@ -415,11 +415,13 @@ void Free_Synthesis_Plan(SynthesisPlan* plan)
 int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const matrix_t* InMask,
                        matrix_t* OutCoeff)
 {
-    const int* mask = InMask->data_;
-    const int* coeff = InData->data_;
-    int* pixels = OutCoeff->data_;
-    for (int i = 0, n = InMask->datasize_; i < n; ++i)
-        pixels[i] = mask[i] >= 1 ? coeff[i] : 0;
+    const int* __restrict mask = InMask->data_;
+    const int* __restrict coeff = InData->data_;
+    int* __restrict pixels = OutCoeff->data_;
+    for (int i = 0, n = InMask->datasize_; i < n; ++i) {
+        const int value = coeff[i];  // read unconditionally, so the loop vectorises
+        pixels[i] = mask[i] >= 1 ? value : 0;
+    }
     const size_t longest = static_cast<size_t>(std::max(OutCoeff->numrows_, OutCoeff->numcols_)) + 1;
     int* in = static_cast<int*>(std::malloc(sizeof(int) * longest));
     int* out = static_cast<int*>(std::malloc(sizeof(int) * longest));
