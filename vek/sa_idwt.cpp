@@ -361,30 +361,85 @@ void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* 
     }
 }
 
+// A 4 x 4 tile of ints transposed in registers: source row i becomes
+// column i of the destination.
+void Transpose4x4(const int* const src[4], int* const dst[4])
+{
+    auto load = [](const int* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    auto store = [](int* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
+    const __m128i a = load(src[0]), b = load(src[1]), c = load(src[2]), d = load(src[3]);
+    const __m128i ab01 = _mm_unpacklo_epi32(a, b), cd01 = _mm_unpacklo_epi32(c, d);
+    const __m128i ab23 = _mm_unpackhi_epi32(a, b), cd23 = _mm_unpackhi_epi32(c, d);
+    store(dst[0], _mm_unpacklo_epi64(ab01, cd01));
+    store(dst[1], _mm_unpackhi_epi64(ab01, cd01));
+    store(dst[2], _mm_unpacklo_epi64(ab23, cd23));
+    store(dst[3], _mm_unpackhi_epi64(ab23, cd23));
+}
+
+// Columns 0 .. 3 of h rows (stride apart) to four lines and back: a tile at
+// a time instead of one strided access per entry.
+void ColumnsToLines(const int* data, size_t stride, int h, int* const lines[4])
+{
+    int r = 0;
+    for (; r + 4 <= h; r += 4) {
+        const int* const rows[4] = {data + r * stride, data + (r + 1) * stride,
+                                    data + (r + 2) * stride, data + (r + 3) * stride};
+        int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
+        Transpose4x4(rows, at);
+    }
+    for (; r < h; ++r)
+        for (int k = 0; k < 4; ++k)
+            lines[k][r] = data[r * stride + k];
+}
+
+void LinesToColumns(int* const lines[4], int h, int* data, size_t stride)
+{
+    int r = 0;
+    for (; r + 4 <= h; r += 4) {
+        const int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
+        int* const rows[4] = {data + r * stride, data + (r + 1) * stride, data + (r + 2) * stride,
+                              data + (r + 3) * stride};
+        Transpose4x4(at, rows);
+    }
+    for (; r < h; ++r)
+        for (int k = 0; k < 4; ++k)
+            data[r * stride + k] = lines[k][r];
+}
+
 // One level of the coefficient synthesis along the plan's lines, which
-// start at *line.
+// start at *line. in and out hold four lines of the longest side each.
 void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* coeff, int level,
-                           int* in, int* out)
+                           int* in, int* out, size_t longest)
 {
     const int h = coeff->numrows_ >> (level - 1);
     const int w = coeff->numcols_ >> (level - 1);
-    auto synthesizeLine = [&](int length) {
+    auto synthesizeLine = [&](int* lineIn, int* lineOut, int length) {
         const size_t first = *line == 0 ? 0 : plan.lineEnd[*line - 1];
         const size_t last = plan.lineEnd[(*line)++];
-        SynthesizeLine(in, out, length, plan.runs.data() + first, static_cast<int>(last - first));
+        SynthesizeLine(lineIn, lineOut, length, plan.runs.data() + first,
+                       static_cast<int>(last - first));
     };
+    int* const ins[4] = {in, in + longest, in + 2 * longest, in + 3 * longest};
+    int* const outs[4] = {out, out + longest, out + 2 * longest, out + 3 * longest};
     const size_t stride = coeff->numcols_;
-    for (int c = 0; c < w; ++c) {
+    int c = 0;
+    for (; c + 4 <= w; c += 4) {
+        ColumnsToLines(coeff->data_ + c, stride, h, ins);
+        for (int k = 0; k < 4; ++k)
+            synthesizeLine(ins[k], outs[k], h);
+        LinesToColumns(outs, h, coeff->data_ + c, stride);
+    }
+    for (; c < w; ++c) {
         int* column = coeff->data_ + c;
         for (int r = 0; r < h; ++r)
             in[r] = column[r * stride];
-        synthesizeLine(h);
+        synthesizeLine(in, out, h);
         for (int r = 0; r < h; ++r)
             column[r * stride] = out[r];
     }
     for (int r = 0; r < h; ++r) {
         std::memcpy(in, coeff->rows_[r], sizeof(int) * w);
-        synthesizeLine(w);
+        synthesizeLine(in, out, w);
         std::memcpy(coeff->rows_[r], out, sizeof(int) * w);
     }
 }
@@ -423,12 +478,12 @@ int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const 
         pixels[i] = mask[i] >= 1 ? value : 0;
     }
     const size_t longest = static_cast<size_t>(std::max(OutCoeff->numrows_, OutCoeff->numcols_)) + 1;
-    int* in = static_cast<int*>(std::malloc(sizeof(int) * longest));
-    int* out = static_cast<int*>(std::malloc(sizeof(int) * longest));
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * 4 * longest));
+    int* out = static_cast<int*>(std::malloc(sizeof(int) * 4 * longest));
     const int result = in && out ? 0 : -10;
     size_t line = 0;
     for (int l = plan->levels; l >= 1 && result == 0; --l)
-        SynthesizeOneLevelInt(*plan, &line, OutCoeff, l, in, out);
+        SynthesizeOneLevelInt(*plan, &line, OutCoeff, l, in, out, longest);
     std::free(in);
     std::free(out);
     return result;
