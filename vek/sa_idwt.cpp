@@ -332,35 +332,6 @@ struct SynthesisPlan {
 
 namespace {
 
-// The mask rebuild of one level, recording each line's runs of the shape.
-void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* out)
-{
-    const int h = mask->numrows_ >> (level - 1);
-    const int w = mask->numcols_ >> (level - 1);
-    auto recordRuns = [&](const int* line, int length) {
-        const size_t first = plan.runs.size();
-        plan.runs.resize(first + RunRoom(length));
-        const int count = FindRuns(line, length, plan.runs.data() + first);
-        plan.runs.resize(first + count);
-        plan.lineEnd.push_back(plan.runs.size());
-    };
-    const size_t stride = mask->numcols_;
-    for (int c = 0; c < w; ++c) {
-        int* column = mask->data_ + c;
-        for (int r = 0; r < h; ++r)
-            in[r] = column[r * stride];
-        RebuildMaskLine(in, out, h, 2);
-        for (int r = 0; r < h; ++r)
-            column[r * stride] = out[r];
-        recordRuns(out, h);
-    }
-    for (int r = 0; r < h; ++r) {
-        std::memcpy(in, mask->rows_[r], sizeof(int) * w);
-        RebuildMaskLine(in, mask->rows_[r], w, 1);
-        recordRuns(mask->rows_[r], w);
-    }
-}
-
 // A 4 x 4 tile of ints transposed in registers: source row i becomes
 // column i of the destination.
 void Transpose4x4(const int* const src[4], int* const dst[4])
@@ -376,34 +347,61 @@ void Transpose4x4(const int* const src[4], int* const dst[4])
     store(dst[3], _mm_unpackhi_epi64(ab23, cd23));
 }
 
-// Columns 0 .. 3 of h rows (stride apart) to four lines and back: a tile at
-// a time instead of one strided access per entry.
-void ColumnsToLines(const int* data, size_t stride, int h, int* const lines[4])
+// Columns 0 .. count - 1 (count at most 4) of h rows, stride apart, to
+// count lines and back. Four columns go a 4 x 4 tile at a time instead of
+// one strided access per entry.
+void ColumnsToLines(const int* data, size_t stride, int h, int count, int* const lines[])
 {
     int r = 0;
-    for (; r + 4 <= h; r += 4) {
+    for (; count == 4 && r + 4 <= h; r += 4) {
         const int* const rows[4] = {data + r * stride, data + (r + 1) * stride,
                                     data + (r + 2) * stride, data + (r + 3) * stride};
         int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
         Transpose4x4(rows, at);
     }
     for (; r < h; ++r)
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < count; ++k)
             lines[k][r] = data[r * stride + k];
 }
 
-void LinesToColumns(int* const lines[4], int h, int* data, size_t stride)
+void LinesToColumns(int* const lines[], int count, int h, int* data, size_t stride)
 {
     int r = 0;
-    for (; r + 4 <= h; r += 4) {
+    for (; count == 4 && r + 4 <= h; r += 4) {
         const int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
         int* const rows[4] = {data + r * stride, data + (r + 1) * stride, data + (r + 2) * stride,
                               data + (r + 3) * stride};
         Transpose4x4(at, rows);
     }
     for (; r < h; ++r)
-        for (int k = 0; k < 4; ++k)
+        for (int k = 0; k < count; ++k)
             data[r * stride + k] = lines[k][r];
+}
+
+// The mask rebuild of one level, recording each line's runs of the shape.
+void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* out)
+{
+    const int h = mask->numrows_ >> (level - 1);
+    const int w = mask->numcols_ >> (level - 1);
+    auto recordRuns = [&](const int* line, int length) {
+        const size_t first = plan.runs.size();
+        plan.runs.resize(first + RunRoom(length));
+        const int count = FindRuns(line, length, plan.runs.data() + first);
+        plan.runs.resize(first + count);
+        plan.lineEnd.push_back(plan.runs.size());
+    };
+    const size_t stride = mask->numcols_;
+    for (int c = 0; c < w; ++c) {
+        ColumnsToLines(mask->data_ + c, stride, h, 1, &in);
+        RebuildMaskLine(in, out, h, 2);
+        LinesToColumns(&out, 1, h, mask->data_ + c, stride);
+        recordRuns(out, h);
+    }
+    for (int r = 0; r < h; ++r) {
+        std::memcpy(in, mask->rows_[r], sizeof(int) * w);
+        RebuildMaskLine(in, mask->rows_[r], w, 1);
+        recordRuns(mask->rows_[r], w);
+    }
 }
 
 // One level of the coefficient synthesis along the plan's lines, which
@@ -422,20 +420,12 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
     int* const ins[4] = {in, in + longest, in + 2 * longest, in + 3 * longest};
     int* const outs[4] = {out, out + longest, out + 2 * longest, out + 3 * longest};
     const size_t stride = coeff->numcols_;
-    int c = 0;
-    for (; c + 4 <= w; c += 4) {
-        ColumnsToLines(coeff->data_ + c, stride, h, ins);
-        for (int k = 0; k < 4; ++k)
+    for (int c = 0; c < w; c += 4) {
+        const int count = std::min(4, w - c);
+        ColumnsToLines(coeff->data_ + c, stride, h, count, ins);
+        for (int k = 0; k < count; ++k)
             synthesizeLine(ins[k], outs[k], h);
-        LinesToColumns(outs, h, coeff->data_ + c, stride);
-    }
-    for (; c < w; ++c) {
-        int* column = coeff->data_ + c;
-        for (int r = 0; r < h; ++r)
-            in[r] = column[r * stride];
-        synthesizeLine(in, out, h);
-        for (int r = 0; r < h; ++r)
-            column[r * stride] = out[r];
+        LinesToColumns(outs, count, h, coeff->data_ + c, stride);
     }
     for (int r = 0; r < h; ++r) {
         std::memcpy(in, coeff->rows_[r], sizeof(int) * w);
