@@ -1,7 +1,7 @@
 // Puts the holder's photo and the two card faces of a read on a page.
 #pragma once
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 #include <QPixmap>
 

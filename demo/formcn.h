@@ -1,7 +1,7 @@
 // Page of the main window's stack that shows a resident identity card.
 #pragma once
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 #include <QPixmap>
 #include <QWidget>

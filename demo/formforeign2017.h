@@ -1,7 +1,7 @@
 // Page of the main window's stack that shows a foreigner's permanent residence card, 2017 layout.
 #pragma once
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 #include <QPixmap>
 #include <QWidget>

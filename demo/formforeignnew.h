@@ -1,7 +1,7 @@
 // Page of the main window's stack that shows a foreigner's permanent residence card, new layout.
 #pragma once
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 #include <QPixmap>
 #include <QWidget>

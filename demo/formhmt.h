@@ -1,7 +1,7 @@
 // Page of the main window's stack that shows a Hong Kong, Macau or Taiwan residence permit.
 #pragma once
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 #include <QPixmap>
 #include <QWidget>

@@ -1,5 +1,5 @@
 #include "mainwindow.h"
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 #include <QApplication>
 #include <QDebug>

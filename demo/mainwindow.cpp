@@ -5,7 +5,7 @@
 #include "formforeign2017.h"
 #include "formforeignnew.h"
 #include "formhmt.h"
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 #include "tools.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 
 #include <QGuiApplication>
 
-#include "makecardimg.h"
+#include <pelorin/makecardimg.h>
 #include "sample_cards.h"
 
 namespace {

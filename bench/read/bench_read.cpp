@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "libvek2019.h"
-#include "makecardimg.h"
-#include "pelorin_api.h"
+#include <pelorin/makecardimg.h>
+#include <pelorin/pelorin_api.h>
 
 namespace {
 

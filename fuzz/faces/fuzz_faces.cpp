@@ -11,7 +11,7 @@
 #include <cstring>
 #include <memory>
 
-#include "makecardimg.h"
+#include <pelorin/makecardimg.h>
 
 namespace {
 

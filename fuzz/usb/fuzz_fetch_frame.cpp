@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "usbidreader.h"
+#include <pelorin/usbidreader.h>
 
 namespace {
 void discard(QtMsgType, const QMessageLogContext&, const QString&) {}

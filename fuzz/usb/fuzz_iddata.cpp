@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "iddata.h"
+#include <pelorin/iddata.h>
 
 namespace {
 void discard(QtMsgType, const QMessageLogContext&, const QString&) {}

@@ -1,7 +1,7 @@
 // The main window's read button against the simulated reader: the page that
 // becomes current, what it shows, and the hint boxes of failed reads.
 #include "mainwindow.h"
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 #include "tools.h"
 #include "widget_access.h"
 

@@ -7,8 +7,8 @@
 
 #include <cstdlib>
 
-#include "makecardimg.h"
-#include "tools.h"
+#include <pelorin/makecardimg.h>
+#include <pelorin/tools.h>
 
 namespace {
 

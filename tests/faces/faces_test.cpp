@@ -13,9 +13,9 @@
 #include <random>
 
 #include "face_image_compare.h"
-#include "makecardimg.h"
+#include <pelorin/makecardimg.h>
 #include "sample_cards.h"
-#include "tools.h"
+#include <pelorin/tools.h>
 
 namespace {
 

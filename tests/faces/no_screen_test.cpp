@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "read_harness.h"
-#include "tools.h"
+#include <pelorin/tools.h>
 
 TEST(NoScreen, ScaleFallsBackTo96DotsPerInchWithOneLogLine)
 {

@@ -8,9 +8,9 @@
 #include <QPixmap>
 
 #include "card_fonts.h"
-#include "makecardimg.h"
+#include <pelorin/makecardimg.h>
 #include "read_harness.h"
-#include "tools.h"
+#include <pelorin/tools.h>
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <csignal>
 #include <cstdio>
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 int main()
 {

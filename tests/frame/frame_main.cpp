@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <cstdlib>
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 // The suite is a host without an application object of its own, as an
 // integrator's service would be: it calls guiInit first.

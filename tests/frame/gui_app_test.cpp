@@ -3,7 +3,7 @@
 
 #include <QGuiApplication>
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 TEST(GuiApp, InitTwiceCreatesOneApplicationAndUninitRemovesIt)
 {

@@ -6,7 +6,7 @@
 #include <QThread>
 #include <vector>
 
-#include "mps_reader.h"
+#include <pelorin/mps_reader.h>
 #include "read_harness.h"
 
 TEST(ReadPath, NullArgumentsAreRejectedInOrderWithoutOpeningTheReader)

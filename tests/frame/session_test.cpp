@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "kvsdecompose.h"
-#include "mps_reader.h"
+#include <pelorin/mps_reader.h>
 #include "read_harness.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "common.h"
+#include <pelorin/common.h>
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "pelorin_api.h"
-#include "tools.h"
+#include <pelorin/pelorin_api.h>
+#include <pelorin/tools.h>
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 // Lines appended to the library's log file since construction.
 class LogTail {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "debug_capture.h"
-#include "iddata.h"
+#include <pelorin/iddata.h>
 
 namespace {
 

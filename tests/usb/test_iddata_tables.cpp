@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "iddata.h"
+#include <pelorin/iddata.h>
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "debug_capture.h"
-#include "iddata.h"
+#include <pelorin/iddata.h>
 #include "text_block.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include "debug_capture.h"
 #include "emulation/emulated_reader.h"
 #include "emulation/reader_frames.h"
-#include "iddata.h"
+#include <pelorin/iddata.h>
 #include "text_block.h"
-#include "usbidreader.h"
+#include <pelorin/usbidreader.h>
 
 using namespace reader_frames;
 

@@ -9,7 +9,7 @@
 #include "debug_capture.h"
 #include "emulation/emulated_reader.h"
 #include "emulation/reader_frames.h"
-#include "usbidreader.h"
+#include <pelorin/usbidreader.h>
 
 using namespace reader_frames;
 

@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "makecardimg.h"
+#include <pelorin/makecardimg.h>
 #include "sample_cards.h"
 
 namespace {

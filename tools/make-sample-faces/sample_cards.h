@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 namespace SampleCards {
 

@@ -1,7 +1,7 @@
 // Everything one readIDCard call fills.
 #pragma once
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // Names and plain-language explanations of read results.
 #pragma once
 
-#include "pelorin_api.h"
+#include <pelorin/pelorin_api.h>
 
 // Enumeration name of the result, e.g. "OPEN_DEV_FAIL"; "UNKNOWN" for values
 // outside the enumeration.

@@ -1,8 +1,8 @@
 #include "usb_read.h"
 
 #include "card_files.h"
-#include "iddata.h"
-#include "usbidreader.h"
+#include <pelorin/iddata.h>
+#include <pelorin/usbidreader.h>
 
 #include <QByteArray>
 #include <QRegularExpression>
