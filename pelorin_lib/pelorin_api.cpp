@@ -27,6 +27,9 @@ constexpr int kReadTimeoutMs = 8000;
 // copies of its own and hands them to the caller only while the call is
 // still waiting; a call that times out marks the context abandoned, so a
 // late worker never touches the caller's (possibly gone) objects.
+// Only what a successful read fills goes back: a caller that re-enters
+// readIDCard with the same records must not have one call's untouched
+// copies overwrite what the other call read.
 class ReadContext {
 public:
     explicit ReadContext(const ReadInfo& caller) : m_caller(caller)
@@ -45,7 +48,8 @@ public:
         if (isAbandoned())
             return READ_DATA_TIMEOUT;  // cancelled before it started: do not read at all
         READ_RESULT result = CMpsReader::readIDCardThread(&m_worker);
-        deliver();
+        if (result == READ_OK)
+            deliver();
         return result;
     }
 
@@ -84,10 +88,13 @@ private:
         if (m_abandoned)
             return;
         copyBack(m_caller.pIDType, m_idType);
-        copyBack(m_caller.pIDAllInfoCN, m_cn);
-        copyBack(m_caller.pIDAllInfoForeign2017, m_foreign2017);
-        copyBack(m_caller.pIDAllInfoForeignNew, m_foreignNew);
-        copyBack(m_caller.pIDAllInfoHMT, m_hmt);
+        switch (*m_idType) {
+        case ID_TYPE_CN: copyBack(m_caller.pIDAllInfoCN, m_cn); break;
+        case ID_TYPE_FOREIGN_2017: copyBack(m_caller.pIDAllInfoForeign2017, m_foreign2017); break;
+        case ID_TYPE_FOREIGN_NEW: copyBack(m_caller.pIDAllInfoForeignNew, m_foreignNew); break;
+        case ID_TYPE_HMT: copyBack(m_caller.pIDAllInfoHMT, m_hmt); break;
+        case ID_TYPE_UNKNOWN: break;
+        }
         copyBack(m_caller.pFrontBase64, m_front);
         copyBack(m_caller.pBackBase64, m_back);
     }

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 #include <vector>
 
 #include <pelorin/mps_reader.h>
@@ -132,6 +133,26 @@ TEST(ReadPath, ConcurrentCallersAreServedOneAtATime)
     for (int i = 0; i < kCallers; ++i)
         expected << "open 144" << "find 144" << "read 144" << "close 144";
     EXPECT_EQ(sim.trace(), expected);
+}
+
+// A caller re-entering readIDCard from its event loop with the same records:
+// each call hands back only the card it read, so neither wipes the other's.
+TEST(ReadPath, ReEntrantReadWithTheSameRecordsKeepsBothCards)
+{
+    SimulatorSetting sim("block:400", fixtureCard("cn.json"));
+    ReadArguments args;
+    READ_RESULT inner = UNKNOWN_ERROR;
+    QTimer::singleShot(80, [&] {
+        setenv("KVSSIM_CARD", fixtureCard("hmt.json").toLocal8Bit().constData(), 1);
+        unsetenv("KVSSIM_SCENARIO");
+        inner = args.read();
+    });
+    EXPECT_EQ(args.read(), READ_OK);
+    EXPECT_EQ(inner, READ_OK);
+    EXPECT_EQ(args.cn->idTextInfoCN.name, "李婉清");
+    EXPECT_EQ(args.hmt->idTextInfoHMT.name, "何志强");
+    EXPECT_EQ(args.idType, ID_TYPE_HMT);  // the inner call finished last
+    EXPECT_FALSE(args.front.empty());
 }
 
 // The late worker of a timed-out call must not write into the caller's
