@@ -30,6 +30,11 @@ pthread_mutex_t g_logMutex = PTHREAD_MUTEX_INITIALIZER;
 // Taken once when the crash handlers are installed: the handler must not
 // allocate, resolve symbols or take the log mutex.
 char g_crashLogPath[kPathBufferSize];
+// Local time's offset from UTC in seconds, also taken at installation: the
+// time-zone functions take glibc's time-zone lock, which a crashing process
+// may hold. A daylight-saving change after installation shifts the crash
+// report's stamps by that hour; the ordinary lines stay exact.
+long g_crashUtcOffset = 0;
 
 bool writeAll(int fd, const char* data, size_t len)
 {
@@ -51,13 +56,38 @@ void writeText(int fd, const char* text)
     writeAll(fd, text, strlen(text));
 }
 
+void writeStampText(int fd, const char* timeText)
+{
+    writeText(fd, "{");
+    writeText(fd, timeText);
+    writeText(fd, "}");
+}
+
 void writeStamp(int fd)
 {
     char timeText[32] = {0};
     get_formatted_time(timeText, sizeof timeText);
-    char stamp[34] = {0};
-    snprintf(stamp, sizeof stamp, "{%s}", timeText);
-    writeText(fd, stamp);
+    writeStampText(fd, timeText);
+}
+
+// The crash handler's stamp: the clock and plain arithmetic only.
+void writeCrashStamp(int fd)
+{
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    char timeText[kStampTextSize];
+    formatStampText(static_cast<long long>(now.tv_sec) + g_crashUtcOffset, now.tv_nsec / 1000000, timeText);
+    writeStampText(fd, timeText);
+}
+
+// Writes value as exactly `width` decimal digits (leading zeros).
+char* putDigits(char* out, long long value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return out + width;
 }
 
 // Takes the file lock, giving up once more than five whole seconds passed.
@@ -94,7 +124,7 @@ void formatInt(int value, char* out)
 
 void crashLine(int fd, const char* a, const char* b = "", const char* c = "")
 {
-    writeStamp(fd);
+    writeCrashStamp(fd);
     writeText(fd, a);
     writeText(fd, b);
     writeText(fd, c);
@@ -127,14 +157,51 @@ const char* getLogName()
     return g_logName;
 }
 
+void formatStampText(long long localSeconds, long milliseconds, char* out)
+{
+    // Civil date of a day count (days since 1970-01-01, proleptic Gregorian).
+    long long days = localSeconds / 86400;
+    long long secondOfDay = localSeconds % 86400;
+    if (secondOfDay < 0) {
+        secondOfDay += 86400;
+        --days;
+    }
+    const long long z = days + 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long long dayOfEra = z - era * 146097;
+    const long long yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const long long dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const long long monthIndex = (5 * dayOfYear + 2) / 153;  // 0 = March
+    const long long day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+    const long long month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+    long long year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    year = year < 0 ? 0 : (year > 9999 ? 9999 : year);
+
+    char* p = putDigits(out, year, 4);
+    *p++ = '-';
+    p = putDigits(p, month, 2);
+    *p++ = '-';
+    p = putDigits(p, day, 2);
+    *p++ = ' ';
+    p = putDigits(p, secondOfDay / 3600, 2);
+    *p++ = ':';
+    p = putDigits(p, secondOfDay / 60 % 60, 2);
+    *p++ = ':';
+    p = putDigits(p, secondOfDay % 60, 2);
+    *p++ = '.';
+    p = putDigits(p, milliseconds < 0 ? 0 : milliseconds % 1000, 3);
+    *p = '\0';
+}
+
 void get_formatted_time(char* buffer, size_t size)
 {
     struct timeval now;
     gettimeofday(&now, nullptr);
     struct tm local;
     localtime_r(&now.tv_sec, &local);
-    strftime(buffer, size, "%Y-%m-%d %H:%M:%S", &local);
-    snprintf(buffer + 19, size - 19, ".%03ld", static_cast<long>(now.tv_usec / 1000));
+    char text[kStampTextSize];
+    formatStampText(static_cast<long long>(now.tv_sec) + local.tm_gmtoff, now.tv_usec / 1000, text);
+    snprintf(buffer, size, "%s", text);
 }
 
 int safe_write_va(int fd, const char* fmt, va_list args)
@@ -213,7 +280,7 @@ void signalHandler(int sig)
         void* frames[kMaxFrames];
         int count = backtrace(frames, kMaxFrames);
         for (int i = 0; i < count; ++i) {
-            writeStamp(fd);
+            writeCrashStamp(fd);
             backtrace_symbols_fd(&frames[i], 1, fd);  // the frame text and its newline
             writeText(fd, "\n");
         }
@@ -230,6 +297,10 @@ void signalHandler(int sig)
 void installCrashHandlers()
 {
     strcpy(g_crashLogPath, getLogName());
+    const time_t now = time(nullptr);
+    struct tm local;
+    localtime_r(&now, &local);
+    g_crashUtcOffset = local.tm_gmtoff;
     // backtrace() loads its unwinder on first use; do that now, not in the handler.
     void* warmUp[1];
     backtrace(warmUp, 1);

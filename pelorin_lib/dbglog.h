@@ -13,11 +13,23 @@
 const char* getLogName();
 // Writes "YYYY-mm-dd HH:MM:SS.mmm" (23 characters and a NUL); size >= 24.
 void get_formatted_time(char* buffer, size_t size);
+// Size of the stamp text with its NUL.
+constexpr size_t kStampTextSize = 24;
+// The same text for a time already shifted to local time (seconds since the
+// epoch plus the UTC offset), by plain arithmetic: no locale, no time-zone
+// lock, no allocation, so the crash handler can use it too.
+void formatStampText(long long localSeconds, long milliseconds, char* out);
 // Writes one stamped line to fd; returns the message byte count or -1.
 int safe_write_va(int fd, const char* fmt, va_list args);
 // Writes one stamped line to the log file; returns the message byte count or -1.
 int safe_write_fmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 void print_stacktrace();
+// The crash report: the console text on standard output, then the two log
+// lines and the call stack into the log file (path and UTC offset prepared
+// at installation), each stamped by formatStampText; the file lock is
+// honoured for at most five seconds, the log mutex is not taken. Frames come
+// from backtrace (its unwinder loaded at installation) and
+// backtrace_symbols_fd, which need no heap. Ends the process with _exit(1).
 void signalHandler(int sig);
 
 // Builds "<absolute directory of libraryFile>/pelorin_dbg.log" into out.

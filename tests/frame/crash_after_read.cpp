@@ -1,8 +1,29 @@
 // A host that reads one card and then crashes, for the crash report test.
+// Before the crash it makes localtime_r block for good, as it would while
+// another thread holds glibc's time-zone lock: the report must not need it.
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 
 #include <pelorin/pelorin_api.h>
+
+namespace {
+std::atomic<bool> g_timeZoneLockHeld{false};
+}
+
+// Interposes the C library's localtime_r for the whole process.
+extern "C" struct tm* localtime_r(const time_t* time, struct tm* result)
+{
+    while (g_timeZoneLockHeld)
+        pause();
+    using Real = struct tm* (*)(const time_t*, struct tm*);
+    static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "localtime_r"));
+    return real(time, result);
+}
 
 int main()
 {
@@ -16,6 +37,7 @@ int main()
     READ_RESULT result = readIDCard(&type, &cn, &f2017, &fnew, &hmt, &front, &back);
     printf("read result %d\n", result);
     fflush(stdout);
+    g_timeZoneLockHeld = true;
     raise(SIGSEGV);
     return 0;
 }

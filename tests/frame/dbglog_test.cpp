@@ -70,6 +70,32 @@ TEST(DbgLog, FormattedTimeHasMillisecondsAtPosition19)
     EXPECT_TRUE(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$").match(buffer).hasMatch());
 }
 
+// A fixed time with few milliseconds (padding), then the calendar arithmetic
+// against the C library's own conversion across leap days and centuries.
+TEST(DbgLog, StampTextMatchesTheCalendar)
+{
+    char text[kStampTextSize];
+    struct tm fixed = {};
+    fixed.tm_year = 2026 - 1900;
+    fixed.tm_mon = 0;
+    fixed.tm_mday = 2;
+    fixed.tm_hour = 9;
+    fixed.tm_min = 5;
+    fixed.tm_sec = 3;
+    formatStampText(timegm(&fixed), 7, text);
+    EXPECT_STREQ(text, "2026-01-02 09:05:03.007");
+
+    for (long long t = 0; t < 4102444800LL; t += 7 * 3600 + 13) {  // 1970 to 2100
+        const time_t seconds = static_cast<time_t>(t);
+        struct tm utc;
+        gmtime_r(&seconds, &utc);
+        char expected[32];
+        strftime(expected, sizeof expected, "%Y-%m-%d %H:%M:%S.042", &utc);
+        formatStampText(t, 42, text);
+        ASSERT_STREQ(text, expected) << t;
+    }
+}
+
 TEST(DbgLog, GivesUpWhenAnotherProcessHoldsTheLockTooLong)
 {
     QTemporaryDir dir;
