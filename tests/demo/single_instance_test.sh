@@ -18,9 +18,19 @@ export TMPDIR=$work
 export QT_QPA_PLATFORM=xcb
 server_file=$work/pelorindemolocalserver
 
+source "$(dirname "$0")/../../scripts/xvfb.sh"
+
+# Processes still to be ended at exit; each one leaves the list once reaped,
+# so that a number the system has since given to another process is never hit.
 pids=()
+forget() {
+    local kept=() pid
+    for pid in "${pids[@]}"; do [ "$pid" != "$1" ] && kept+=("$pid"); done
+    pids=("${kept[@]}")
+}
 cleanup() {
     for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    stop_xvfb
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -28,16 +38,11 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*"
-    for f in "$work"/*.err; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
+    for f in "$work"/*.err "$work"/xvfb.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
     exit 1
 }
 
-# Xvfb picks a free display itself and writes its number to fd 3.
-Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$work/display")
+start_xvfb "$work" || fail "Xvfb did not start"
 
 windows_named() { xdotool search --name "$1" 2>/dev/null | wc -l; }
 wait_for_window() { timeout 20 xdotool search --sync --name "$1" 2>/dev/null | head -n1; }
@@ -59,6 +64,7 @@ xdotool key --window "$box" Return 2>/dev/null
 for _ in $(seq 100); do alive "$second" || break; sleep 0.1; done
 alive "$second" && fail "second instance still runs after its box was answered"
 wait "$second"; status=$?
+forget "$second"
 [ "$status" -eq 255 ] || fail "second instance exited with $status, expected 255"
 alive "$first" || fail "first instance ended"
 [ "$(windows_named "$main_title")" -eq 1 ] || fail "first instance lost its window"
@@ -66,6 +72,7 @@ echo "ok: second start exits with 255 and opens no window"
 
 # A crash leaves the server file behind, with no one listening on it.
 kill -9 "$first"; wait "$first" 2>/dev/null
+forget "$first"
 [ -S "$server_file" ] || fail "no stale server file after killing the first instance"
 timeout 10 bash -c "until [ \"\$(xdotool search --name '$main_title' 2>/dev/null | wc -l)\" -eq 0 ]; do sleep 0.1; done" \
     || fail "the killed instance's window stayed"

@@ -1,15 +1,21 @@
 #include "read_harness.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUuid>
 #include <cstdlib>
+#include <dlfcn.h>
 
 QString logFilePath()
 {
-    return QStringLiteral(PELORIN_BIN_DIR "/pelorin_dbg.log");
+    // Beside the copy of the library this process loaded.
+    Dl_info info;
+    if (dladdr(reinterpret_cast<void*>(&readIDCard), &info) == 0 || info.dli_fname == nullptr)
+        return QString();
+    return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteDir().filePath("pelorin_dbg.log");
 }
 
 LogTail::LogTail() : m_start(QFile(logFilePath()).size()) {}

@@ -10,28 +10,42 @@ mkdir -p "$out"
 work=$(mktemp -d)
 export TMPDIR=$work QT_QPA_PLATFORM=xcb
 
-pids=()
+source "$(dirname "$0")/../../scripts/xvfb.sh"
+
+demo=
 cleanup() {
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    wait 2>/dev/null
+    [ -n "$demo" ] && kill -9 "$demo" 2>/dev/null
+    stop_xvfb
     rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*"; exit 1; }
+# On failure the X server's log, each program's error output and the windows
+# on the screen are shown, and the logs are kept beside the screenshots.
+fail() {
+    echo "FAIL: $*"
+    mkdir -p "$out/failure"
+    cp "$work"/*.log "$work"/*.err "$out/failure/" 2>/dev/null
+    for f in "$work"/*.log "$work"/*.err; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
+    echo "--- windows"
+    xdotool search --name . getwindowname %@ 2>&1 | head -20
+    exit 1
+}
 
-# A screen 1440 pixels wide at 96 dpi: Qt then sees exactly 96 dots per inch.
-Xvfb -displayfd 3 -screen 0 1440x900x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$work/display")
+start_xvfb "$work" || fail "Xvfb did not start"
+
+# A killed demo's window may outlive the process for a moment; the next
+# search must not find it.
+wait_until_no_main_window() {
+    timeout 10 bash -c "while xdotool search --name '$main_title' >/dev/null 2>&1; do sleep 0.1; done" \
+        || fail "$1: the previous demo's window stayed"
+}
 
 # shoot NAME CARD SCENARIO WINDOW_TITLE [DEBUG_LINE_THAT_ENDS_THE_READ]
 shoot() {
     local name=$1 card=$2 scenario=$3 title=$4 done_line=$5
+    wait_until_no_main_window "$name"
     KVSSIM_CARD=$cards/$card.json KVSSIM_SCENARIO=$scenario "$bin/pelorin-demo" 2>"$work/$name.err" &
-    local demo=$!
-    pids+=($demo)
+    demo=$!
     local main
     main=$(timeout 20 xdotool search --sync --name "$main_title" | head -n1)
     [ -n "$main" ] || fail "$name: no main window"
@@ -47,6 +61,7 @@ shoot() {
     "$bin/demo-grab-window" "$target" "$out/$name.png" || fail "$name: grab failed"
     kill -9 "$demo"
     wait "$demo" 2>/dev/null || true  # killed on purpose
+    demo=
 }
 
 shoot page0_cn cn "" "$main_title" "is 二代居民身份证"
