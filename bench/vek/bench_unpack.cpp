@@ -74,7 +74,7 @@ static void CardPhotos(benchmark::State& state)
 {
     std::vector<Bytes> payloads;
     for (const char* card : {"cn", "hmt", "fnew", "f2017"}) {
-        std::ifstream file(std::string(PELORIN_CARD_FIXTURES "/") + card + "_payload.bin", std::ios::binary);
+        std::ifstream file(std::string(PELORIN_FIXTURES_DIR "/cards/") + card + "_payload.bin", std::ios::binary);
         payloads.emplace_back(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     }
     DecodeAll(state, payloads);

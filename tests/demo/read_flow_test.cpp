@@ -68,7 +68,7 @@ protected:
 
     static void useCard(const char *fixture)
     {
-        qputenv("KVSSIM_CARD", QByteArray(PELORIN_CARD_FIXTURES "/") + fixture + ".json");
+        qputenv("KVSSIM_CARD", QByteArray(PELORIN_FIXTURES_DIR "/cards/") + fixture + ".json");
     }
 
     void clickRead() { button_->click(); }

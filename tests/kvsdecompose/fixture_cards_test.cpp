@@ -19,7 +19,7 @@
 
 namespace {
 
-const QString kFixtures = QStringLiteral(CARD_FIXTURES_DIR);
+const QString kFixtures = QStringLiteral(PELORIN_FIXTURES_DIR "/cards");
 
 struct FixtureCard {
     const char* file;

@@ -20,7 +20,7 @@ struct ToolRun {
     bool validJson = false;
 };
 
-const QString kFixtures = QStringLiteral(CARD_FIXTURES_DIR);
+const QString kFixtures = QStringLiteral(PELORIN_FIXTURES_DIR "/cards");
 
 // Appends a sanitizer option to what the environment already asks for.
 void addSanitizerOption(QProcessEnvironment& env, const QString& name, const QString& option)
