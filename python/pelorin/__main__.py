@@ -26,7 +26,7 @@ def main():
                     "Exit status 1 when the read fails (reason on standard error).").parse_args()
     try:
         card = _read_with_stdout_on_stderr()
-    except PelorinError as error:
+    except (PelorinError, OSError) as error:  # OSError: no library to load
         print(error, file=sys.stderr)
         return 1
     sys.stdout.write(card.json)
