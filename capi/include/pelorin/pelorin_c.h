@@ -19,13 +19,15 @@
  *
  * The GUI application object and threads
  *   Reads need a Qt GUI application object: the card faces are painted with
- *   Qt. If the process has none, the first pelorin_read() creates one and keeps
- *   it for the life of the process (without DISPLAY, WAYLAND_DISPLAY and
- *   QT_QPA_PLATFORM it paints offscreen). Its thread, i.e. the thread of the
- *   first read, or the host's GUI thread when the host is a Qt program, is
- *   the only thread reads may come from: a read from any other thread returns
- *   PELORIN_WRONG_THREAD at once and reads nothing. The accessors, the result
- *   texts and pelorin_card_free() may be called from any thread.
+ *   Qt. If the process has none, the first pelorin_read() creates one and
+ *   keeps it for the life of the process. Without DISPLAY, WAYLAND_DISPLAY
+ *   and QT_QPA_PLATFORM it paints offscreen; a display that is set but cannot
+ *   be reached makes Qt end the process, as in any Qt program. The object's
+ *   thread (the thread of the first read, or the host's GUI thread when the
+ *   host is a Qt program) is the only thread reads may come from: a read from
+ *   any other thread returns PELORIN_WRONG_THREAD at once and reads nothing.
+ *   The accessors, the result texts and pelorin_card_free() may be called
+ *   from any thread.
  *   A read waits at most about 8 seconds (PELORIN_READ_DATA_TIMEOUT) and runs
  *   the calling thread's Qt event loop while it waits. The first read also
  *   installs the library's crash handlers for SIGSEGV and SIGABRT, and each
