@@ -13,7 +13,7 @@ PACKAGES=(
   xvfb x11-utils xauth xdotool
   fonts-noto-cjk fontconfig
   umockdev libumockdev-dev
-  python3
+  python3 python3-pytest
 )
 
 missing=()

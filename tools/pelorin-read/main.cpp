@@ -1,6 +1,7 @@
 // pelorin-read: reads the card on the reader once and prints it as JSON.
 #include "card_files.h"
 #include "card_json.h"
+#include "gui_platform.h"
 #include "read_options.h"
 #include "result_text.h"
 #include "stdout_redirect.h"
@@ -15,13 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The face composer needs a GUI platform; without a display, paint offscreen.
-void preferOffscreenWithoutDisplay()
-{
-    if (!getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY") && !getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-}
 
 void reportFailure(int result)
 {

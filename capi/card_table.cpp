@@ -1,0 +1,28 @@
+#include "card_table.h"
+
+CardTable& CardTable::instance()
+{
+    // Never destroyed: a host may still free cards while the process exits.
+    static CardTable* table = new CardTable;
+    return *table;
+}
+
+pelorin_card* CardTable::add(std::unique_ptr<CardResult> card)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::uintptr_t newKey = ++m_lastKey;
+    m_cards.emplace(newKey, std::move(card));
+    return reinterpret_cast<pelorin_card*>(newKey);
+}
+
+bool CardTable::remove(const pelorin_card* handle)
+{
+    std::unique_ptr<CardResult> card;  // destroyed after the lock is released
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_cards.find(key(handle));
+    if (it == m_cards.end())
+        return false;
+    card = std::move(it->second);
+    m_cards.erase(it);
+    return true;
+}

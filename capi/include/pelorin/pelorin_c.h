@@ -1,0 +1,128 @@
+/* pelorin_c.h: reading identity cards from C (and from anything that calls C:
+ * Python's ctypes, JNA, P/Invoke). Link with -lpelorin_c.
+ *
+ * Results and ownership
+ *   Every function returns an int result: PELORIN_OK (0) or a negative value.
+ *   pelorin_result_name() and pelorin_result_text() put any result into words.
+ *   A successful pelorin_read() hands out a card. The card and every pointer an
+ *   accessor returns into it (texts, JSON, photo, faces, fingerprints) belong
+ *   to the library and stay valid until pelorin_card_free() of that card;
+ *   copy what you keep longer. Never free() them. Texts are UTF-8, ending in a
+ *   zero byte. Output pointers are left untouched when a call fails, except
+ *   that pelorin_read() sets *card to NULL on every failure.
+ *
+ * Cards are handles
+ *   A pelorin_card pointer is a handle into the library's table of live cards,
+ *   not an address: the library never dereferences it. A handle that was freed
+ *   (or never handed out) is refused with PELORIN_BAD_CARD instead of touching
+ *   memory, and handles are never reused, so freeing twice is harmless too.
+ *
+ * The GUI application object and threads
+ *   Reads need a Qt GUI application object: the card faces are painted with
+ *   Qt. If the process has none, the first pelorin_read() creates one and
+ *   keeps it for the life of the process. Without DISPLAY, WAYLAND_DISPLAY
+ *   and QT_QPA_PLATFORM it paints offscreen; a display that is set but cannot
+ *   be reached makes Qt end the process, as in any Qt program. The object's
+ *   thread (the thread of the first read, or the host's GUI thread when the
+ *   host is a Qt program) is the only thread reads may come from: a read from
+ *   any other thread returns PELORIN_WRONG_THREAD at once and reads nothing.
+ *   The accessors, the result texts and pelorin_card_free() may be called
+ *   from any thread.
+ *   A read waits at most about 8 seconds (PELORIN_READ_DATA_TIMEOUT) and runs
+ *   the calling thread's Qt event loop while it waits. The first read also
+ *   installs the library's crash handlers for SIGSEGV and SIGABRT, and each
+ *   read writes one progress line to standard output.
+ */
+#ifndef PELORIN_C_H
+#define PELORIN_C_H
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Results. The read results are those of the C++ interface's READ_RESULT
+ * (every other negative value of it may appear as well); the last group is
+ * this interface's own answer to bad use. */
+#define PELORIN_OK 0
+#define PELORIN_UNSUPPORT_CARD (-1)
+#define PELORIN_OPEN_DEV_FAIL (-5)
+#define PELORIN_READ_DATA_FAIL (-23)
+#define PELORIN_READ_NO_DATA (-24)
+#define PELORIN_READ_DATA_TIMEOUT (-25)
+#define PELORIN_PARSE_ERROR (-26)
+#define PELORIN_DEV_IS_BUSY (-41)
+#define PELORIN_UNKNOWN_ERROR (-55)
+
+#define PELORIN_NULL_ARGUMENT (-101) /* a pointer argument was NULL */
+#define PELORIN_BAD_CARD (-102)      /* not a live card: freed or never handed out */
+#define PELORIN_UNKNOWN_FIELD (-103) /* the card has no text field of that name or index */
+#define PELORIN_WRONG_THREAD (-104)  /* a read from a thread other than the GUI thread */
+
+/* Card kinds. */
+#define PELORIN_ID_TYPE_CN 0           /* resident identity card */
+#define PELORIN_ID_TYPE_FOREIGN_2017 1 /* foreigner's permanent residence card, 2017 layout */
+#define PELORIN_ID_TYPE_FOREIGN_NEW 2  /* foreigner's permanent residence card, new layout */
+#define PELORIN_ID_TYPE_HMT 3          /* residence permit, Hong Kong, Macau, Taiwan */
+
+/* Fingerprint content of a resident card. */
+#define PELORIN_TWO_FP_INFO 0
+#define PELORIN_ONE_FP_INFO 1
+#define PELORIN_NO_FP_INFO 2
+
+typedef struct pelorin_card pelorin_card;
+
+/* Reads the card on the reader. On PELORIN_OK, *card is a new card for the
+ * caller to free with pelorin_card_free(); on failure *card is NULL. */
+int pelorin_read(pelorin_card** card);
+
+/* Frees the card and everything its accessors returned. NULL is accepted and
+ * does nothing, like free(NULL); a freed card gives PELORIN_BAD_CARD. */
+int pelorin_card_free(pelorin_card* card);
+
+/* The card kind, one of PELORIN_ID_TYPE_*, and its name ("ID_TYPE_CN"). */
+int pelorin_card_id_type(const pelorin_card* card, int* id_type);
+int pelorin_card_kind(const pelorin_card* card, const char** name);
+
+/* Text fields, named as in the card's JSON record; the parts of the birth date
+ * and of the validity period are "birth.year", "birth.month", "birth.day",
+ * "validPeriod.start" and "validPeriod.end". Resident card: address, birth.*,
+ * dept, gender, idCode, name, nation, validPeriod.*. Residence permit:
+ * address, birth.*, changes, dept, gender, idCode, name, passCheckCode,
+ * validPeriod.*. Foreigner cards: birth.*, gender, idCode, nameCN, nameEN,
+ * nationality, validPeriod.*, and changes (new layout) or acceptanceDept
+ * (2017 layout). */
+int pelorin_card_text(const pelorin_card* card, const char* field, const char** utf8);
+/* The name of the card's text field number index (0, 1, ...); past the last
+ * one, PELORIN_UNKNOWN_FIELD. */
+int pelorin_card_field_name(const pelorin_card* card, size_t index, const char** field);
+
+/* The card as JSON, exactly as pelorin-read prints it (with an empty "files"
+ * object); *length excludes the terminating zero. length may be NULL. */
+int pelorin_card_json(const pelorin_card* card, const char** json, size_t* length);
+
+/* The holder's photo: a 102 x 126, 24-bit BMP file of 38862 bytes. */
+int pelorin_card_photo(const pelorin_card* card, const unsigned char** bmp, size_t* size);
+
+/* The card's front and back faces as JPEG files; size 0 (and a NULL pointer)
+ * when the library could not compose that face. */
+int pelorin_card_front(const pelorin_card* card, const unsigned char** jpeg, size_t* size);
+int pelorin_card_back(const pelorin_card* card, const unsigned char** jpeg, size_t* size);
+
+/* The fingerprint block of a resident card: 1024 bytes, of which the first
+ * 512 hold the one fingerprint of a PELORIN_ONE_FP_INFO card and none of a
+ * PELORIN_NO_FP_INFO card. Other kinds hold none: size 0, PELORIN_NO_FP_INFO. */
+int pelorin_card_fingerprints(const pelorin_card* card, const unsigned char** block,
+                              size_t* size, int* fp_type);
+
+/* The result's name ("READ_NO_DATA") and a one-line explanation for a person
+ * at the reader. Static text, never NULL; "UNKNOWN" for values no result has. */
+const char* pelorin_result_name(int result);
+const char* pelorin_result_text(int result);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* PELORIN_C_H */

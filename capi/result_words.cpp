@@ -1,0 +1,44 @@
+// pelorin_result_name / pelorin_result_text: the read results in the words
+// pelorin-read uses, and this interface's own results.
+#include "result_text.h"
+
+#include <pelorin/pelorin_c.h>
+
+namespace {
+
+struct InterfaceResult {
+    int value;
+    const char* name;
+    const char* text;
+};
+
+const InterfaceResult kInterfaceResults[] = {
+    {PELORIN_NULL_ARGUMENT, "PELORIN_NULL_ARGUMENT", "a required pointer argument was null"},
+    {PELORIN_BAD_CARD, "PELORIN_BAD_CARD", "the card was already freed or never handed out by pelorin_read"},
+    {PELORIN_UNKNOWN_FIELD, "PELORIN_UNKNOWN_FIELD", "the card has no text field of that name or number"},
+    {PELORIN_WRONG_THREAD, "PELORIN_WRONG_THREAD",
+     "reads must come from the thread of the first read (the GUI thread)"},
+};
+
+const InterfaceResult* findInterfaceResult(int result)
+{
+    for (const auto& entry : kInterfaceResults) {
+        if (entry.value == result)
+            return &entry;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+extern "C" const char* pelorin_result_name(int result)
+{
+    const InterfaceResult* own = findInterfaceResult(result);
+    return own ? own->name : readResultName(result);
+}
+
+extern "C" const char* pelorin_result_text(int result)
+{
+    const InterfaceResult* own = findInterfaceResult(result);
+    return own ? own->text : readResultExplanation(result);
+}

@@ -1,0 +1,105 @@
+"""Reading Chinese identity cards in-process, over libpelorin_c.
+
+    import pelorin
+    card = pelorin.read()          # raises pelorin.PelorinError on failure
+    print(card.kind, card.id_code)
+
+The library is found by its installed name, or taken from the file named by
+the environment variable PELORIN_LIBRARY (e.g. build/bin/libpelorin_c.so).
+Reads must all come from the thread of the first read; each read writes one
+progress line to standard output.
+"""
+
+import ctypes
+import re
+
+from ctypes import POINTER, byref, c_char_p, c_int, c_size_t, c_ubyte, c_void_p
+
+from ._library import library
+from .cards import (CARD_CLASSES, PART_CLASSES, Birth, Card, FingerprintType, ForeignerCard2017,
+                    ForeignerCardNew, ResidencePermit, ResidentCard, ValidPeriod)
+
+__all__ = ["read", "PelorinError", "Card", "ResidentCard", "ResidencePermit", "ForeignerCardNew",
+           "ForeignerCard2017", "Birth", "ValidPeriod", "FingerprintType"]
+
+_OK = 0
+_UNKNOWN_FIELD = -103
+
+
+class PelorinError(Exception):
+    """A failed read or call: name ("READ_NO_DATA"), value (-24) and text."""
+
+    def __init__(self, value):
+        lib = library()
+        self.value = value
+        self.name = lib.pelorin_result_name(value).decode()
+        self.text = lib.pelorin_result_text(value).decode()
+        super().__init__(f"{self.name} ({value}): {self.text}")
+
+
+def _check(result):
+    if result != _OK:
+        raise PelorinError(result)
+
+
+def _bytes(getter, handle):
+    data, size = POINTER(c_ubyte)(), c_size_t()
+    _check(getter(handle, byref(data), byref(size)))
+    return ctypes.string_at(data, size.value) if size.value else b""
+
+
+def _python_name(field):
+    """validPeriod -> valid_period, nameCN -> name_cn."""
+    return re.sub(r"([a-z])([A-Z])", r"\1_\2", field).lower()
+
+
+def _text_fields(lib, handle):
+    fields, parts = {}, {}
+    index = 0
+    while True:
+        name = c_char_p()
+        result = lib.pelorin_card_field_name(handle, index, byref(name))
+        if result == _UNKNOWN_FIELD:
+            break
+        _check(result)
+        text = c_char_p()
+        _check(lib.pelorin_card_text(handle, name.value, byref(text)))
+        whole, _, part = _python_name(name.value.decode()).partition(".")
+        if part:
+            parts.setdefault(whole, {})[part] = text.value.decode()
+        else:
+            fields[whole] = text.value.decode()
+        index += 1
+    for whole, values in parts.items():
+        fields[whole] = PART_CLASSES[whole](**values)
+    return fields
+
+
+def _card(lib, handle):
+    id_type, kind, json = c_int(), c_char_p(), c_char_p()
+    _check(lib.pelorin_card_id_type(handle, byref(id_type)))
+    _check(lib.pelorin_card_kind(handle, byref(kind)))
+    _check(lib.pelorin_card_json(handle, byref(json), None))
+    fields = _text_fields(lib, handle)
+    cls = CARD_CLASSES[id_type.value]
+    if cls is ResidentCard:
+        block, size, fp_type = POINTER(c_ubyte)(), c_size_t(), c_int()
+        _check(lib.pelorin_card_fingerprints(handle, byref(block), byref(size), byref(fp_type)))
+        fields["finger_info_type"] = FingerprintType(fp_type.value)
+        fields["fingerprints"] = ctypes.string_at(block, size.value)
+    return cls(kind=kind.value.decode(), id_type=id_type.value,
+               photo=_bytes(lib.pelorin_card_photo, handle),
+               front=_bytes(lib.pelorin_card_front, handle),
+               back=_bytes(lib.pelorin_card_back, handle),
+               json=json.value.decode(), **fields)
+
+
+def read():
+    """Reads the card on the reader; raises PelorinError when that fails."""
+    lib = library()
+    handle = c_void_p()
+    _check(lib.pelorin_read(byref(handle)))
+    try:
+        return _card(lib, handle)
+    finally:
+        lib.pelorin_card_free(handle)

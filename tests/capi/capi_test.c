@@ -1,0 +1,189 @@
+/* The C interface against the simulated reader: the sample cards equal what
+ * pelorin-read prints for them, failures carry their names, bad use is refused. */
+#define _POSIX_C_SOURCE 200809L
+#include <pelorin/pelorin_c.h>
+
+#include <pthread.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+static int failures;
+
+#define CHECK(cond, ...)                                        \
+    do {                                                        \
+        if (!(cond)) {                                          \
+            ++failures;                                         \
+            fprintf(stderr, "%s:%d: %s: ", __FILE__, __LINE__, #cond); \
+            fprintf(stderr, __VA_ARGS__);                       \
+            fputc('\n', stderr);                                \
+        }                                                       \
+    } while (0)
+
+/* Up to capacity - 1 bytes of the stream, zero-terminated; the count read. */
+static size_t slurp(FILE* in, char* buffer, size_t capacity)
+{
+    const size_t size = in != NULL ? fread(buffer, 1, capacity - 1, in) : 0;
+    buffer[size] = '\0';
+    return size;
+}
+
+/* pelorin-read's standard output for the card file in KVSSIM_CARD. */
+static void pelorin_read_output(char* buffer, size_t capacity)
+{
+    FILE* tool = popen("'" PELORIN_READ_PATH "'", "r");
+    slurp(tool, buffer, capacity);
+    CHECK(pclose(tool) == 0, "pelorin-read failed");
+}
+
+/* The string at record.<field> ("birth.year": record.birth.year) in JSON as
+ * pelorin-read indents it, into text; 0 when absent or escaped beyond \" and \\. */
+static int record_text(const char* json, const char* field, char* text)
+{
+    const char* at = strstr(json, "\"record\": {");
+    char path[256], key[300];
+    snprintf(path, sizeof path, "%s", field);
+    for (char* part = strtok(path, "."); part != NULL && at != NULL; part = strtok(NULL, ".")) {
+        snprintf(key, sizeof key, "\"%s\": ", part);
+        at = strstr(at, key);
+        at = at != NULL ? at + strlen(key) : NULL;
+    }
+    if (at == NULL || *at++ != '"')
+        return 0;
+    for (; *at != '"'; ++at) {
+        if (*at == '\0' || (*at == '\\' && at[1] != '"' && at[1] != '\\'))
+            return 0;
+        *text++ = *at == '\\' ? *++at : *at;
+    }
+    *text = '\0';
+    return 1;
+}
+
+static void expect_bytes(const unsigned char* got, size_t size, const char* file, const char* what)
+{
+    static char expected[65536];
+    FILE* in = fopen(file, "rb");
+    const size_t expected_size = slurp(in, expected, sizeof expected);
+    if (in != NULL)
+        fclose(in);
+    CHECK(size == expected_size && memcmp(got, expected, size) == 0, "%s differs from %s", what, file);
+}
+
+static void check_sample_card(const char* card_name, int id_type, size_t field_count)
+{
+    char path[1024];
+    snprintf(path, sizeof path, "%s/%s.json", CARD_FIXTURES_DIR, card_name);
+    setenv("KVSSIM_CARD", path, 1);
+    pelorin_card* card = NULL;
+    int result = pelorin_read(&card);
+    CHECK(result == PELORIN_OK, "%s: %s", card_name, pelorin_result_name(result));
+    if (result != PELORIN_OK)
+        return;
+
+    static char printed[65536];
+    pelorin_read_output(printed, sizeof printed);
+    const char* json = NULL;
+    size_t length = 0;
+    int kind = -1;
+    CHECK(pelorin_card_json(card, &json, &length) == PELORIN_OK && length == strlen(printed) &&
+              strcmp(json, printed) == 0, "%s: JSON differs from pelorin-read's:\n%s", card_name, json);
+    CHECK(pelorin_card_id_type(card, &kind) == PELORIN_OK && kind == id_type, "%s: kind %d", card_name, kind);
+
+    size_t index = 0;
+    const char* field;
+    for (; pelorin_card_field_name(card, index, &field) == PELORIN_OK; ++index) {
+        const char* text = "";
+        char expected[1024] = "";
+        CHECK(pelorin_card_text(card, field, &text) == PELORIN_OK && record_text(printed, field, expected) &&
+                  strcmp(text, expected) == 0, "%s: %s is \"%s\", pelorin-read prints \"%s\"", card_name,
+              field, text, expected);
+    }
+    CHECK(index == field_count, "%s: %zu text fields", card_name, index);
+
+    const unsigned char* bytes;
+    size_t size;
+    snprintf(path, sizeof path, "%s/%s_photo.bmp", CARD_FIXTURES_DIR, card_name);
+    CHECK(pelorin_card_photo(card, &bytes, &size) == PELORIN_OK, "%s", card_name);
+    expect_bytes(bytes, size, path, "photo");
+    CHECK(pelorin_card_front(card, &bytes, &size) == PELORIN_OK && size > 3 && bytes[0] == 0xff && bytes[1] == 0xd8,
+          "%s: front is not a JPEG file", card_name);
+    CHECK(pelorin_card_back(card, &bytes, &size) == PELORIN_OK && size > 3 && bytes[0] == 0xff && bytes[1] == 0xd8,
+          "%s: back is not a JPEG file", card_name);
+
+    int fp_type = -1;
+    CHECK(pelorin_card_fingerprints(card, &bytes, &size, &fp_type) == PELORIN_OK, "%s", card_name);
+    if (id_type == PELORIN_ID_TYPE_CN) {
+        snprintf(path, sizeof path, "%s/cn_fp.bin", CARD_FIXTURES_DIR);
+        CHECK(fp_type == PELORIN_TWO_FP_INFO, "%d", fp_type);
+        expect_bytes(bytes, size, path, "fingerprints");
+    } else {
+        CHECK(fp_type == PELORIN_NO_FP_INFO && size == 0, "%s: %zu fingerprint bytes", card_name, size);
+    }
+    CHECK(pelorin_card_free(card) == PELORIN_OK, "%s", card_name);
+}
+
+static void check_failure(const char* scenario, int expected, const char* name)
+{
+    setenv("KVSSIM_SCENARIO", scenario, 1);
+    pelorin_card* card = (pelorin_card*)&card;
+    const int result = pelorin_read(&card);
+    CHECK(result == expected && card == NULL, "%s: %d", scenario, result);
+    CHECK(strcmp(pelorin_result_name(result), name) == 0, "%s", pelorin_result_name(result));
+    setenv("KVSSIM_SCENARIO", "", 1);
+}
+
+static void* read_elsewhere(void* result)
+{
+    pelorin_card* card = NULL;
+    *(int*)result = pelorin_read(&card);
+    return NULL;
+}
+
+static void check_bad_use(void)
+{
+    pelorin_card* card = NULL;
+    const char* text = NULL;
+    size_t size = 0;
+    const unsigned char* bytes = NULL;
+    CHECK(pelorin_read(NULL) == PELORIN_NULL_ARGUMENT, "read(NULL)");
+    CHECK(pelorin_read(&card) == PELORIN_OK, "read");
+    CHECK(pelorin_card_text(card, "nickname", &text) == PELORIN_UNKNOWN_FIELD, "unknown field");
+    CHECK(pelorin_card_field_name(card, 1000, &text) == PELORIN_UNKNOWN_FIELD, "field index");
+    CHECK(pelorin_card_text(card, NULL, &text) == PELORIN_NULL_ARGUMENT, "null field");
+    CHECK(pelorin_card_photo(card, &bytes, NULL) == PELORIN_NULL_ARGUMENT, "null size");
+    CHECK(pelorin_card_json(NULL, &text, NULL) == PELORIN_NULL_ARGUMENT, "null card");
+    CHECK(pelorin_card_free(card) == PELORIN_OK, "free");
+    CHECK(pelorin_card_text(card, "name", &text) == PELORIN_BAD_CARD, "freed card");
+    CHECK(pelorin_card_photo(card, &bytes, &size) == PELORIN_BAD_CARD, "freed card");
+    CHECK(pelorin_card_free(card) == PELORIN_BAD_CARD, "double free");
+    CHECK(pelorin_card_free((pelorin_card*)&text) == PELORIN_BAD_CARD, "made-up card");
+    CHECK(pelorin_card_free(NULL) == PELORIN_OK, "free(NULL)");
+    CHECK(strcmp(pelorin_result_name(PELORIN_BAD_CARD), "PELORIN_BAD_CARD") == 0, "name");
+    CHECK(strcmp(pelorin_result_name(12345), "UNKNOWN") == 0 && *pelorin_result_text(12345) != '\0', "12345");
+
+    int result = 0;
+    pthread_t thread;
+    pthread_create(&thread, NULL, read_elsewhere, &result);
+    pthread_join(thread, NULL);
+    CHECK(result == PELORIN_WRONG_THREAD, "read from another thread: %d", result);
+}
+
+int main(void)
+{
+    setenv("KVSSIM_SCENARIO", "", 1);
+    check_sample_card("cn", PELORIN_ID_TYPE_CN, 11);
+    check_sample_card("hmt", PELORIN_ID_TYPE_HMT, 12);
+    check_sample_card("fnew", PELORIN_ID_TYPE_FOREIGN_NEW, 11);
+    check_sample_card("f2017", PELORIN_ID_TYPE_FOREIGN_2017, 11);
+    check_bad_use();
+    check_failure("no-reader", PELORIN_OPEN_DEV_FAIL, "OPEN_DEV_FAIL");
+    check_failure("no-card", PELORIN_READ_NO_DATA, "READ_NO_DATA");
+    check_failure("block:9000", PELORIN_READ_DATA_TIMEOUT, "READ_DATA_TIMEOUT");
+
+    /* The worker of the timed-out read still runs; the next read waits for it. */
+    pelorin_card* card = NULL;
+    CHECK(pelorin_read(&card) == PELORIN_OK && pelorin_card_free(card) == PELORIN_OK, "read after time-out");
+    if (failures == 0)
+        puts("capi_test: all checks passed");
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,117 @@
+"""The Python module against the simulated reader and pelorin-read's output."""
+
+import dataclasses
+import json
+import os
+import re
+import subprocess
+import sys
+import threading
+
+import pytest
+
+import pelorin
+
+FIXTURES = os.environ["CARD_FIXTURES_DIR"]
+PELORIN_READ = os.environ["PELORIN_READ"]
+
+
+def run(command, card=None, scenario=""):
+    env = dict(os.environ, KVSSIM_CARD=card or "", KVSSIM_SCENARIO=scenario)
+    return subprocess.run(command, env=env, capture_output=True, text=True, timeout=60)
+
+
+def use_card(monkeypatch, card, scenario=""):
+    monkeypatch.setenv("KVSSIM_CARD", card)
+    monkeypatch.setenv("KVSSIM_SCENARIO", scenario)
+
+
+def flat_record(record, prefix=""):
+    """{"validPeriod": {"end": ...}} -> {"valid_period.end": ...}"""
+    flat = {}
+    for key, value in record.items():
+        name = prefix + re.sub(r"([a-z])([A-Z])", r"\1_\2", key).lower()
+        flat.update(flat_record(value, name + ".") if isinstance(value, dict) else {name: value})
+    return flat
+
+
+@pytest.mark.parametrize("name, cls", [("cn", pelorin.ResidentCard), ("hmt", pelorin.ResidencePermit),
+                                       ("fnew", pelorin.ForeignerCardNew),
+                                       ("f2017", pelorin.ForeignerCard2017)])
+def test_sample_card_equals_what_pelorin_read_prints(monkeypatch, tmp_path, name, cls):
+    card_file = f"{FIXTURES}/{name}.json"
+    files = {part: str(tmp_path / part) for part in ("photo", "front", "back")}
+    tool = run([PELORIN_READ] + [arg for part, path in files.items() for arg in (f"--{part}", path)],
+               card_file)
+    assert tool.returncode == 0, tool.stderr
+    printed = json.loads(tool.stdout)
+
+    use_card(monkeypatch, card_file)
+    card = pelorin.read()
+    assert type(card) is cls
+    assert json.loads(card.json) == dict(printed, files={})
+    assert (card.kind, card.id_type) == (printed["kind"], printed["idType"])
+
+    record = flat_record(printed["record"])
+    for field, value in record.items():
+        whole, _, part = field.partition(".")
+        actual = getattr(getattr(card, whole), part) if part else getattr(card, whole)
+        assert actual == value, field
+    card_texts = {f.name for f in dataclasses.fields(cls)} - {f.name for f in dataclasses.fields(pelorin.Card)}
+    assert card_texts - {"finger_info_type", "fingerprints"} == {f.partition(".")[0] for f in record}
+
+    for part, path in files.items():
+        with open(path, "rb") as written:
+            assert getattr(card, part) == written.read(), part
+    if cls is pelorin.ResidentCard:
+        assert card.finger_info_type.name == printed["finger_info_type"]
+        with open(f"{FIXTURES}/cn_fp.bin", "rb") as fingerprints:
+            assert card.fingerprints == fingerprints.read()
+
+
+@pytest.mark.parametrize("scenario, name, value", [("no-reader", "OPEN_DEV_FAIL", -5),
+                                                   ("no-card", "READ_NO_DATA", -24),
+                                                   ("block:9000", "READ_DATA_TIMEOUT", -25)])
+def test_failure_raises_its_name_value_and_text(monkeypatch, scenario, name, value):
+    use_card(monkeypatch, "", scenario)
+    with pytest.raises(pelorin.PelorinError) as raised:
+        pelorin.read()
+    assert (raised.value.name, raised.value.value) == (name, value)
+    if value != -25:  # pelorin-read would wait as long again
+        assert str(raised.value) in run([PELORIN_READ], scenario=scenario).stderr.splitlines()
+
+
+def test_reads_from_a_second_thread_are_refused():
+    pelorin.read()
+    errors = []
+    worker = threading.Thread(target=lambda: errors.append(pytest.raises(pelorin.PelorinError, pelorin.read)))
+    worker.start()
+    worker.join()
+    assert errors[0].value.name == "PELORIN_WRONG_THREAD"
+
+
+def test_module_run_prints_the_json_or_the_failure():
+    card_file = f"{FIXTURES}/hmt.json"
+    module = [sys.executable, "-m", "pelorin"]
+    assert run(module, card_file).stdout == run([PELORIN_READ], card_file).stdout
+    failed = run(module, card_file, "no-card")
+    assert (failed.returncode, failed.stdout) == (1, "")
+    assert "READ_NO_DATA (-24): there is no card on the reader" in failed.stderr
+
+
+def resident_set_kib():
+    with open("/proc/self/status") as status:
+        return next(int(line.split()[1]) for line in status if line.startswith("VmRSS:"))
+
+
+def test_a_thousand_reads_keep_memory_flat(monkeypatch):
+    use_card(monkeypatch, f"{FIXTURES}/cn.json")
+    for _ in range(50):
+        pelorin.read()
+    warm = resident_set_kib()
+    for _ in range(1000):
+        pelorin.read()
+    growth = resident_set_kib() - warm
+    print(f"RSS after warm-up {warm} KiB, growth over 1000 reads {growth} KiB")
+    # One card left behind per read would be well over 100 KiB each.
+    assert growth < 4096
