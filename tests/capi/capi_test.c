@@ -72,7 +72,7 @@ static void expect_bytes(const unsigned char* got, size_t size, const char* file
 static void check_sample_card(const char* card_name, int id_type, size_t field_count)
 {
     char path[1024];
-    snprintf(path, sizeof path, "%s/%s.json", CARD_FIXTURES_DIR, card_name);
+    snprintf(path, sizeof path, "%s/cards/%s.json", PELORIN_FIXTURES_DIR, card_name);
     setenv("KVSSIM_CARD", path, 1);
     pelorin_card* card = NULL;
     int result = pelorin_read(&card);
@@ -102,7 +102,7 @@ static void check_sample_card(const char* card_name, int id_type, size_t field_c
 
     const unsigned char* bytes;
     size_t size;
-    snprintf(path, sizeof path, "%s/%s_photo.bmp", CARD_FIXTURES_DIR, card_name);
+    snprintf(path, sizeof path, "%s/cards/%s_photo.bmp", PELORIN_FIXTURES_DIR, card_name);
     CHECK(pelorin_card_photo(card, &bytes, &size) == PELORIN_OK, "%s", card_name);
     expect_bytes(bytes, size, path, "photo");
     CHECK(pelorin_card_front(card, &bytes, &size) == PELORIN_OK && size > 3 && bytes[0] == 0xff && bytes[1] == 0xd8,
@@ -113,7 +113,7 @@ static void check_sample_card(const char* card_name, int id_type, size_t field_c
     int fp_type = -1;
     CHECK(pelorin_card_fingerprints(card, &bytes, &size, &fp_type) == PELORIN_OK, "%s", card_name);
     if (id_type == PELORIN_ID_TYPE_CN) {
-        snprintf(path, sizeof path, "%s/cn_fp.bin", CARD_FIXTURES_DIR);
+        snprintf(path, sizeof path, "%s/cards/cn_fp.bin", PELORIN_FIXTURES_DIR);
         CHECK(fp_type == PELORIN_TWO_FP_INFO, "%d", fp_type);
         expect_bytes(bytes, size, path, "fingerprints");
     } else {

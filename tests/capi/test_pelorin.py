@@ -12,7 +12,7 @@ import pytest
 
 import pelorin
 
-FIXTURES = os.environ["CARD_FIXTURES_DIR"]
+FIXTURES = os.environ["PELORIN_FIXTURES_DIR"] + "/cards"
 PELORIN_READ = os.environ["PELORIN_READ"]
 
 
