@@ -14,5 +14,11 @@ case "$flavour" in
                                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
   *) echo "usage: $0 [normal|asan|fuzz]" >&2; exit 2 ;;
 esac
+# ccache, when present, serves unchanged files from earlier builds, also of
+# other clones: paths are hashed relative to the source tree.
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
+  args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S . -B "$dir" -G Ninja "${args[@]}" >/dev/null
 cmake --build "$dir" -j "$jobs"

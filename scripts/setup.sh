@@ -5,7 +5,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   qtbase5-dev qtbase5-dev-tools libqt5opengl5-dev
   libusb-1.0-0-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
