@@ -27,6 +27,17 @@ CardKind cardKindOfCharacter(char16_t kindCharacter)
     }
 }
 
+char16_t kindCharacterOf(CardKind kind)
+{
+    switch (kind) {
+    case kForeignerCardNew: return u'Y';
+    case kForeignerCard2017: return u'I';
+    case kResidencePermit: return u'J';
+    case kResidentCard: break;
+    }
+    return u' ';
+}
+
 const char16_t* genderWord(int code)
 {
     switch (code) {

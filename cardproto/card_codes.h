@@ -16,6 +16,8 @@ enum CardKind : int32_t {
 
 // The kind told by the character at bytes 248 and 249 of the text block.
 CardKind cardKindOfCharacter(char16_t kindCharacter);
+// The character a card of that kind holds there (a blank on a resident card).
+char16_t kindCharacterOf(CardKind kind);
 
 // Gender words of the national code table (0, 1, 2, 9); null for other codes.
 const char16_t* genderWord(int code);

@@ -55,12 +55,12 @@ const char16_t* codeWord(const TextField& field, int number, CardKind kind)
     return genderWord(number);
 }
 
-template <size_t N>
-void fillFields(const uint8_t* text, const TextField (&fields)[N], CardKind kind,
-                CardInfoStruct& info)
+void fillFields(const uint8_t* text, CardKind kind, CardInfoStruct& info)
 {
     auto* record = reinterpret_cast<uint8_t*>(&info);
-    for (const TextField& field : fields) {
+    const FieldTable table = fieldsOf(kind);
+    for (size_t i = 0; i < table.count; ++i) {
+        const TextField& field = table.fields[i];
         uint8_t* out = record + field.recordAt;
         const uint8_t* in = text + field.at;
         const size_t units = std::min(field.size, field.recordSize) / 2u;
@@ -86,12 +86,7 @@ void fillCardInfo(const uint8_t* text, CardInfoStruct& info)
     std::memset(&info, 0, sizeof info);
     const CardKind kind = cardKindOfCharacter(characterAt(text, kKindCharacter.at));
     info.cardType = kind;
-    switch (kind) {
-    case kResidentCard: fillFields(text, resident::kFields, kind, info); break;
-    case kResidencePermit: fillFields(text, residencePermit::kFields, kind, info); break;
-    case kForeignerCard2017: fillFields(text, foreigner2017::kFields, kind, info); break;
-    case kForeignerCardNew: fillFields(text, foreignerNew::kFields, kind, info); break;
-    }
+    fillFields(text, kind, info);
 }
 
 }  // namespace cardproto

@@ -5,7 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
+#include "card_codes.h"
 #include "data_frame.h"
 #include "kvsdecompose.h"
 
@@ -124,5 +126,22 @@ static_assert(tilesTextBlock(foreignerNew::kFields), "foreigner card new layout"
 static_assert(resident::reserved.at <= kKindCharacter.at &&
                   kKindCharacter.at + kKindCharacter.size <= resident::reserved.at + resident::reserved.size,
               "the resident card keeps its kind character in its reserved tail");
+
+struct FieldTable {
+    const TextField* fields;
+    size_t count;
+};
+
+// The fields of a card kind's text block, in block order.
+inline FieldTable fieldsOf(CardKind kind)
+{
+    switch (kind) {
+    case kResidencePermit: return {residencePermit::kFields, std::size(residencePermit::kFields)};
+    case kForeignerCard2017: return {foreigner2017::kFields, std::size(foreigner2017::kFields)};
+    case kForeignerCardNew: return {foreignerNew::kFields, std::size(foreignerNew::kFields)};
+    case kResidentCard: break;
+    }
+    return {resident::kFields, std::size(resident::kFields)};
+}
 
 }  // namespace cardproto
