@@ -10,7 +10,7 @@ QString cardFixture(const QString& name)
 
 EmulatedSerialReader::EmulatedSerialReader(const QString& card, const QStringList& extra)
 {
-    const QString link = m_dir.filePath("reader");
+    const QString link = linkPath();
     QFile conf(readersFile());
     if (!conf.open(QIODevice::WriteOnly) || conf.write(("serial " + link + "\n").toUtf8()) <= 0)
         return;

@@ -78,4 +78,20 @@ TEST(SerialRecords, FourSampleCardsArriveAsFromTheSimulatedReader)
     }
 }
 
+TEST(SerialRecords, ProbeShowsWhatEachConfiguredReaderAnswers)
+{
+    EmulatedSerialReader reader("cn_payload.json", {"--fault", "no-card"});
+    ASSERT_TRUE(reader.ready());
+    QProcess process;
+    process.setProcessEnvironment(reader.hardwareEnvironment());
+    for (const char* expected : {"present, no card (128)", "present, card found (144)"}) {
+        process.start(PELORIN_READ_PATH, {"--probe"});
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitCode(), 0);
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        EXPECT_TRUE(out.contains(QString("serial %1 115200: %2").arg(reader.linkPath(), expected)))
+            << out.toStdString();
+    }
+}
+
 }  // namespace

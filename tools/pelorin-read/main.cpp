@@ -3,6 +3,7 @@
 #include "card_json.h"
 #include "read_options.h"
 #include "reader_library.h"
+#include "reader_list.h"
 #include "result_text.h"
 #include "stdout_redirect.h"
 #include "usb_read.h"
@@ -107,6 +108,8 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    if (options.listReaders || options.probe)
+        return listReaders(options.probe);
     // The USB path composes no faces and needs no GUI.
     if (!options.usbIds.isEmpty())
         return readCardFromUsb(options);
