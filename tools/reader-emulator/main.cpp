@@ -3,12 +3,13 @@
 #include <QCoreApplication>
 #include <QCommandLineParser>
 
+#include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <thread>
 
-#include "card_file.h"
-#include "card_text_block.h"
+#include "card_data_frame.h"
 #include "frame.h"
 #include "pty_port.h"
 
@@ -120,27 +121,6 @@ private:
     cardproto::Bytes m_bytes;
 };
 
-bool dataFrameOf(const QString& cardPath, cardproto::Bytes& frame, QString& problem)
-{
-    SimulatedCard card;
-    if (!loadCardFile(cardPath, card, problem))
-        return false;
-    const int fp = card.fingerprints.size();
-    if (card.photo.size() != int(cardproto::kPhotoBlockSize) || (fp != 0 && fp != 512 && fp != 1024)) {
-        problem = QStringLiteral("a reader sends a 1024-byte photo payload and 0, 512 or 1024 bytes "
-                                 "of fingerprints; this card has %1 and %2")
-                      .arg(card.photo.size())
-                      .arg(fp);
-        return false;
-    }
-    uint8_t text[cardproto::kTextBlockSize];
-    writeTextBlock(card.info, text);
-    frame = cardproto::buildDataFrame(text, reinterpret_cast<const uint8_t*>(card.photo.constData()),
-                                      reinterpret_cast<const uint8_t*>(card.fingerprints.constData()),
-                                      size_t(fp));
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -174,7 +154,7 @@ int main(int argc, char** argv)
     }
     cardproto::Bytes dataFrame;
     QString cardProblem;
-    if (!dataFrameOf(parser.value("card"), dataFrame, cardProblem)) {
+    if (!cardDataFrame(parser.value("card"), dataFrame, cardProblem)) {
         std::fprintf(stderr, "reader emulator: card file %s: %s\n", qPrintable(parser.value("card")),
                      qPrintable(cardProblem));
         return 2;

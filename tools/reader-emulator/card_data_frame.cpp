@@ -1,10 +1,13 @@
-#include "card_text_block.h"
+#include "card_data_frame.h"
 
 #include <cstring>
 #include <string>
 
 #include "card_codes.h"
+#include "card_file.h"
 #include "card_info.h"
+#include "data_frame.h"
+#include "text_layout.h"
 
 namespace {
 
@@ -53,8 +56,6 @@ void put(uint8_t* at, size_t size, const std::u16string& text)
     }
 }
 
-}  // namespace
-
 void writeTextBlock(const CardInfoStruct& info, uint8_t (&block)[cardproto::kTextBlockSize])
 {
     const auto kind = cardproto::CardKind(info.cardType);
@@ -68,4 +69,27 @@ void writeTextBlock(const CardInfoStruct& info, uint8_t (&block)[cardproto::kTex
     }
     put(block + cardproto::kKindCharacter.at, cardproto::kKindCharacter.size,
         std::u16string(1, cardproto::kindCharacterOf(kind)));
+}
+
+}  // namespace
+
+bool cardDataFrame(const QString& cardPath, cardproto::Bytes& frame, QString& problem)
+{
+    SimulatedCard card;
+    if (!loadCardFile(cardPath, card, problem))
+        return false;
+    const int fp = card.fingerprints.size();
+    if (card.photo.size() != int(cardproto::kPhotoBlockSize) || (fp != 0 && fp != 512 && fp != 1024)) {
+        problem = QStringLiteral("a reader sends a 1024-byte photo payload and 0, 512 or 1024 bytes "
+                                 "of fingerprints; this card has %1 and %2")
+                      .arg(card.photo.size())
+                      .arg(fp);
+        return false;
+    }
+    uint8_t text[cardproto::kTextBlockSize];
+    writeTextBlock(card.info, text);
+    frame = cardproto::buildDataFrame(text, reinterpret_cast<const uint8_t*>(card.photo.constData()),
+                                      reinterpret_cast<const uint8_t*>(card.fingerprints.constData()),
+                                      size_t(fp));
+    return true;
 }
