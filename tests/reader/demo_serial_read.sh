@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# pelorin-demo on a private Xvfb display reads once through the reader library
+# for real readers from the emulated serial reader: the button's read reaches
+# the resident card page, and the process has that library loaded.
+# Usage: demo_serial_read.sh DEMO_BIN_DIR READER_LIB_DIR EMULATOR CARD_FILE
+set -u
+bin=$1 readerlib=$2 emulator=$3 card=$4
+main_title='^身份证件信息读取程序 1\.5\.5版$'
+work=$(mktemp -d)
+export TMPDIR=$work QT_QPA_PLATFORM=xcb
+
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+Xvfb -displayfd 3 -screen 0 1440x900x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(head -n1 "$work/display")
+
+"$emulator" --card "$card" --link "$work/reader" --baud 115200 >"$work/emulator.out" 2>&1 &
+pids+=($!)
+timeout 10 bash -c "until grep -q ready '$work/emulator.out'; do sleep 0.1; done" || fail "no emulator"
+echo "serial $work/reader" >"$work/readers.conf"
+
+PELORIN_READERS=$work/readers.conf LD_LIBRARY_PATH=$readerlib "$bin/pelorin-demo" 2>"$work/demo.err" &
+demo=$!
+pids+=($demo)
+main=$(timeout 20 xdotool search --sync --name "$main_title" | head -n1)
+[ -n "$main" ] || fail "no main window"
+sleep 0.5
+xdotool mousemove --window "$main" 60 23 click 1
+timeout 20 bash -c "until grep -q 'is 二代居民身份证' '$work/demo.err'; do sleep 0.1; done" \
+    || fail "the read did not reach the card page; stderr: $(cat "$work/demo.err")"
+grep -q "$readerlib/libkvsdecompose.so" "/proc/$demo/maps" \
+    || fail "pelorin-demo did not load $readerlib/libkvsdecompose.so"
+echo "pelorin-demo read the card through $readerlib/libkvsdecompose.so"
