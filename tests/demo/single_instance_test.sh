@@ -11,33 +11,17 @@ demo=$1
 main_title='^身份证件信息读取程序 1\.5\.5版$'
 box_title='^二代证阅读器演示程序$'
 
-work=$(mktemp -d)
-# QLocalServer puts its file in the temporary directory: a private one keeps
-# this test apart from any other demo running on the machine.
-export TMPDIR=$work
-export QT_QPA_PLATFORM=xcb
-server_file=$work/pelorindemolocalserver
-
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 fail() {
     echo "FAIL: $*"
     for f in "$work"/*.err; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
     exit 1
 }
 
-# Xvfb picks a free display itself and writes its number to fd 3.
-Xvfb -displayfd 3 -screen 0 1440x900x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$work/display")
+# A private TMPDIR: QLocalServer puts its file there, which keeps this test
+# apart from any other demo running on the machine.
+source "$(dirname "$0")/../support/private_display.sh"
+start_private_display
+server_file=$work/pelorindemolocalserver
 
 windows_named() { xdotool search --name "$1" 2>/dev/null | wc -l; }
 wait_for_window() { timeout 20 xdotool search --sync --name "$1" 2>/dev/null | head -n1; }

@@ -6,23 +6,9 @@
 set -u
 bin=$1 readerlib=$2 emulator=$3 card=$4
 main_title='^身份证件信息读取程序 1\.5\.5版$'
-work=$(mktemp -d)
-export TMPDIR=$work QT_QPA_PLATFORM=xcb
-
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
-
-Xvfb -displayfd 3 -screen 0 1440x900x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$work/display")
+source "$(dirname "$0")/../support/private_display.sh"
+start_private_display
 
 "$emulator" --card "$card" --link "$work/reader" --baud 115200 >"$work/emulator.out" 2>&1 &
 pids+=($!)

@@ -7,24 +7,9 @@ set -u
 bin=$1 cards=$2 out=$3
 main_title='^身份证件信息读取程序 1\.5\.5版$'
 mkdir -p "$out"
-work=$(mktemp -d)
-export TMPDIR=$work QT_QPA_PLATFORM=xcb
-
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
-
-# A screen 1440 pixels wide at 96 dpi: Qt then sees exactly 96 dots per inch.
-Xvfb -displayfd 3 -screen 0 1440x900x24 -dpi 96 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n1 "$work/display")
+source "$(dirname "$0")/../../tests/support/private_display.sh"
+start_private_display
 
 # shoot NAME CARD SCENARIO WINDOW_TITLE [DEBUG_LINE_THAT_ENDS_THE_READ]
 shoot() {
