@@ -7,11 +7,20 @@
 #include <vector>
 
 #include "birth_date.h"
+#include "card_codes.h"
 #include "common.h"
 #include "libvek2019.h"
 #include "photo_bitmap.h"
+#include "record_assembly.h"
+#include "text_layout.h"
+#include "tools.h"
 
 namespace {
+
+namespace rc = cardproto::resident;
+namespace rp = cardproto::residencePermit;
+namespace f17 = cardproto::foreigner2017;
+namespace fnew = cardproto::foreignerNew;
 
 // The card's text is little-endian UTF-16 without a byte-order mark. Naming
 // the order keeps a field that starts with FE FF from being read as a mark
@@ -38,6 +47,15 @@ std::string residentValidityEnd(const std::string& text)
     return dottedDate(text);
 }
 
+// UTF-8 text of the field, at most `limit` bytes, cut at the last whole character.
+std::string fieldText(CIdData& parser, unsigned char* block, const cardproto::TextField& field,
+                      int limit)
+{
+    std::vector<char> text(limit + 1, 0);
+    parser.DecodeIDBase(block, field.at, field.size, text.data(), limit);
+    return text.data();
+}
+
 }  // namespace
 
 CIdData::CIdData(QByteArray& data, FP_INFO_TYPE fp_type) : m_data(data), m_fp_type(fp_type) {}
@@ -56,13 +74,6 @@ void CIdData::DecodeIDBase(unsigned char* pbyCHMsg, int iItemPos, int iItemSize,
     CCommon::iconv_ex(kCardCharset, source, iItemSize + 2, "UTF-8", pszDst, iDstSize);
 }
 
-std::string CIdData::decodeField(unsigned char* block, int pos, int size, int limit)
-{
-    std::vector<char> text(limit + 1, 0);
-    DecodeIDBase(block, pos, size, text.data(), limit);
-    return text.data();
-}
-
 bool CIdData::parseIDType(unsigned char* byData, ID_TYPE* pIDType)
 {
     if (pIDType == nullptr) {
@@ -73,15 +84,10 @@ bool CIdData::parseIDType(unsigned char* byData, ID_TYPE* pIDType)
         qDebug("byData parameter invalid!");
         return false;
     }
-    const std::string kind = decodeField(byData, 248, 2, 2);
-    if (kind == "Y")
-        *pIDType = ID_TYPE_FOREIGN_NEW;
-    else if (kind == "I")
-        *pIDType = ID_TYPE_FOREIGN_2017;
-    else if (kind == "J")
-        *pIDType = ID_TYPE_HMT;
-    else
-        *pIDType = ID_TYPE_CN;
+    const QString kind = QString::fromStdString(
+        fieldText(*this, byData, cardproto::kKindCharacter, 2));
+    const char16_t character = kind.size() == 1 ? char16_t(kind.at(0).unicode()) : u'\0';
+    *pIDType = idTypeOfCard(cardproto::cardKindOfCharacter(character));
     return true;
 }
 
@@ -91,17 +97,18 @@ void CIdData::parseResidentText(unsigned char* block, ResidentText* record)
 {
     Q_CHECK_PTR(block);
     Q_CHECK_PTR(record);
-    const std::string name = decodeField(block, 0, 30, 30);
-    const std::string genderCode = decodeField(block, 30, 2, 2);
-    const std::string birth = decodeField(block, 36, 16, 16);
-    const std::string address = decodeField(block, 52, 70, 100);
-    const std::string idCode = decodeField(block, 122, 36, 36);
-    const std::string dept = decodeField(block, 158, 30, 30);
-    const std::string validStart = decodeField(block, 188, 16, 16);
-    const std::string validEnd = decodeField(block, 204, 16, 16);
+    const std::string name = fieldText(*this, block, rc::name, 30);
+    const std::string genderCode = fieldText(*this, block, rc::gender, 2);
+    const std::string birth = fieldText(*this, block, rc::birthDate, 16);
+    const std::string address = fieldText(*this, block, rc::address, 100);
+    const std::string idCode = fieldText(*this, block, rc::idNumber, 36);
+    const std::string dept = fieldText(*this, block, rc::issuer, 30);
+    const std::string validStart = fieldText(*this, block, rc::validFrom, 16);
+    const std::string validEnd = fieldText(*this, block, rc::validUntil, 16);
 
     record->name = name;
-    record->gender = std::atoi(genderCode.c_str()) == 1 ? "男" : "女";
+    record->gender =
+        QString::fromUtf16(cardproto::residentGenderWord(std::atoi(genderCode.c_str()))).toStdString();
     record->birth = splitBirthDate(birth);
     record->address = address;
     record->idCode = idCode;
@@ -113,7 +120,7 @@ void CIdData::parseResidentText(unsigned char* block, ResidentText* record)
 void CIdData::parseChinaIdText(unsigned char* byData, ID_TEXT_INFO_CN* pid_text_info_cn)
 {
     parseResidentText(byData, pid_text_info_cn);
-    const int ethnic = std::atoi(decodeField(byData, 32, 4, 4).c_str());
+    const int ethnic = std::atoi(fieldText(*this, byData, rc::nation, 4).c_str());
     pid_text_info_cn->nation = GetNation(uint16_t(ethnic));
 }
 
@@ -122,8 +129,8 @@ void CIdData::parseHMTIDText(unsigned char* byData, ID_TEXT_INFO_HMT* pid_text_i
     parseResidentText(byData, pid_text_info_hmt);
     qDebug("szID=%s", pid_text_info_hmt->idCode.c_str());
     qDebug("szDept=%s", pid_text_info_hmt->dept.c_str());
-    pid_text_info_hmt->passCheckCode = decodeField(byData, 220, 18, 18);
-    pid_text_info_hmt->changes = decodeField(byData, 238, 4, 4);
+    pid_text_info_hmt->passCheckCode = fieldText(*this, byData, rp::passNumber, 18);
+    pid_text_info_hmt->changes = fieldText(*this, byData, rp::issueCount, 4);
 }
 
 void CIdData::parseForeign2017IDText(unsigned char* byData,
@@ -132,20 +139,20 @@ void CIdData::parseForeign2017IDText(unsigned char* byData,
     Q_CHECK_PTR(byData);
     Q_CHECK_PTR(pid_text_info_foreign_2017);
     ID_TEXT_INFO_FOREIGN_2017& record = *pid_text_info_foreign_2017;
-    record.nameEN = decodeField(byData, 0, 120, 120);
+    record.nameEN = fieldText(*this, byData, f17::nameEnglish, 120);
 
     QString genderName;
-    if (!parseGender(QString::fromStdString(decodeField(byData, 120, 2, 2)), genderName)) {
+    if (!parseGender(QString::fromStdString(fieldText(*this, byData, f17::gender, 2)), genderName)) {
         qDebug("gender parse fail!");
         return;
     }
     record.gender = genderName.toStdString();
-    record.idCode = decodeField(byData, 122, 30, 30);
-    record.nationality = decodeField(byData, 152, 6, 6);
-    record.nameCN = decodeField(byData, 158, 30, 30);
-    record.validPeriod.start = dottedDate(decodeField(byData, 188, 16, 16));
-    record.validPeriod.end = dottedDate(decodeField(byData, 204, 16, 16));
-    record.birth = splitBirthDate(decodeField(byData, 220, 16, 16));
+    record.idCode = fieldText(*this, byData, f17::idNumber, 30);
+    record.nationality = fieldText(*this, byData, f17::nationality, 6);
+    record.nameCN = fieldText(*this, byData, f17::nameChinese, 30);
+    record.validPeriod.start = dottedDate(fieldText(*this, byData, f17::validFrom, 16));
+    record.validPeriod.end = dottedDate(fieldText(*this, byData, f17::validUntil, 16));
+    record.birth = splitBirthDate(fieldText(*this, byData, f17::birthDate, 16));
 }
 
 void CIdData::parseForeignNewIDText(unsigned char* byData,
@@ -154,9 +161,9 @@ void CIdData::parseForeignNewIDText(unsigned char* byData,
     Q_CHECK_PTR(byData);
     Q_CHECK_PTR(pid_text_info_foreign_new);
     ID_TEXT_INFO_FOREIGN_NEW& record = *pid_text_info_foreign_new;
-    record.nameCN = decodeField(byData, 0, 30, 30);
+    record.nameCN = fieldText(*this, byData, fnew::nameChinese, 30);
 
-    const std::string genderCode = decodeField(byData, 30, 2, 2);
+    const std::string genderCode = fieldText(*this, byData, fnew::gender, 2);
     qDebug("<so>szSexCode=%s", genderCode.c_str());
     QString genderName;
     if (!parseGender(QString::fromStdString(genderCode), genderName)) {
@@ -167,17 +174,17 @@ void CIdData::parseForeignNewIDText(unsigned char* byData,
     qDebug() << "genderName = " << genderName;
     qDebug("pid_text_info_foreign_new->gender=%s", record.gender.c_str());
 
-    record.changes = decodeField(byData, 32, 4, 4);
-    const std::string birth = decodeField(byData, 36, 16, 16);
+    record.changes = fieldText(*this, byData, fnew::renewalCount, 4);
+    const std::string birth = fieldText(*this, byData, fnew::birthDate, 16);
     qDebug("<from so>szBirth=%s", birth.c_str());
     record.birth = splitBirthDate(birth);
-    record.nameEN = decodeField(byData, 52, 70, 70);
+    record.nameEN = fieldText(*this, byData, fnew::nameEnglish, 70);
     qDebug("<so>szEnglishName=%s", record.nameEN.c_str());
-    record.idCode = decodeField(byData, 122, 36, 36);
-    record.validPeriod.start = dottedDate(decodeField(byData, 188, 16, 16));
-    record.validPeriod.end = dottedDate(decodeField(byData, 204, 16, 16));
+    record.idCode = fieldText(*this, byData, fnew::idNumber, 36);
+    record.validPeriod.start = dottedDate(fieldText(*this, byData, fnew::validFrom, 16));
+    record.validPeriod.end = dottedDate(fieldText(*this, byData, fnew::validUntil, 16));
 
-    const std::string code = decodeField(byData, 242, 6, 6);
+    const std::string code = fieldText(*this, byData, fnew::nationality, 6);
     QString countryName;
     parseNationality(QString::fromStdString(code), countryName);
     record.nationality = countryName.toStdString() + " / " + code;
@@ -186,15 +193,12 @@ void CIdData::parseForeignNewIDText(unsigned char* byData,
 
 bool CIdData::parseNationality(QString countryID, QString& nationality)
 {
-    const std::string code = countryID.toStdString();
-    for (const auto& row : COUNTRY_CODE_LIST) {
-        if (row[1] == code) {
-            nationality = QString::fromUtf8(row[2].c_str());
-            qDebug() << "nationality=" << nationality;
-            return true;
-        }
-    }
-    return false;
+    const std::string name = Tools::convertNationCodeToName(countryID.toStdString());
+    if (name.empty())
+        return false;
+    nationality = QString::fromUtf8(name.c_str());
+    qDebug() << "nationality=" << nationality;
+    return true;
 }
 
 void CIdData::parseIDHeadImage(unsigned char* byData, unsigned char* img_out)
@@ -235,75 +239,14 @@ void CIdData::saveFpRawDataToFile(FP_INFO_TYPE fp_info_type, unsigned char* byDa
 bool CIdData::parseGender(QString genderCode, QString& genderName) const
 {
     // A code that is not a number reads as 0, "unknown".
-    switch (genderCode.toInt(nullptr, 10)) {
-    case 0: genderName = QStringLiteral("未知"); return true;
-    case 1: genderName = QStringLiteral("男"); return true;
-    case 2: genderName = QStringLiteral("女"); return true;
-    case 9: genderName = QStringLiteral("未说明"); return true;
-    default: return false;
-    }
+    const char16_t* word = cardproto::genderWord(genderCode.toInt(nullptr, 10));
+    if (word == nullptr)
+        return false;
+    genderName = QString::fromUtf16(word);
+    return true;
 }
+
 std::string CIdData::GetNation(uint16_t ethnic) const
 {
-    switch (ethnic) {
-    case 1: return "汉";
-    case 2: return "蒙古";
-    case 3: return "回";
-    case 4: return "藏";
-    case 5: return "维吾尔";
-    case 6: return "苗";
-    case 7: return "彝";
-    case 8: return "壮";
-    case 9: return "布依";
-    case 10: return "朝鲜";
-    case 11: return "满";
-    case 12: return "侗";
-    case 13: return "瑶";
-    case 14: return "白";
-    case 15: return "土家";
-    case 16: return "哈尼";
-    case 17: return "哈萨克";
-    case 18: return "傣";
-    case 19: return "黎";
-    case 20: return "傈僳";
-    case 21: return "佤";
-    case 22: return "畲";
-    case 23: return "高山";
-    case 24: return "拉祜";
-    case 25: return "水";
-    case 26: return "东乡";
-    case 27: return "纳西";
-    case 28: return "景颇";
-    case 29: return "柯尔克孜";
-    case 30: return "土";
-    case 31: return "达斡尔";
-    case 32: return "仫佬";
-    case 33: return "羌";
-    case 34: return "布朗";
-    case 35: return "撒拉";
-    case 36: return "毛南";
-    case 37: return "仡佬";
-    case 38: return "锡伯";
-    case 39: return "阿昌";
-    case 40: return "普米";
-    case 41: return "塔吉克";
-    case 42: return "怒";
-    case 43: return "乌孜别克";
-    case 44: return "俄罗斯";
-    case 45: return "鄂温克";
-    case 46: return "德昂";
-    case 47: return "保安";
-    case 48: return "裕固";
-    case 49: return "京";
-    case 50: return "塔塔尔";
-    case 51: return "独龙";
-    case 52: return "鄂伦春";
-    case 53: return "赫哲";
-    case 54: return "门巴";
-    case 55: return "珞巴";
-    case 56: return "基诺";
-    case 97: return "其他";
-    case 98: return "外国血统中国籍人士";
-    default: return "";
-    }
+    return QString::fromUtf16(cardproto::nationName(ethnic)).toStdString();
 }

@@ -1,5 +1,7 @@
 #include "usbidreader.h"
 
+#include "data_frame.h"
+
 #include <QDebug>
 #include <cstring>
 #include <vector>
@@ -13,29 +15,14 @@ constexpr unsigned char kPipeBodyIn = 0x85;
 constexpr unsigned int kNoTimeout = 0;
 constexpr unsigned int kResponseTimeoutMs = 5000;
 
-constexpr unsigned char kPreamble[5] = {0xAA, 0xAA, 0xAA, 0x96, 0x69};
 constexpr int kRequestLength = 10;
-
-constexpr unsigned char kLookupRequest[kRequestLength] = {0xAA, 0xAA, 0xAA, 0x96, 0x69,
-                                                          0x00, 0x03, 0x20, 0x01, 0x22};
-constexpr unsigned char kLookupResponse[15] = {0xAA, 0xAA, 0xAA, 0x96, 0x69, 0x00, 0x08, 0x00,
-                                               0x00, 0x9F, 0x00, 0x00, 0x00, 0x00, 0x97};
-constexpr unsigned char kSelectRequest[kRequestLength] = {0xAA, 0xAA, 0xAA, 0x96, 0x69,
-                                                          0x00, 0x03, 0x20, 0x02, 0x21};
-constexpr unsigned char kSelectResponse[19] = {0xAA, 0xAA, 0xAA, 0x96, 0x69, 0x00, 0x0C,
-                                               0x00, 0x00, 0x90, 0x00, 0x00, 0x00, 0x00,
-                                               0x00, 0x00, 0x00, 0x00, 0x9C};
-constexpr unsigned char kFetchRequest[kRequestLength] = {0xAA, 0xAA, 0xAA, 0x96, 0x69,
-                                                         0x00, 0x03, 0x30, 0x10, 0x23};
-
-// Status and the text and photo block lengths, bytes 7 to 13 of a data frame.
-constexpr unsigned char kDataFixedPart[7] = {0x00, 0x00, 0x90, 0x01, 0x00, 0x04, 0x00};
-
-constexpr int kFrameTwoFp = 2321;
-constexpr int kFrameOneFp = 1809;
-constexpr int kFrameNoFp = 1297;
-constexpr int kFrameNoData = 11;
 constexpr int kSplitHeaderLength = 7;
+
+const cardproto::Bytes kLookupRequest = cardproto::findCardRequest();
+const cardproto::Bytes kLookupResponse = cardproto::cardFoundResponse();
+const cardproto::Bytes kSelectRequest = cardproto::selectCardRequest();
+const cardproto::Bytes kSelectResponse = cardproto::cardSelectedResponse();
+const cardproto::Bytes kFetchRequest = cardproto::readCardRequest();
 
 }  // namespace
 
@@ -67,9 +54,9 @@ CUsbIdReader::CUsbIdReader(unsigned short vid, unsigned short pid) : CLibUsbEx(v
 
 bool CUsbIdReader::lookup()
 {
-    static const FixedStep step = {kLookupRequest,
-                                   kLookupResponse,
-                                   sizeof kLookupResponse,
+    static const FixedStep step = {kLookupRequest.data(),
+                                   kLookupResponse.data(),
+                                   int(kLookupResponse.size()),
                                    CARD_LOOKUP_REQ_FAIL,
                                    CARD_LOOKUP_RESP_FAIL,
                                    CARD_LOOKUP_DATA_NOT_MATCHED,
@@ -81,9 +68,9 @@ bool CUsbIdReader::lookup()
 
 bool CUsbIdReader::select()
 {
-    static const FixedStep step = {kSelectRequest,
-                                   kSelectResponse,
-                                   sizeof kSelectResponse,
+    static const FixedStep step = {kSelectRequest.data(),
+                                   kSelectResponse.data(),
+                                   int(kSelectResponse.size()),
                                    CARD_SELECT_REQ_FAIL,
                                    CARD_SELECT_RESP_FAIL,
                                    CARD_SELECT_DATA_NOT_MATCHED,
@@ -141,31 +128,34 @@ bool CUsbIdReader::runFixedStep(const FixedStep& step)
 
 READ_RESULT CUsbIdReader::checkDataFrame(const unsigned char* frame, int length)
 {
-    if (length == kFrameNoData) {
+    using cardproto::DataFrameVerdict;
+    const cardproto::DataFrameCheck check = cardproto::checkDataFrame(frame, size_t(length));
+    switch (check.verdict) {
+    case DataFrameVerdict::NoCardData:
         qDebug("total length(%d), no card data for reading!", length);
         return READ_NO_DATA;
-    }
-    if (length != kFrameTwoFp && length != kFrameOneFp && length != kFrameNoFp) {
+    case DataFrameVerdict::BadLength:
         qDebug("total length(%d) invalid!", length);
         return CARD_DATA_RESP_LEN_INVALID;
+    default:
+        break;
     }
     qDebug("fetch_data_resp success!");
-    if (std::memcmp(frame, kPreamble, sizeof kPreamble) != 0) {
+    switch (check.verdict) {
+    case DataFrameVerdict::BadPreamble:
         qDebug("found preamble not matched!!!");
         return CARD_PREAMBLE_CHECK_MISMATCHED;
-    }
-    if (std::memcmp(frame + 7, kDataFixedPart, sizeof kDataFixedPart) != 0) {
+    case DataFrameVerdict::BadFixedPart:
         qDebug("found resp data not matched!!!");
         return CARD_FIXPART_CHECK_MISMATCHED;
-    }
-    const int totalLength = frame[5] * 256 + frame[6];
-    if (totalLength + 7 != length) {
-        qDebug("total data length(%d) not matched!!!", totalLength);
+    case DataFrameVerdict::BadTotalLength:
+        qDebug("total data length(%d) not matched!!!", check.value);
         return CARD_DATA_TOTAL_LEN_MISMATCHED;
+    default:
+        break;
     }
-    const int fpLength = frame[14] * 256 + frame[15];
-    qDebug("fplen=%d", fpLength);
-    if (fpLength != 1024 && fpLength != 512 && fpLength != 0) {
+    qDebug("fplen=%d", check.fingerprintLength);
+    if (check.verdict == DataFrameVerdict::BadFingerprintLength) {
         qDebug("fplen invalid!");
         return CARD_FP_DATA_LEN_INVALID;
     }
@@ -176,14 +166,14 @@ bool CUsbIdReader::fetch_data(QByteArray& outbuf, FP_INFO_TYPE& fp_type)
 {
     if (m_einitErrorType != DEV_INIT_OK)
         return false;
-    if (!sendRequest(kFetchRequest, kRequestLength)) {
+    if (!sendRequest(kFetchRequest.data(), kRequestLength)) {
         m_einitErrorType = CARD_DATA_FATCH_REQ_FAIL;
         return false;
     }
 
-    std::vector<unsigned char> frame(kFrameTwoFp, 0);
+    std::vector<unsigned char> frame(cardproto::kFrameTwoFingerprints, 0);
     int received = 0;
-    const int rc = libusb_bulk_transfer(m_hdev, kPipeIn, frame.data(), kFrameTwoFp, &received,
+    const int rc = libusb_bulk_transfer(m_hdev, kPipeIn, frame.data(), int(frame.size()), &received,
                                         kResponseTimeoutMs);
     if (rc < 0) {
         qDebug("fetch_data_resp error(%d)!", rc);
@@ -199,9 +189,10 @@ bool CUsbIdReader::fetch_data(QByteArray& outbuf, FP_INFO_TYPE& fp_type)
     outbuf.clear();
     outbuf.append(reinterpret_cast<const char*>(frame.data()), received);
     // The frame's length, not its fingerprint length field, tells the count.
-    fp_type = received == kFrameTwoFp ? TWO_FP_INFO
-            : received == kFrameOneFp ? ONE_FP_INFO
-                                      : NO_FP_INFO;
+    const size_t fpBytes = cardproto::sliceDataFrame(frame.data(), size_t(received)).fingerprintLength;
+    fp_type = fpBytes == 2 * cardproto::kFingerprintRecordSize ? TWO_FP_INFO
+            : fpBytes == cardproto::kFingerprintRecordSize     ? ONE_FP_INFO
+                                                               : NO_FP_INFO;
     qDebug("fetch data success, outbuf size=%d", int(outbuf.size()));
     return true;
 }
@@ -210,6 +201,7 @@ bool CUsbIdReader::write_pipe2(uint8_t len_high, uint8_t len_low)
 {
     if (m_einitErrorType != DEV_INIT_OK)
         return false;
+    using cardproto::kPreamble;
     const unsigned char header[kSplitHeaderLength] = {kPreamble[0], kPreamble[1], kPreamble[2],
                                                       kPreamble[3], kPreamble[4], len_high,
                                                       len_low};

@@ -20,10 +20,7 @@ QByteArray fetchFromReader(const Bytes& frame, FP_INFO_TYPE& fp)
     EmulatedReader bed;
     const std::string sysfs = bed.addReader(5);
     UsbConversation talk(EmulatedReader::kBusnum, 5);
-    talk.hostSends(kOut, lookupRequest());
-    talk.deviceAnswers(kIn, 15, lookupResponse());
-    talk.hostSends(kOut, selectRequest());
-    talk.deviceAnswers(kIn, 19, selectResponse());
+    scriptCardFoundAndSelected(talk);
     talk.hostSends(kOut, fetchRequest());
     talk.deviceAnswers(kIn, 2321, frame);
     QByteArray out;

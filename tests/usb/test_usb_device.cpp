@@ -9,6 +9,7 @@
 
 #include "debug_capture.h"
 #include "emulation/emulated_reader.h"
+#include "emulation/scoped_fault.h"
 #include <pelorin/usbidreader.h>
 
 namespace {
@@ -18,12 +19,6 @@ public:
     using CLibUsbEx::CLibUsbEx;
     OPERATE_STATE state() const { return m_eOperateState; }
     libusb_device_handle* handle() const { return m_hdev; }
-};
-
-class ScopedFault {
-public:
-    explicit ScopedFault(const char* name) { setenv("PELORIN_USB_FAULT", name, 1); }
-    ~ScopedFault() { unsetenv("PELORIN_USB_FAULT"); }
 };
 
 // Releases, closes and context exits seen by the shim while an object lives.

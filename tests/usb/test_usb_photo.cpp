@@ -33,10 +33,7 @@ TEST(UsbPhoto, FramePhotoBecomesTheBitmapFile)
     EmulatedReader bed;
     const std::string sysfs = bed.addReader(6);
     UsbConversation talk(EmulatedReader::kBusnum, 6);
-    talk.hostSends(kOut, lookupRequest());
-    talk.deviceAnswers(kIn, 15, lookupResponse());
-    talk.hostSends(kOut, selectRequest());
-    talk.deviceAnswers(kIn, 19, selectResponse());
+    scriptCardFoundAndSelected(talk);
     talk.hostSends(kOut, fetchRequest());
     talk.deviceAnswers(kIn, 2321, dataFrame(0, nullptr, payload.data()));
     ASSERT_TRUE(bed.play(sysfs, talk));

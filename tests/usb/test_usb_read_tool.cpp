@@ -27,10 +27,7 @@ protected:
 
     void scriptCard(const Bytes& frame)
     {
-        talk.hostSends(kOut, lookupRequest());
-        talk.deviceAnswers(kIn, 15, lookupResponse());
-        talk.hostSends(kOut, selectRequest());
-        talk.deviceAnswers(kIn, 19, selectResponse());
+        scriptCardFoundAndSelected(talk);
         talk.hostSends(kOut, fetchRequest());
         talk.deviceAnswers(kIn, 2321, frame);
         ASSERT_TRUE(bed.play(sysfs, talk));
@@ -115,10 +112,7 @@ TEST_F(UsbReadTool, ForeignCardWithoutFingerprints)
 
 TEST_F(UsbReadTool, ReaderFailureIsReportedWithItsCode)
 {
-    talk.hostSends(kOut, lookupRequest());
-    talk.deviceAnswers(kIn, 15, lookupResponse());
-    talk.hostSends(kOut, selectRequest());
-    talk.deviceAnswers(kIn, 19, selectResponse());
+    scriptCardFoundAndSelected(talk);
     talk.hostSends(kOut, fetchRequest());
     talk.deviceAnswers(kIn, 2321, statusOnly());
     ASSERT_TRUE(bed.play(sysfs, talk));

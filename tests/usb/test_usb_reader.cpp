@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <memory>
 
 #include "debug_capture.h"
@@ -23,12 +22,6 @@ public:
     libusb_device_handle* handle() const { return m_hdev; }
 };
 
-class ScopedFault {
-public:
-    explicit ScopedFault(const char* name) { setenv("PELORIN_USB_FAULT", name, 1); }
-    ~ScopedFault() { unsetenv("PELORIN_USB_FAULT"); }
-};
-
 class UsbReader : public ::testing::Test {
 protected:
     static constexpr uint8_t kDevnum = 2;
@@ -38,13 +31,6 @@ protected:
         EXPECT_TRUE(bed.play(sysfs, talk));
         return std::make_unique<InspectedReader>(EmulatedReader::kVendorId,
                                                  EmulatedReader::kProductId);
-    }
-    void scriptFoundAndSelected()
-    {
-        talk.hostSends(kOut, lookupRequest());
-        talk.deviceAnswers(kIn, 15, lookupResponse());
-        talk.hostSends(kOut, selectRequest());
-        talk.deviceAnswers(kIn, 19, selectResponse());
     }
     // Every later call refuses without a transfer: none is scripted, so a
     // write would block and a read would time out.
@@ -84,10 +70,7 @@ TEST_F(UsbReader, OpensFindsSelectsAndFetchesEachFrameSize)
         EmulatedReader bed;
         const std::string sysfs = bed.addReader(kDevnum);
         UsbConversation talk(EmulatedReader::kBusnum, kDevnum);
-        talk.hostSends(kOut, lookupRequest());
-        talk.deviceAnswers(kIn, 15, lookupResponse());
-        talk.hostSends(kOut, selectRequest());
-        talk.deviceAnswers(kIn, 19, selectResponse());
+        scriptCardFoundAndSelected(talk);
         talk.hostSends(kOut, fetchRequest());
         const Bytes frame = dataFrame(size.fpLength);
         talk.deviceAnswers(kIn, 2321, frame);
@@ -114,7 +97,7 @@ TEST_F(UsbReader, OpensFindsSelectsAndFetchesEachFrameSize)
 
 TEST_F(UsbReader, FrameLengthNotFingerprintFieldDecidesCountAndCheckByteIsIgnored)
 {
-    scriptFoundAndSelected();
+    scriptCardFoundAndSelected(talk);
     Bytes frame = dataFrame(1024);
     frame[15] = 0x00;  // field says 512
     frame[14] = 0x02;
@@ -232,7 +215,7 @@ TEST_F(UsbReader, SilentSelectEndsAsNoDataAfterTheTimeOut)
 
 TEST_F(UsbReader, SelectCalledAgainKeepsItsOwnResponseFailure)
 {
-    scriptFoundAndSelected();
+    scriptCardFoundAndSelected(talk);
     talk.hostSends(kOut, selectRequest());
     talk.deviceFails(kIn, 19, -EPIPE);
     auto reader = start();
@@ -261,6 +244,8 @@ TEST_F(UsbReader, DataFrameFailuresAreRecordedWithTheirLines)
         {"status", withByte(dataFrame(512), 9, 0x9F), CARD_FIXPART_CHECK_MISMATCHED,
          {"found resp data not matched!!!"}},
         {"photo length", withByte(dataFrame(512), 12, 0x03), CARD_FIXPART_CHECK_MISMATCHED,
+         {"found resp data not matched!!!"}},
+        {"photo length low byte", withByte(dataFrame(0), 13, 0x01), CARD_FIXPART_CHECK_MISMATCHED,
          {"found resp data not matched!!!"}},
         {"total length", withByte(dataFrame(1024), 6, 0x00), CARD_DATA_TOTAL_LEN_MISMATCHED,
          {"total data length(2304) not matched!!!"}},
@@ -292,7 +277,7 @@ TEST_F(UsbReader, DataFrameFailuresAreRecordedWithTheirLines)
 
 TEST_F(UsbReader, DataRequestTransferFailure)
 {
-    scriptFoundAndSelected();
+    scriptCardFoundAndSelected(talk);
     talk.hostSendFails(kOut, fetchRequest(), -ENODEV);
     auto reader = start();
     QByteArray out;
@@ -305,7 +290,7 @@ TEST_F(UsbReader, DataRequestTransferFailure)
 
 TEST_F(UsbReader, SilentReaderEndsTheDataReadAfterTheTimeOut)
 {
-    scriptFoundAndSelected();
+    scriptCardFoundAndSelected(talk);
     talk.hostSends(kOut, fetchRequest());
     auto reader = start();
     QByteArray out;
@@ -318,7 +303,7 @@ TEST_F(UsbReader, SilentReaderEndsTheDataReadAfterTheTimeOut)
 
 TEST_F(UsbReader, SplitPipesSendAndReceiveWithoutRecordingFailures)
 {
-    scriptFoundAndSelected();
+    scriptCardFoundAndSelected(talk);
     talk.hostSends(kOut, {0xAA, 0xAA, 0xAA, 0x96, 0x69, 0x00, 0x06});
     talk.hostSends(kBodyOut, {0x30, 0x10, 0x01, 0x02, 0x03, 0x5A});
     talk.hostSends(kBodyOut, {0x20, 0x01, 0x00, 0x00, 0x22});

@@ -3,6 +3,8 @@
 #include "card_json.h"
 #include "gui_platform.h"
 #include "read_options.h"
+#include "reader_library.h"
+#include "reader_list.h"
 #include "result_text.h"
 #include "stdout_redirect.h"
 #include "usb_read.h"
@@ -32,7 +34,11 @@ int printCard(const ReadOptions& options, const CardRead& read, QJsonObject file
     const QJsonObject cardFiles = writeCardFiles(options, read, allWritten);
     for (auto it = cardFiles.begin(); it != cardFiles.end(); ++it)
         files.insert(it.key(), it.value());
-    const QByteArray json = QJsonDocument(cardJson(read, files)).toJson(QJsonDocument::Indented);
+    QJsonObject card = cardJson(read, files);
+    // The USB path speaks to the reader itself; the others go through a reader library.
+    if (options.usbIds.isEmpty())
+        card["readerLibrary"] = readerLibraryPath();
+    const QByteArray json = QJsonDocument(card).toJson(QJsonDocument::Indented);
     fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
     return allWritten && earlierWritten ? 0 : 3;
 }
@@ -96,6 +102,8 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    if (options.listReaders || options.probe)
+        return listReaders(options.probe);
     // The USB path composes no faces and needs no GUI.
     if (!options.usbIds.isEmpty())
         return readCardFromUsb(options);

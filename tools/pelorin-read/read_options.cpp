@@ -53,6 +53,10 @@ ReadOptions parseReadOptions(int argc, char** argv)
             options.version = true;
             continue;
         }
+        if (arg == "--list-readers" || arg == "--probe") {
+            (arg == "--probe" ? options.probe : options.listReaders) = true;
+            continue;
+        }
         bool known = false;
         for (const auto& option : valueOptions) {
             const QString name = option.name;
@@ -75,6 +79,7 @@ const char* readUsageText()
 {
     return "Usage: pelorin-read [--photo FILE] [--front FILE] [--back FILE]\n"
            "       pelorin-read --usb VID:PID [--photo FILE] [--fp-file FILE]\n"
+           "       pelorin-read --list-readers | --probe\n"
            "       pelorin-read --help | --version\n"
            "\n"
            "Reads the card on the reader once and prints it as JSON on standard output.\n"
@@ -86,8 +91,20 @@ const char* readUsageText()
            "                over its raw bulk pipes; no card faces on this path\n"
            "  --fp-file FILE  with --usb: write the fingerprint block here instead of\n"
            "                \"fp_raw_data.dat\" in the current directory\n"
+           "  --list-readers  show the readers of the readers file and whether each is there\n"
+           "  --probe       ask each reader that is there for a card and show its answer\n"
            "  --help        show this text\n"
            "  --version     show the library version\n"
+           "\n"
+           "Readers: the simulated reader answers unless the reader library for real\n"
+           "readers is loaded (LD_LIBRARY_PATH=build/reader, or installed in its place).\n"
+           "That library reads the readers file /etc/pelorin/readers.conf, or the file\n"
+           "named by PELORIN_READERS, one reader a line, tried in order:\n"
+           "    serial /dev/ttyUSB0          # 115200 baud 8N1\n"
+           "    serial /dev/ttyACM0 9600     # another speed\n"
+           "    usb 0400:c35a                # vendor:product, hexadecimal\n"
+           "It writes to no serial port the file does not name. The JSON's \"readerLibrary\"\n"
+           "names the library that answered.\n"
            "\n"
            "Exit status: 0 card read; 1 read failed (reason on standard error);\n"
            "2 bad command line; 3 card read but a requested file could not be written.\n";

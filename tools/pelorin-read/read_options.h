@@ -11,6 +11,8 @@ struct ReadOptions {
     QString fpFile;  // where --usb writes the fingerprint block
     bool help = false;
     bool version = false;
+    bool listReaders = false;  // show the configured readers and whether each is there
+    bool probe = false;        // ask each present reader for a card
     QString error;  // set when the command line cannot be used
 };
 

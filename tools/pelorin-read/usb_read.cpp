@@ -1,6 +1,7 @@
 #include "usb_read.h"
 
 #include "card_files.h"
+#include "data_frame.h"
 #include <pelorin/iddata.h>
 #include <pelorin/usbidreader.h>
 
@@ -10,22 +11,6 @@
 #include <cstring>
 
 namespace {
-
-// Block offsets in the reader's card data frame.
-constexpr int kTextBlockAt = 16;
-constexpr int kPhotoBlockAt = 272;
-constexpr int kFingerprintsAt = 1296;
-constexpr int kFingerprintRecord = 512;
-
-int fingerprintBytes(FP_INFO_TYPE type)
-{
-    switch (type) {
-    case TWO_FP_INFO: return 2 * kFingerprintRecord;
-    case ONE_FP_INFO: return kFingerprintRecord;
-    case NO_FP_INFO: break;
-    }
-    return 0;
-}
 
 void parseText(CIdData& parser, unsigned char* text, CardRead& read)
 {
@@ -66,15 +51,18 @@ READ_RESULT readCardOverUsb(const ReadOptions& options, CardRead& read, QJsonObj
     if (reader.getLibUsbInitErrorType() != DEV_INIT_OK || !reader.fetch_data(frame, fpType))
         return reader.getLibUsbInitErrorType();
 
-    // fetch_data hands on only whole frames of 1297, 1809 or 2321 bytes.
-    auto* bytes = reinterpret_cast<unsigned char*>(frame.data());
+    // fetch_data hands on only frames that passed the data frame checks.
+    const cardproto::DataFrameBlocks blocks = cardproto::sliceDataFrame(
+        reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
+    // CIdData's parsers take the blocks as writable bytes; they only read them.
+    auto* text = const_cast<unsigned char*>(blocks.text);
+    auto* fingerprints = const_cast<unsigned char*>(blocks.fingerprints);
     CIdData parser(frame, fpType);
-    parser.parseIDType(bytes + kTextBlockAt, &read.idType);
-    parseText(parser, bytes + kTextBlockAt, read);
-    parser.parseIDHeadImage(bytes + kPhotoBlockAt, read.headImage());
+    parser.parseIDType(text, &read.idType);
+    parseText(parser, text, read);
+    parser.parseIDHeadImage(const_cast<unsigned char*>(blocks.photo), read.headImage());
 
-    unsigned char* fingerprints = bytes + kFingerprintsAt;
-    const int fpBytes = fingerprintBytes(fpType);
+    const int fpBytes = int(blocks.fingerprintLength);
     if (read.idType == ID_TYPE_CN) {
         read.cn.idInfoTailCN.finger_info_type = fpType;
         std::memcpy(read.cn.idInfoTailCN.fingerFeature, fingerprints,

@@ -36,9 +36,6 @@ protected:
     FP_INFO_TYPE m_fp_type;
 
 private:
-    // UTF-8 text of the field of `size` bytes at `pos`, at most `limit` bytes,
-    // cut at the last whole character.
-    std::string decodeField(unsigned char* block, int pos, int size, int limit);
     template <typename ResidentText>
     void parseResidentText(unsigned char* block, ResidentText* record);
 };

@@ -25,6 +25,15 @@ inline Bytes selectResponse()
 // The reader's answer with status and check byte only.
 inline Bytes statusOnly() { return {0xAA, 0xAA, 0xAA, 0x96, 0x69, 0x00, 0x04, 0x00, 0x00, 0x90, 0x94}; }
 
+// The reader finds a card and selects it, as the host asks.
+inline void scriptCardFoundAndSelected(UsbConversation& talk)
+{
+    talk.hostSends(kOut, lookupRequest());
+    talk.deviceAnswers(kIn, 15, lookupResponse());
+    talk.hostSends(kOut, selectRequest());
+    talk.deviceAnswers(kIn, 19, selectResponse());
+}
+
 // A card data frame with `fpLength` bytes of fingerprints; text and photo
 // blocks are copied when given (256 and 1024 bytes).
 inline Bytes dataFrame(int fpLength, const uint8_t* text = nullptr, const uint8_t* photo = nullptr)

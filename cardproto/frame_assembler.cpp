@@ -1,0 +1,64 @@
+#include "frame_assembler.h"
+
+#include <algorithm>
+
+namespace cardproto {
+
+namespace {
+
+// How many leading bytes of `bytes` agree with the preamble (at most five).
+size_t preambleMatch(const uint8_t* bytes, size_t size)
+{
+    const size_t n = std::min(size, sizeof kPreamble);
+    return std::equal(bytes, bytes + n, kPreamble) ? n : 0;
+}
+
+bool plausibleLength(size_t length)
+{
+    return length >= kShortestLengthField && length + kHeaderSize <= kLongestFrame;
+}
+
+}  // namespace
+
+void FrameAssembler::feed(const uint8_t* data, size_t size)
+{
+    if (hasFrame())
+        return;
+    m_bytes.insert(m_bytes.end(), data, data + size);
+    resynchronise();
+    // Bytes after a complete frame belong to nothing we asked for.
+    if (hasFrame())
+        m_bytes.resize(lengthField(m_bytes.data()) + kHeaderSize);
+}
+
+void FrameAssembler::resynchronise()
+{
+    size_t start = 0;
+    while (start < m_bytes.size()) {
+        const size_t rest = m_bytes.size() - start;
+        const uint8_t* at = m_bytes.data() + start;
+        if (preambleMatch(at, rest) == std::min(rest, sizeof kPreamble) &&
+            (rest < kHeaderSize || plausibleLength(lengthField(at))))
+            break;
+        ++start;
+    }
+    m_bytes.erase(m_bytes.begin(), m_bytes.begin() + long(start));
+}
+
+bool FrameAssembler::hasFrame() const
+{
+    return m_bytes.size() >= kHeaderSize &&
+           m_bytes.size() >= lengthField(m_bytes.data()) + kHeaderSize;
+}
+
+Bytes FrameAssembler::frame() const
+{
+    return m_bytes;
+}
+
+void FrameAssembler::clear()
+{
+    m_bytes.clear();
+}
+
+}  // namespace cardproto

@@ -1,0 +1,32 @@
+// The frame protocol on one open line: find card, select card, read card
+// data, each request answered by one frame within a time-out.
+#pragma once
+
+#include <memory>
+
+#include "frame.h"
+#include "kvsdecompose.h"
+#include "reader_line.h"
+
+class ReaderSession {
+public:
+    static constexpr int kFrameTimeoutMs = 2000;
+
+    explicit ReaderSession(std::unique_ptr<ReaderLine> line) : m_line(std::move(line)) {}
+
+    // 144 when a card is on the reader, else the reader's status or a
+    // negative reader_result.
+    int findCard();
+    // Selects the card and reads it into the record and the two buffers
+    // (photo: the 1024-byte payload; fingerprints: 0, 512 or 1024 bytes).
+    // Nothing is written unless the result is 144.
+    int readCard(CardInfoStruct& info, unsigned char* photo, unsigned int& photoLength,
+                 unsigned char* fingerprints, unsigned int& fingerprintLength);
+
+private:
+    // Sends `request` and waits for its answer; 144 with the frame in
+    // `answer`, else a negative reader_result.
+    int exchange(const cardproto::Bytes& request, cardproto::Bytes& answer);
+
+    std::unique_ptr<ReaderLine> m_line;
+};

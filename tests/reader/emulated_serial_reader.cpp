@@ -1,0 +1,39 @@
+#include "emulated_serial_reader.h"
+
+#include <QFile>
+#include <cstdlib>
+
+QString cardFixture(const QString& name)
+{
+    return QStringLiteral(PELORIN_FIXTURES_DIR "/cards/") + name;
+}
+
+EmulatedSerialReader::EmulatedSerialReader(const QString& card, const QStringList& extra)
+{
+    const QString link = linkPath();
+    QFile conf(readersFile());
+    if (!conf.open(QIODevice::WriteOnly) || conf.write(("serial " + link + "\n").toUtf8()) <= 0)
+        return;
+    conf.close();
+    // No pacing: the tests check behaviour; the benchmark checks the pace.
+    m_process.start(PELORIN_EMULATOR_PATH,
+                    QStringList{"--card", cardFixture(card), "--link", link, "--baud", "0"} + extra);
+    m_ready = m_process.waitForReadyRead(10000) && m_process.readLine().trimmed() == "ready";
+    setenv("PELORIN_READERS", qPrintable(readersFile()), 1);
+}
+
+EmulatedSerialReader::~EmulatedSerialReader()
+{
+    unsetenv("PELORIN_READERS");
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000))
+        m_process.kill();
+}
+
+QProcessEnvironment EmulatedSerialReader::hardwareEnvironment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LD_LIBRARY_PATH", PELORIN_READER_LIB_DIR);
+    environment.insert("PELORIN_READERS", readersFile());
+    return environment;
+}

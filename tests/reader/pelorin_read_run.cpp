@@ -1,0 +1,66 @@
+#include "pelorin_read_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+}  // namespace
+
+ReadOutput readWith(const QProcessEnvironment& environment)
+{
+    QTemporaryDir dir;
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(PELORIN_READ_PATH, {"--photo", dir.filePath("photo.bmp"), "--front",
+                                      dir.filePath("front.jpg"), "--back", dir.filePath("back.jpg")});
+    ReadOutput out;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        return out;
+    }
+    out.exitCode = process.exitCode();
+    out.json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    out.photo = fileBytes(dir.filePath("photo.bmp"));
+    out.front = fileBytes(dir.filePath("front.jpg"));
+    out.back = fileBytes(dir.filePath("back.jpg"));
+    return out;
+}
+
+QProcessEnvironment simulatorEnvironment(const QString& card)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("LD_LIBRARY_PATH");
+    environment.insert("KVSSIM_CARD", QStringLiteral(PELORIN_FIXTURES_DIR "/cards/") + card);
+    return environment;
+}
+
+void expectSameCardAsSimulated(const QString& card, const QProcessEnvironment& hardwareEnvironment)
+{
+    const ReadOutput simulated = readWith(simulatorEnvironment(card));
+    ASSERT_EQ(simulated.exitCode, 0);
+    const ReadOutput hardware = readWith(hardwareEnvironment);
+    ASSERT_EQ(hardware.exitCode, 0);
+
+    EXPECT_EQ(hardware.json["kind"], simulated.json["kind"]);
+    EXPECT_EQ(hardware.json["record"], simulated.json["record"]);
+    EXPECT_EQ(hardware.json["finger_info_type"], simulated.json["finger_info_type"]);
+    EXPECT_EQ(hardware.photo.size(), 38862);
+    EXPECT_EQ(hardware.photo, simulated.photo);
+    EXPECT_FALSE(hardware.front.isEmpty());
+    EXPECT_EQ(hardware.front, simulated.front);
+    EXPECT_EQ(hardware.back, simulated.back);
+    EXPECT_TRUE(hardware.json["readerLibrary"].toString().endsWith("/reader/libkvsdecompose.so"))
+        << hardware.json["readerLibrary"].toString().toStdString();
+    EXPECT_TRUE(simulated.json["readerLibrary"].toString().endsWith("/bin/libkvsdecompose.so"));
+}

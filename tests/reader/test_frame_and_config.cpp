@@ -1,0 +1,102 @@
+// Frame reassembly from what a serial line delivers, and the readers file.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "data_frame.h"
+#include "frame_assembler.h"
+#include "reader_config.h"
+
+namespace {
+
+using cardproto::Bytes;
+using cardproto::FrameAssembler;
+
+Bytes dataFrame()
+{
+    const Bytes text(256, 0x20), photo(1024, 0x5A), fingerprints(512, 0x33);
+    return cardproto::buildDataFrame(text.data(), photo.data(), fingerprints.data(), 512);
+}
+
+TEST(FrameAssembler, JoinsPiecesAfterNoiseAndIgnoresWhatFollows)
+{
+    const Bytes frame = dataFrame();
+    ASSERT_EQ(frame.size(), 1809u);
+    ASSERT_TRUE(cardproto::checkByteMatches(frame.data(), frame.size()));
+    // Noise holding a partial preamble and a preamble with an impossible length.
+    Bytes line = {0x00, 0xAA, 0xAA, 0x96, 0xAA, 0xAA, 0xAA, 0x96, 0x69, 0xFF, 0xFF, 0x13};
+    line.insert(line.end(), frame.begin(), frame.end());
+    line.insert(line.end(), {0xAA, 0xAA, 0xAA});
+    for (size_t piece : {size_t(1), size_t(7), size_t(500)}) {
+        FrameAssembler assembler;
+        for (size_t at = 0; at < line.size(); at += piece) {
+            EXPECT_FALSE(assembler.hasFrame()) << piece << " at " << at;
+            assembler.feed(line.data() + at, std::min(piece, line.size() - at));
+            if (assembler.hasFrame())
+                break;
+        }
+        ASSERT_TRUE(assembler.hasFrame()) << piece;
+        EXPECT_EQ(assembler.frame(), frame) << piece;
+    }
+}
+
+TEST(FrameAssembler, WaitsForTheWholeFrameAndClearsForTheNext)
+{
+    const Bytes frame = cardproto::cardFoundResponse();
+    FrameAssembler assembler;
+    assembler.feed(frame.data(), frame.size() - 1);
+    EXPECT_FALSE(assembler.hasFrame());
+    assembler.clear();
+    assembler.feed(frame.data(), frame.size());
+    ASSERT_TRUE(assembler.hasFrame());
+    EXPECT_EQ(assembler.frame(), frame);
+}
+
+class ReadersFile : public ::testing::Test {
+protected:
+    bool load(const char* text)
+    {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write(text);
+        file.close();
+        readers.clear();
+        return loadReaders(path.toStdString(), readers, problem);
+    }
+    QTemporaryDir dir;
+    QString path = dir.filePath("readers.conf");
+    std::vector<ConfiguredReader> readers;
+    std::string problem;
+};
+
+TEST_F(ReadersFile, ReadsSerialAndUsbReadersInOrder)
+{
+    ASSERT_TRUE(load("# readers\n\nserial /dev/ttyUSB0\n  serial /dev/ttyACM1 9600 # slow\nusb 0400:C35A\n"))
+        << problem;
+    ASSERT_EQ(readers.size(), 3u);
+    EXPECT_EQ(readers[0].describe(), "serial /dev/ttyUSB0 115200");
+    EXPECT_EQ(readers[1].describe(), "serial /dev/ttyACM1 9600");
+    EXPECT_EQ(readers[2].describe(), "usb 0400:c35a");
+}
+
+TEST_F(ReadersFile, MalformedLineIsNamedByFileAndNumber)
+{
+    const std::string at = path.toStdString() + ":";
+    const struct { const char* text; std::string problem; } cases[] = {
+        {"serial /dev/ttyUSB0\nserial ttyUSB1\n", at + "2: a serial reader needs the absolute path of its port"},
+        {"serial /dev/ttyUSB0 12345\n", at + "1: unsupported speed \"12345\""},
+        {"serial /dev/ttyUSB0 115200 8N1\n", at + "1: unexpected \"8N1\" at the end of the line"},
+        {"\nusb 0400\n", at + "2: a USB reader is named by VENDOR:PRODUCT in hexadecimal, e.g. usb 0400:c35a"},
+        {"usb 0400:c35a 1\n", at + "1: unexpected \"1\" at the end of the line"},
+        {"modem /dev/ttyS0\n", at + "1: unknown reader kind \"modem\" (expected serial or usb)"},
+        {"# nothing\n", path.toStdString() + ": names no reader"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(load(c.text)) << c.text;
+        EXPECT_EQ(problem, c.problem);
+        EXPECT_TRUE(readers.empty());
+    }
+}
+
+}  // namespace
