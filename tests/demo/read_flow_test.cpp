@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 #include <pelorin/pelorin_api.h>
 #include "tools.h"
+#include "qt_message_capture.h"
 #include "widget_access.h"
 
 #include <QApplication>
@@ -15,13 +16,6 @@
 #include <string>
 
 namespace {
-
-QStringList g_debugLines;
-
-void recordMessage(QtMsgType, const QMessageLogContext &, const QString &text)
-{
-    g_debugLines << text;
-}
 
 // Answers every modal message box that opens while it lives and remembers
 // what the box said.
@@ -55,16 +49,12 @@ protected:
     {
         qunsetenv("KVSSIM_SCENARIO");
         qunsetenv("KVSSIM_CARD");
-        g_debugLines.clear();
-        previousHandler_ = qInstallMessageHandler(recordMessage);
         window_.show();
         stack_ = window_.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
         button_ = window_.findChild<QPushButton *>(QStringLiteral("btnReadCard"));
         ASSERT_NE(stack_, nullptr);
         ASSERT_NE(button_, nullptr);
     }
-
-    void TearDown() override { qInstallMessageHandler(previousHandler_); }
 
     static void useCard(const char *fixture)
     {
@@ -80,7 +70,7 @@ protected:
     QPushButton *button_ = nullptr;
 
 private:
-    QtMessageHandler previousHandler_ = nullptr;
+    QtMessageCapture debug_;
 };
 
 // What the library itself returns for the card now on the reader.
@@ -145,8 +135,8 @@ TEST_F(ReadFlow, ResidentCardFillsPage0)
     expectShown(p, "leValidDateBegin", t.validPeriod.start);
     expectShown(p, "leValidDateEnd", t.validPeriod.end);
     expectPictures(p, read);
-    EXPECT_TRUE(g_debugLines.contains(QStringLiteral("read ok!")));
-    EXPECT_TRUE(g_debugLines.contains(QStringLiteral("is 二代居民身份证")));
+    EXPECT_TRUE(debug_.has(QStringLiteral("read ok!")));
+    EXPECT_TRUE(debug_.has(QStringLiteral("is 二代居民身份证")));
 }
 
 TEST_F(ReadFlow, PermitFillsPage1)
@@ -173,7 +163,7 @@ TEST_F(ReadFlow, PermitFillsPage1)
     expectShown(p, "leValidDateEnd", t.validPeriod.end);
     expectShown(p, "lePassCheckCode", t.passCheckCode);
     expectPictures(p, read);
-    EXPECT_TRUE(g_debugLines.contains(QStringLiteral("is 港澳台居民居住证")));
+    EXPECT_TRUE(debug_.has(QStringLiteral("is 港澳台居民居住证")));
 }
 
 TEST_F(ReadFlow, NewForeignerCardFillsPage2)
@@ -199,8 +189,8 @@ TEST_F(ReadFlow, NewForeignerCardFillsPage2)
     expectShown(p, "leValidDateEnd", t.validPeriod.end);
     expectShown(p, "leIDCode", t.idCode);
     expectPictures(p, read);
-    EXPECT_TRUE(g_debugLines.contains(QStringLiteral("is 新版外国人永久居留身份证")));
-    EXPECT_TRUE(g_debugLines.contains(
+    EXPECT_TRUE(debug_.has(QStringLiteral("is 新版外国人永久居留身份证")));
+    EXPECT_TRUE(debug_.has(
         QStringLiteral("fnewData.idTextInfoForeignNew.nameEN= MILLER, MARK JAMES")));
 }
 
@@ -227,7 +217,7 @@ TEST_F(ReadFlow, OldForeignerCardFillsPage3)
     expectShown(p, "leValidDateEnd", t.validPeriod.end);
     expectShown(p, "leIDCode", t.idCode);
     expectPictures(p, read);
-    EXPECT_TRUE(g_debugLines.contains(QStringLiteral("is 2017版外国人永久居留身份证")));
+    EXPECT_TRUE(debug_.has(QStringLiteral("is 2017版外国人永久居留身份证")));
 }
 
 TEST_F(ReadFlow, NewForeignerGenderFemaleThenEmptyKeepsPrevious)
@@ -238,12 +228,12 @@ TEST_F(ReadFlow, NewForeignerGenderFemaleThenEmptyKeepsPrevious)
     EXPECT_EQ(lineText(page(2), "leGender"), QStringLiteral("女 / F"));
     EXPECT_EQ(lineText(page(2), "leNameCN"), QStringLiteral("马丽莎"));
 
-    g_debugLines.clear();
+    debug_.clear();
     useCard("fnew_nogender");
     clickRead();
     EXPECT_EQ(lineText(page(2), "leNameCN"), QStringLiteral("马克"));  // this card was shown
     EXPECT_EQ(lineText(page(2), "leGender"), QStringLiteral("女 / F"));
-    EXPECT_TRUE(g_debugLines.contains(QStringLiteral("fnewData.idTextInfoForeignNew.gender=")));
+    EXPECT_TRUE(debug_.has(QStringLiteral("fnewData.idTextInfoForeignNew.gender=")));
 }
 
 TEST_F(ReadFlow, ResidentThenNewForeignerKeepsBothPages)
@@ -284,7 +274,7 @@ TEST_P(ReadFailure, ShowsHintAndKeepsPage)
         const DirectRead read;
         ASSERT_EQ(read.result, GetParam().result);
     }
-    g_debugLines.clear();
+    debug_.clear();
     MessageBoxCloser closer;
     clickRead();
 
@@ -295,7 +285,7 @@ TEST_P(ReadFailure, ShowsHintAndKeepsPage)
     EXPECT_EQ(stack_->currentIndex(), 0);
     EXPECT_EQ(lineText(page(0), "leName"), QStringLiteral("李婉清"));
     EXPECT_TRUE(lineText(page(1), "leName").isEmpty());
-    EXPECT_FALSE(g_debugLines.contains(QStringLiteral("read ok!")));
+    EXPECT_FALSE(debug_.has(QStringLiteral("read ok!")));
 }
 
 INSTANTIATE_TEST_SUITE_P(

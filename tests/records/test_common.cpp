@@ -5,6 +5,8 @@
 #include <QTextCodec>
 #include <gtest/gtest.h>
 
+#include "qt_message_capture.h"
+
 #include <string>
 #include <vector>
 
@@ -20,24 +22,6 @@ std::vector<unsigned char> ucs2Field(const std::u16string& text, size_t fieldByt
     }
     return field;
 }
-
-std::vector<QString> g_messages;
-
-void collectMessage(QtMsgType, const QMessageLogContext&, const QString& message)
-{
-    g_messages.push_back(message);
-}
-
-// Collects Qt's log messages for the lifetime of the object.
-struct MessageCollector {
-    MessageCollector()
-    {
-        g_messages.clear();
-        previous = qInstallMessageHandler(collectMessage);
-    }
-    ~MessageCollector() { qInstallMessageHandler(previous); }
-    QtMessageHandler previous;
-};
 
 QByteArray readAll(const QString& fileName)
 {
@@ -231,26 +215,26 @@ TEST(SaveByteDataToFile, WritesAndTruncates)
         old.write(QByteArray(100, 'z'));
     }
     uint8_t bytes[] = {0, 1, 2, 0xff, 0};
-    MessageCollector messages;
+    QtMessageCapture messages;
     CCommon::saveByteDataToFile(bytes, sizeof bytes, fileName);
     EXPECT_EQ(readAll(fileName), QByteArray("\x00\x01\x02\xff\x00", 5));
-    ASSERT_EQ(g_messages.size(), 1u);
-    EXPECT_EQ(g_messages[0], "Successfully wrote 5 bytes to the file.");
+    ASSERT_EQ(messages.lines().size(), 1u);
+    EXPECT_EQ(messages.lines()[0], "Successfully wrote 5 bytes to the file.");
 }
 
 TEST(SaveByteDataToFile, ReportsFailuresInsteadOfSuccess)
 {
     uint8_t bytes[] = {1, 2, 3};
-    MessageCollector messages;
+    QtMessageCapture messages;
     CCommon::saveByteDataToFile(bytes, sizeof bytes, "/nonexistent-dir/out.bin");
-    ASSERT_EQ(g_messages.size(), 1u);
-    EXPECT_EQ(g_messages[0], "Failed to open the file for writing.");
+    ASSERT_EQ(messages.lines().size(), 1u);
+    EXPECT_EQ(messages.lines()[0], "Failed to open the file for writing.");
 
-    g_messages.clear();
+    messages.clear();
     CCommon::saveByteDataToFile(bytes, sizeof bytes, "/dev/full");
-    ASSERT_EQ(g_messages.size(), 1u);
-    EXPECT_TRUE(g_messages[0].startsWith("wrote ")) << g_messages[0].toStdString();
-    EXPECT_TRUE(g_messages[0].contains("want to write  3 bytes")) << g_messages[0].toStdString();
+    ASSERT_EQ(messages.lines().size(), 1u);
+    EXPECT_TRUE(messages.lines()[0].startsWith("wrote ")) << messages.lines()[0].toStdString();
+    EXPECT_TRUE(messages.lines()[0].contains("want to write  3 bytes")) << messages.lines()[0].toStdString();
 }
 
 TEST(SaveByteDataToFile, NegativeLengthWritesNothing)
@@ -258,7 +242,7 @@ TEST(SaveByteDataToFile, NegativeLengthWritesNothing)
     QTemporaryDir dir;
     const QString fileName = dir.filePath("out.bin");
     uint8_t bytes[] = {'a', 'b', 0};
-    MessageCollector messages;
+    QtMessageCapture messages;
     CCommon::saveByteDataToFile(bytes, -1, fileName);
     EXPECT_FALSE(QFile::exists(fileName));
 }
@@ -278,10 +262,10 @@ TEST(FileOperations, RenameExistRemove)
     EXPECT_FALSE(CCommon::fileExist(a));
     EXPECT_TRUE(CCommon::fileExist(b));
 
-    MessageCollector messages;
+    QtMessageCapture messages;
     EXPECT_FALSE(CCommon::fileRename(a, dir.filePath("c")));
-    ASSERT_EQ(g_messages.size(), 1u);
-    EXPECT_EQ(g_messages[0], "rename fail!");
+    ASSERT_EQ(messages.lines().size(), 1u);
+    EXPECT_EQ(messages.lines()[0], "rename fail!");
 
     EXPECT_TRUE(CCommon::fileRemove(b));
     EXPECT_FALSE(CCommon::fileExist(b));

@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <vector>
 
-#include "debug_capture.h"
+#include "qt_message_capture.h"
 #include <pelorin/iddata.h>
 
 namespace {
@@ -30,7 +30,7 @@ protected:
 
     QByteArray frame;
     CIdData parser{frame, TWO_FP_INFO};
-    DebugCapture debug;
+    QtMessageCapture debug;
     std::vector<unsigned char> block = std::vector<unsigned char>(1024);
 
 private:

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "debug_capture.h"
+#include "qt_message_capture.h"
 #include <pelorin/iddata.h>
 #include "text_block.h"
 
@@ -13,7 +13,7 @@ class IdDataText : public ::testing::Test {
 protected:
     QByteArray frame;
     CIdData parser{frame, NO_FP_INFO};
-    DebugCapture debug;
+    QtMessageCapture debug;
 };
 
 TextBlock residentCard(const QString& gender, const QString& validEnd)

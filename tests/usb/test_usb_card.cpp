@@ -1,7 +1,7 @@
 // A whole card data frame from the emulated reader, taken apart by CIdData.
 #include <gtest/gtest.h>
 
-#include "debug_capture.h"
+#include "qt_message_capture.h"
 #include "emulation/emulated_reader.h"
 #include "emulation/reader_frames.h"
 #include <pelorin/iddata.h>
@@ -62,7 +62,7 @@ ParsedCard readCard(TextBlock& text, int fpLength)
 
 class UsbCard : public ::testing::Test {
 protected:
-    DebugCapture debug;  // keeps the reader's lines out of the test output
+    QtMessageCapture debug;  // keeps the reader's lines out of the test output
 };
 
 TEST_F(UsbCard, ResidentCard)

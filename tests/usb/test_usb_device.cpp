@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "debug_capture.h"
+#include "qt_message_capture.h"
 #include "emulation/emulated_reader.h"
 #include "emulation/scoped_fault.h"
 #include <pelorin/usbidreader.h>
@@ -41,7 +41,7 @@ private:
 class UsbDevice : public ::testing::Test {
 protected:
     EmulatedReader bed;
-    DebugCapture debug;
+    QtMessageCapture debug;
 };
 
 TEST_F(UsbDevice, AbsentReaderIsNotFound)

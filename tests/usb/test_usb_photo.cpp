@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "SyntheticPayload.h"
-#include "debug_capture.h"
+#include "qt_message_capture.h"
 #include "emulation/emulated_reader.h"
 #include "emulation/reader_frames.h"
 #include <pelorin/iddata.h>
@@ -26,7 +26,7 @@ uint32_t le32(const unsigned char* at)
 
 TEST(UsbPhoto, FramePhotoBecomesTheBitmapFile)
 {
-    DebugCapture debug;
+    QtMessageCapture debug;
     const Bytes payload = Synthetic_Payload(7, true);
     ASSERT_EQ(payload.size(), 1024u);
 

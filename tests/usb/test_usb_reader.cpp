@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <memory>
 
-#include "debug_capture.h"
+#include "qt_message_capture.h"
 #include "emulation/emulated_reader.h"
 #include "emulation/reader_frames.h"
 #include <pelorin/usbidreader.h>
@@ -59,7 +59,7 @@ protected:
     EmulatedReader bed;
     std::string sysfs = bed.addReader(kDevnum);
     UsbConversation talk{EmulatedReader::kBusnum, kDevnum};
-    DebugCapture debug;
+    QtMessageCapture debug;
 };
 
 TEST_F(UsbReader, OpensFindsSelectsAndFetchesEachFrameSize)

@@ -1,4 +1,5 @@
-// Collects the Qt debug messages sent while an object of this class lives.
+// Collects the messages sent through Qt's logger while an object of this
+// class lives.
 #pragma once
 
 #include <QString>
@@ -13,12 +14,12 @@ inline void PrintTo(const QStringList& lines, std::ostream* os)
     *os << "[\"" << lines.join("\", \"").toStdString() << "\"]";
 }
 
-class DebugCapture {
+class QtMessageCapture {
 public:
-    DebugCapture() : m_previous(qInstallMessageHandler(&DebugCapture::collect)) { s_lines.clear(); }
-    ~DebugCapture() { qInstallMessageHandler(m_previous); }
-    DebugCapture(const DebugCapture&) = delete;
-    DebugCapture& operator=(const DebugCapture&) = delete;
+    QtMessageCapture() : m_previous(qInstallMessageHandler(&QtMessageCapture::collect)) { s_lines.clear(); }
+    ~QtMessageCapture() { qInstallMessageHandler(m_previous); }
+    QtMessageCapture(const QtMessageCapture&) = delete;
+    QtMessageCapture& operator=(const QtMessageCapture&) = delete;
 
     const QStringList& lines() const { return s_lines; }
     bool has(const QString& line) const { return s_lines.contains(line); }
