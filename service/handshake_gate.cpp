@@ -10,7 +10,7 @@ namespace {
 
 constexpr int kMaxHandshakeBytes = 8192;
 constexpr int kHandshakeTimeoutMs = 5000;
-// Connections still sending their handshake; more are dropped unanswered.
+// Connections whose handshake is being examined or refused at a time.
 constexpr int kMaxHandshaking = 64;
 
 // Drops the gate's connections and the handshake timer.
@@ -54,28 +54,33 @@ bool HandshakeGate::listen(QString& error)
             m_servers.clear();
             return false;
         }
-        QTcpServer* raw = server.get();
-        connect(raw, &QTcpServer::newConnection, this, [this, raw] { accept(raw); });
+        connect(server.get(), &QTcpServer::newConnection, this, &HandshakeGate::acceptWaiting);
         m_servers.push_back(std::move(server));
     }
     return true;
 }
 
-void HandshakeGate::accept(QTcpServer* server)
+void HandshakeGate::acceptWaiting()
 {
-    while (QTcpSocket* socket = server->nextPendingConnection()) {
-        if (findChildren<QTcpSocket*>(QString(), Qt::FindDirectChildrenOnly).size() >= kMaxHandshaking) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+    // Beyond kMaxHandshaking, connections wait in the listening socket's
+    // queue until a handshake ends.
+    for (const auto& server : m_servers) {
+        while (findChildren<QTcpSocket*>(QString(), Qt::FindDirectChildrenOnly).size() < kMaxHandshaking) {
+            QTcpSocket* socket = server->nextPendingConnection();
+            if (!socket)
+                break;
+            socket->setParent(this);
+            auto* timer = new QTimer(socket);
+            timer->setSingleShot(true);
+            connect(timer, &QTimer::timeout, this, [this, socket] { refuse(socket, "408 Request Timeout", QString()); });
+            timer->start(kHandshakeTimeoutMs);
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { examine(socket); });
+            connect(socket, &QTcpSocket::disconnected, this, [socket] { socket->deleteLater(); });
+            connect(socket, &QObject::destroyed, this, &HandshakeGate::acceptWaiting, Qt::QueuedConnection);
+            // A connection that waited may have sent its request already,
+            // with no one listening for readyRead then.
+            examine(socket);
         }
-        socket->setParent(this);
-        auto* timer = new QTimer(socket);
-        timer->setSingleShot(true);
-        connect(timer, &QTimer::timeout, this, [this, socket] { refuse(socket, "408 Request Timeout", QString()); });
-        timer->start(kHandshakeTimeoutMs);
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { examine(socket); });
-        connect(socket, &QTcpSocket::disconnected, this, [socket] { socket->deleteLater(); });
     }
 }
 
@@ -112,6 +117,7 @@ void HandshakeGate::examine(QTcpSocket* socket)
     ++m_admittedOpen;
     connect(socket, &QObject::destroyed, this, [this] { --m_admittedOpen; });
     emit admitted(socket);
+    QMetaObject::invokeMethod(this, &HandshakeGate::acceptWaiting, Qt::QueuedConnection);
 }
 
 void HandshakeGate::refuse(QTcpSocket* socket, const char* status, const QString& logText)
@@ -120,6 +126,7 @@ void HandshakeGate::refuse(QTcpSocket* socket, const char* status, const QString
         logLine(logText);
     stopExamining(socket);
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QObject::destroyed, this, &HandshakeGate::acceptWaiting, Qt::QueuedConnection);
     socket->write(QByteArray("HTTP/1.1 ") + status + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     socket->disconnectFromHost();
     if (socket->state() == QAbstractSocket::UnconnectedState)

@@ -28,7 +28,7 @@ signals:
     void admitted(QTcpSocket* socket);
 
 private:
-    void accept(QTcpServer* server);
+    void acceptWaiting();
     void examine(QTcpSocket* socket);
     void refuse(QTcpSocket* socket, const char* status, const QString& logText);
 
