@@ -70,6 +70,9 @@ void HandshakeGate::acceptWaiting()
             if (!socket)
                 break;
             socket->setParent(this);
+            // Replies go out as a frame header and a payload: without this,
+            // Nagle's algorithm holds the payload for the client's delayed ACK.
+            socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
             auto* timer = new QTimer(socket);
             timer->setSingleShot(true);
             connect(timer, &QTimer::timeout, this, [this, socket] { refuse(socket, "408 Request Timeout", QString()); });
