@@ -40,7 +40,7 @@ bool OriginPattern::parse(const QString& text, OriginPattern& pattern, QString& 
     const QUrl url(origin, QUrl::StrictMode);
     const bool wellFormed = url.isValid() && !url.scheme().isEmpty() && !url.host().isEmpty() &&
                             url.path().isEmpty() && !url.hasQuery() && !url.hasFragment() &&
-                            url.userInfo().isEmpty() && url.toString(QUrl::FullyEncoded) == origin &&
+                            url.userInfo().isEmpty() && QString::fromUtf8(url.toEncoded()) == origin &&
                             !(anyPort && url.port() != -1);
     if (!wellFormed) {
         problem = QString("\"%1\" is not an origin (expected scheme://host, scheme://host:port or "
@@ -50,11 +50,11 @@ bool OriginPattern::parse(const QString& text, OriginPattern& pattern, QString& 
     }
     if (url.port() != -1 && url.port() == defaultPort(url.scheme())) {
         problem = QString("\"%1\": browsers leave the default port out of an origin; write %2")
-                      .arg(text, url.toString(QUrl::RemovePort | QUrl::FullyEncoded));
+                      .arg(text, QString::fromUtf8(url.adjusted(QUrl::RemovePort).toEncoded()));
         return false;
     }
     pattern.m_anyPort = anyPort;
-    pattern.m_schemeAndHost = url.toString(QUrl::RemovePort | QUrl::FullyEncoded).toUtf8();
+    pattern.m_schemeAndHost = url.adjusted(QUrl::RemovePort).toEncoded();
     pattern.m_port = url.port() == -1 ? QByteArray() : ":" + QByteArray::number(url.port());
     return true;
 }

@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray input(reinterpret_cast<const char*>(data), static_cast<int>(size));
 
-    judgeHandshake(input, OriginList::thisMachine(), 47801);
+    static const OriginList origins = OriginList::thisMachine();
+    judgeHandshake(input, origins, 47801);
     headerBlockEnd(input);
 
     // Messages separated by newlines; the first byte of each picks text or

@@ -3,6 +3,7 @@ Usage: service_clients_test.py SERVICE_BINARY CARD_FIXTURES_DIR CASE"""
 import asyncio
 import json
 import socket
+import subprocess
 import sys
 import time
 
@@ -59,6 +60,14 @@ async def handshakes(service):
         assert (await ask(local_program, {"type": "version"}))["type"] == "version"
     async with websockets.connect(f"ws://[::1]:{port}", origin=PAGE) as over_ipv6:
         assert (await ask(over_ipv6, {"type": "version"}))["type"] == "version"
+
+    second = subprocess.run([BINARY, "--config", service.config], capture_output=True, timeout=60)
+    assert second.returncode == 1 and b"already in use" in second.stderr, second
+    bad_config = service.config + ".bad"
+    with open(bad_config, "w") as f:
+        f.write("# comment\norigin = http://localhost/app\n")
+    bad = subprocess.run([BINARY, "--config", bad_config], capture_output=True, timeout=60)
+    assert bad.returncode == 2 and f"{bad_config}:2: ".encode() in bad.stderr, bad
 
 
 async def bad_clients(service):

@@ -22,7 +22,7 @@ class Service:
         self.trace_file = os.path.join(self.dir.name, "trace")
         self.log_file = os.path.join(self.dir.name, "service.log")
         self.set_scenario(scenario)
-        config = os.path.join(self.dir.name, "service.conf")
+        self.config = config = os.path.join(self.dir.name, "service.conf")
         with open(config, "w") as f:
             f.write(f"port = {self.port}\n{settings}\n")
         env = dict(os.environ, KVSSIM_SCENARIO_FILE=self.scenario_file, KVSSIM_TRACE=self.trace_file,
