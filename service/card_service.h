@@ -25,6 +25,7 @@ public:
 
     // False with `error` set when the port cannot be had.
     bool listen(QString& error);
+    QStringList addresses() const { return m_gate.addresses(); }
 
 private:
     struct Client {

@@ -60,6 +60,19 @@ bool HandshakeGate::listen(QString& error)
     return true;
 }
 
+QStringList HandshakeGate::addresses() const
+{
+    QStringList list;
+    for (const auto& server : m_servers) {
+        const QHostAddress address = server->serverAddress();
+        const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+                                 ? "[" + address.toString() + "]"
+                                 : address.toString();
+        list << QString("%1:%2").arg(host).arg(server->serverPort());
+    }
+    return list;
+}
+
 void HandshakeGate::acceptWaiting()
 {
     // Beyond kMaxHandshaking, connections wait in the listening socket's

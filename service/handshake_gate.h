@@ -6,6 +6,7 @@
 #include "origin_policy.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTcpServer>
 
 #include <memory>
@@ -23,6 +24,8 @@ public:
     // Listens on 127.0.0.1 and, where the machine has it, ::1. False with
     // `error` set when the port cannot be had.
     bool listen(QString& error);
+    // "127.0.0.1:47801", "[::1]:47801": where it listens.
+    QStringList addresses() const;
 
 signals:
     void admitted(QTcpSocket* socket);

@@ -52,8 +52,8 @@ int main(int argc, char** argv)
     const OriginList allowed = config.allowedOrigins();
     for (const OriginPattern& pattern : allowed.patterns())
         origins << pattern.text();
-    logLine(QString("listening on 127.0.0.1:%1 and [::1]:%1 (configuration: %2); allowed origins: %3")
-                .arg(config.port)
-                .arg(configFile.isEmpty() ? QString("built-in defaults") : configFile, origins.join(' ')));
+    logLine(QString("listening on %1 (configuration: %2); allowed origins: %3")
+                .arg(service.addresses().join(" and "),
+                     configFile.isEmpty() ? QString("built-in defaults") : configFile, origins.join(' ')));
     return app.exec();
 }
