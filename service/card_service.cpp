@@ -20,8 +20,9 @@ CardService::CardService(const ServiceConfig& config, QObject* parent)
 {
     m_clock.start();
     connect(&m_gate, &HandshakeGate::admitted, &m_server, &QWebSocketServer::handleConnection);
-    // The gate has judged Origin already; this second look uses the WebSocket
-    // layer's own reading of the request, so the two cannot disagree.
+    // The gate has judged Origin already; this second look judges the origin
+    // the WebSocket layer itself read from the request, should the two
+    // readings of an odd request ever differ.
     const OriginList origins = config.allowedOrigins();
     connect(&m_server, &QWebSocketServer::originAuthenticationRequired, this,
             [origins](QWebSocketCorsAuthenticator* authenticator) {
