@@ -7,6 +7,8 @@
 #include "card_file.h"
 #include "scenario.h"
 
+#include <QFile>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +41,25 @@ QByteArray environment(const char* name)
     return value ? QByteArray(value) : QByteArray();
 }
 
+// KVSSIM_SCENARIO_FILE, when set, wins over KVSSIM_SCENARIO: a test can then
+// change the reader's behaviour under a running process by rewriting the file.
+bool scenarioSetting(QByteArray& text)
+{
+    const QByteArray path = environment("KVSSIM_SCENARIO_FILE");
+    if (path.isEmpty()) {
+        text = environment("KVSSIM_SCENARIO");
+        return true;
+    }
+    QFile file(QString::fromLocal8Bit(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "kvssim: scenario file %s: %s\n", path.constData(),
+                     file.errorString().toLocal8Bit().constData());
+        return false;
+    }
+    text = file.read(256).trimmed();
+    return true;
+}
+
 int openReader(int port)
 {
     std::lock_guard<std::mutex> lock(g_mutex);
@@ -47,7 +68,9 @@ int openReader(int port)
         return kNoReader;
 
     Scenario scenario;
-    const QByteArray scenarioText = environment("KVSSIM_SCENARIO");
+    QByteArray scenarioText;
+    if (!scenarioSetting(scenarioText))
+        return kBadScenario;
     if (!parseScenario(scenarioText, scenario)) {
         std::fprintf(stderr,
                      "kvssim: unknown KVSSIM_SCENARIO \"%s\" (expected no-reader, no-card, retry:N, "

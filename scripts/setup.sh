@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-noto-cjk fontconfig
   umockdev libumockdev-dev
   python3 python3-pytest
+  libqt5websockets5-dev python3-websockets chromium
 )
 
 missing=()

@@ -143,6 +143,28 @@ TEST_F(ReaderScenarios, EachOpenTakesUpTheCurrentSettings)
     EXPECT_EQ(openAndRead().result, KVS_OK);
 }
 
+TEST_F(ReaderScenarios, ScenarioFileWinsOverTheVariableAndIsReadOnEachOpen)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("scenario");
+    setenv("KVSSIM_SCENARIO", "no-reader", 1);
+    setSimulatorVariable("KVSSIM_SCENARIO_FILE", path);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(KVS_OpenPort(KVS_PORT), 2) << "a missing file is a bad scenario";
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("scenario file"), std::string::npos);
+
+    auto writeScenario = [&](const QByteArray& text) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+    };
+    writeScenario("no-card\n");
+    EXPECT_EQ(KVS_OpenPort(KVS_PORT), KVS_OK);
+    EXPECT_EQ(KVS_FindIDCard(KVS_PORT), 128);
+    writeScenario("");
+    EXPECT_EQ(openAndRead().result, KVS_OK);
+}
+
 TEST_F(ReaderScenarios, CallsOnAClosedOrForeignPortAndNullBuffersAreRefused)
 {
     EXPECT_EQ(read().result, 1);

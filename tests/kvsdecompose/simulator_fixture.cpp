@@ -7,7 +7,7 @@
 
 namespace {
 
-const char* const kVariables[] = {"KVSSIM_CARD", "KVSSIM_SCENARIO", "KVSSIM_TRACE"};
+const char* const kVariables[] = {"KVSSIM_CARD", "KVSSIM_SCENARIO", "KVSSIM_SCENARIO_FILE", "KVSSIM_TRACE"};
 
 uint32_t le(const unsigned char* p, int bytes)
 {

@@ -1,0 +1,53 @@
+// The WebSocket side of the service: clients admitted by the handshake gate,
+// their messages through a RequestHandler each, reads through the scheduler.
+#pragma once
+
+#include "handshake_gate.h"
+#include "read_scheduler.h"
+#include "request_handler.h"
+#include "service_config.h"
+
+#include <QElapsedTimer>
+#include <QMap>
+#include <QObject>
+#include <QTimer>
+#include <QWebSocketServer>
+
+#include <memory>
+
+class QWebSocket;
+
+class CardService : public QObject {
+    Q_OBJECT
+public:
+    explicit CardService(const ServiceConfig& config, QObject* parent = nullptr);
+    ~CardService() override;
+
+    // False with `error` set when the port cannot be had.
+    bool listen(QString& error);
+    QStringList addresses() const { return m_gate.addresses(); }
+
+private:
+    struct Client {
+        Client(QWebSocket* webSocket, const MessageLimits& limits) : socket(webSocket), handler(limits) {}
+        QWebSocket* socket;
+        RequestHandler handler;
+        QTimer idleTimer;
+        bool closing = false;  // cut off; what it still sends is ignored
+    };
+
+    void connectClient();
+    void handleMessage(quint64 id, const QByteArray& message, bool binary);
+    void send(quint64 id, const QByteArray& message);
+    void cutOff(quint64 id, const QString& reason);
+    void dropClient(quint64 id);
+    void restartIdleTimer(quint64 id);
+
+    ServiceConfig m_config;
+    HandshakeGate m_gate;
+    QWebSocketServer m_server;
+    ReadScheduler m_scheduler;
+    QElapsedTimer m_clock;
+    QMap<quint64, std::shared_ptr<Client>> m_clients;
+    quint64 m_nextClientId = 1;
+};

@@ -1,0 +1,57 @@
+#include "handshake_policy.h"
+
+#include <QList>
+
+namespace {
+
+const QByteArray kBlockEnd("\r\n\r\n");
+
+// The values of every header named `name` (case-insensitive); false when a
+// line is not "Name: value" or continues the previous one.
+bool headerValues(const QList<QByteArray>& lines, const QByteArray& name, QList<QByteArray>& values)
+{
+    for (int i = 1; i < lines.size(); ++i) {  // line 0 is the request line
+        const QByteArray& line = lines[i];
+        if (line.isEmpty())
+            continue;
+        const int colon = line.indexOf(':');
+        if (colon <= 0 || line[0] == ' ' || line[0] == '\t')
+            return false;
+        if (line.left(colon).trimmed().toLower() == name)
+            values.append(line.mid(colon + 1).trimmed());
+    }
+    return true;
+}
+
+}  // namespace
+
+int headerBlockEnd(const QByteArray& received)
+{
+    const int at = received.indexOf(kBlockEnd);
+    return at < 0 ? -1 : at + kBlockEnd.size();
+}
+
+HandshakeJudgement judgeHandshake(const QByteArray& block, const OriginList& origins, quint16 port)
+{
+    HandshakeJudgement judgement;
+    const QList<QByteArray> lines = block.split('\n');
+    QList<QByteArray> trimmedLines;
+    for (const QByteArray& line : lines)
+        trimmedLines.append(line.endsWith('\r') ? line.chopped(1) : line);
+
+    QList<QByteArray> hosts;
+    QList<QByteArray> originValues;
+    if (!headerValues(trimmedLines, "host", hosts) || !headerValues(trimmedLines, "origin", originValues) ||
+        hosts.size() != 1 || originValues.size() > 1)
+        return judgement;
+    if (!originValues.isEmpty())
+        judgement.origin = originValues.first();
+
+    if (!isLoopbackHost(hosts.first(), port))
+        judgement.verdict = HandshakeVerdict::ForeignHost;
+    else if (!originValues.isEmpty() && !origins.allows(judgement.origin))
+        judgement.verdict = HandshakeVerdict::OriginRefused;
+    else
+        judgement.verdict = HandshakeVerdict::Admit;
+    return judgement;
+}

@@ -1,0 +1,59 @@
+// pelorin-service: serves card reads to web pages on this machine over
+// WebSocket (README, "Card service for web pages").
+#include "card_service.h"
+#include "service_config.h"
+#include "service_log.h"
+#include "stop_signals.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    // The card faces are painted with Qt's GUI classes; a service has no
+    // display of its own.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName("pelorin-service");
+    QGuiApplication::setApplicationVersion(PELORIN_SERVICE_VERSION);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Serves card reads to web pages on this machine over WebSocket, on the loopback only.\n"
+        "Configuration: --config FILE, else ~/.config/pelorin/service.conf, else " PELORIN_SYSTEM_CONFIG
+        ",\nelse the defaults (port 47801, pages served from this machine).");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption configOption("config", "Read the configuration from FILE.", "FILE");
+    parser.addOption(configOption);
+    parser.process(app);
+
+    ServiceConfig config;
+    const QString configFile = findServiceConfig(parser.value(configOption));
+    QString error;
+    if (!configFile.isEmpty() && !loadServiceConfig(configFile, config, error)) {
+        logLine(error);
+        return 2;
+    }
+    if (!quitOnStopSignals(app)) {
+        logLine("cannot set up the handling of SIGTERM");
+        return 1;
+    }
+
+    CardService service(config);
+    if (!service.listen(error)) {
+        logLine(error);
+        return 1;
+    }
+    QStringList origins;
+    const OriginList allowed = config.allowedOrigins();
+    for (const OriginPattern& pattern : allowed.patterns())
+        origins << pattern.text();
+    logLine(QString("listening on %1 (configuration: %2); allowed origins: %3")
+                .arg(service.addresses().join(" and "),
+                     configFile.isEmpty() ? QString("built-in defaults") : configFile, origins.join(' ')));
+    return app.exec();
+}

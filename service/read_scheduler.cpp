@@ -1,0 +1,150 @@
+#include "read_scheduler.h"
+
+#include "replies.h"
+
+#include <pelorin/pelorin_api.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kPollIntervalMs = 500;
+
+}  // namespace
+
+ReadScheduler::ReadScheduler(QObject* parent) : QObject(parent), m_reader(new CardReader)
+{
+    qRegisterMetaType<ReadOutcome>();
+    m_reader->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_reader, &QObject::deleteLater);
+    connect(m_reader, &CardReader::readDone, this, &ReadScheduler::readDone);
+    connect(m_reader, &CardReader::probed, this, &ReadScheduler::probed);
+    m_pollTimer.setInterval(kPollIntervalMs);
+    connect(&m_pollTimer, &QTimer::timeout, this, &ReadScheduler::pollDue);
+    m_thread.start();
+}
+
+ReadScheduler::~ReadScheduler()
+{
+    m_thread.quit();
+    m_thread.wait();
+}
+
+void ReadScheduler::requestRead(quint64 client, const Request& request)
+{
+    m_waiting.append({client, request});
+    startNext();
+}
+
+void ReadScheduler::watch(quint64 client, const Request& request)
+{
+    // Watching again only changes what the card events carry.
+    const bool hasCard = m_watchers.value(client).hasCard;
+    m_watchers.insert(client, {request, hasCard});
+    if (!m_pollTimer.isActive()) {
+        m_lastWatchFailure = READ_OK;
+        m_pollTimer.start();
+        pollDue();  // a card already on the reader is announced at once
+    }
+}
+
+void ReadScheduler::unwatch(quint64 client)
+{
+    m_watchers.remove(client);
+    if (m_watchers.isEmpty()) {
+        m_pollTimer.stop();
+        m_pollDue = false;
+    }
+}
+
+void ReadScheduler::forget(quint64 client)
+{
+    const auto ofClient = [client](const Waiting& waiting) { return waiting.client == client; };
+    m_waiting.erase(std::remove_if(m_waiting.begin(), m_waiting.end(), ofClient), m_waiting.end());
+    m_inRead.erase(std::remove_if(m_inRead.begin(), m_inRead.end(), ofClient), m_inRead.end());
+    unwatch(client);
+}
+
+void ReadScheduler::pollDue()
+{
+    m_pollDue = true;
+    startNext();
+}
+
+void ReadScheduler::startNext()
+{
+    if (m_running != Job::None)
+        return;
+    const bool someoneWaitsForCard = std::any_of(m_watchers.cbegin(), m_watchers.cend(),
+                                                 [](const Watcher& watcher) { return !watcher.hasCard; });
+    if (!m_waiting.isEmpty() || (m_pollDue && someoneWaitsForCard)) {
+        m_inRead.swap(m_waiting);
+        m_waiting.clear();
+        m_running = Job::Read;
+        QMetaObject::invokeMethod(m_reader, &CardReader::read, Qt::QueuedConnection);
+    } else if (m_pollDue) {
+        m_running = Job::Probe;
+        QMetaObject::invokeMethod(m_reader, &CardReader::probe, Qt::QueuedConnection);
+    }
+    m_pollDue = false;
+}
+
+void ReadScheduler::readDone(const ReadOutcome& outcome)
+{
+    m_running = Job::None;
+    for (const Waiting& waiting : qAsConst(m_inRead))
+        emit send(waiting.client, readReply(waiting.request, outcome));
+    m_inRead.clear();
+    tellWatchers(outcome);
+    startNext();
+}
+
+void ReadScheduler::probed(int result)
+{
+    m_running = Job::None;
+    if (result == READ_NO_DATA)
+        cardRemoved();
+    else if (result != READ_OK)
+        reportWatchFailure(result);
+    startNext();
+}
+
+void ReadScheduler::tellWatchers(const ReadOutcome& outcome)
+{
+    if (outcome.result == READ_NO_DATA) {
+        cardRemoved();
+        return;
+    }
+    if (outcome.result != READ_OK) {
+        reportWatchFailure(outcome.result);
+        return;
+    }
+    m_lastWatchFailure = READ_OK;
+    for (auto it = m_watchers.begin(); it != m_watchers.end(); ++it) {
+        if (!it->hasCard) {
+            it->hasCard = true;
+            emit send(it.key(), cardEvent(it->request, outcome));
+        }
+    }
+}
+
+void ReadScheduler::cardRemoved()
+{
+    m_lastWatchFailure = READ_OK;
+    for (auto it = m_watchers.begin(); it != m_watchers.end(); ++it) {
+        if (it->hasCard) {
+            it->hasCard = false;
+            emit send(it.key(), removedEvent());
+        }
+    }
+}
+
+// A reader that keeps failing the same way is reported once, not every poll.
+void ReadScheduler::reportWatchFailure(int result)
+{
+    if (result == m_lastWatchFailure)
+        return;
+    m_lastWatchFailure = result;
+    for (auto it = m_watchers.cbegin(); it != m_watchers.cend(); ++it)
+        emit send(it.key(), watchFailureEvent(result));
+}

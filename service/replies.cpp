@@ -1,0 +1,81 @@
+#include "replies.h"
+
+#include "result_text.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <pelorin/pelorin_api.h>
+
+namespace {
+
+QByteArray message(QJsonObject object, const QJsonValue& id)
+{
+    if (!id.isUndefined())
+        object["id"] = id;
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QJsonObject failure(int result)
+{
+    return {{"type", "error"},
+            {"error", readResultName(result)},
+            {"result", result},
+            {"text", readResultExplanation(result)}};
+}
+
+QJsonObject cardMessage(const char* type, const Request& request, const ReadOutcome& outcome)
+{
+    QJsonObject object{{"type", type}, {"card", outcome.card}};
+    if (request.photo)
+        object["photo"] = outcome.photoPng;
+    if (request.faces) {
+        object["front"] = outcome.frontJpeg;
+        object["back"] = outcome.backJpeg;
+    }
+    return object;
+}
+
+}  // namespace
+
+QByteArray versionReply(const QJsonValue& id)
+{
+    return message({{"type", "version"},
+                    {"service", PELORIN_SERVICE_VERSION},
+                    {"sdk", QString::fromStdString(getSDKVersion())}},
+                   id);
+}
+
+QByteArray watchReply(const QJsonValue& id, bool watching)
+{
+    return message({{"type", watching ? "watch" : "unwatch"}, {"watching", watching}}, id);
+}
+
+QByteArray protocolError(const QJsonValue& id, const char* error, const QString& text)
+{
+    return message({{"type", "error"}, {"error", error}, {"text", text}}, id);
+}
+
+QByteArray readReply(const Request& request, const ReadOutcome& outcome)
+{
+    if (outcome.result != READ_OK)
+        return message(failure(outcome.result), request.id);
+    return message(cardMessage("read", request, outcome), request.id);
+}
+
+QByteArray cardEvent(const Request& watch, const ReadOutcome& outcome)
+{
+    return message(cardMessage("card", watch, outcome), QJsonValue::Undefined);
+}
+
+QByteArray removedEvent()
+{
+    return message({{"type", "removed"}}, QJsonValue::Undefined);
+}
+
+QByteArray watchFailureEvent(int result)
+{
+    QJsonObject object = failure(result);
+    object["watch"] = true;
+    return message(object, QJsonValue::Undefined);
+}

@@ -1,0 +1,22 @@
+// The messages the service sends (README, "Card service for web pages").
+#pragma once
+
+#include "read_outcome.h"
+#include "request_handler.h"
+
+#include <QByteArray>
+#include <QJsonValue>
+#include <QString>
+
+QByteArray versionReply(const QJsonValue& id);
+QByteArray watchReply(const QJsonValue& id, bool watching);
+// A message the service could not act on; `error` is a fixed name such as
+// "MALFORMED_MESSAGE", `text` one line for the developer.
+QByteArray protocolError(const QJsonValue& id, const char* error, const QString& text);
+
+// The answer to a read: the card, or the read's failure in words.
+QByteArray readReply(const Request& request, const ReadOutcome& outcome);
+// Pushed to watching clients.
+QByteArray cardEvent(const Request& watch, const ReadOutcome& outcome);
+QByteArray removedEvent();
+QByteArray watchFailureEvent(int result);

@@ -1,0 +1,210 @@
+// The service's rules without sockets: origins and Host, the configuration
+// file, the handshake verdict, and what a client's messages turn into.
+#include "handshake_policy.h"
+#include "replies.h"
+#include "request_handler.h"
+#include "service_config.h"
+
+#include <gtest/gtest.h>
+
+#include <pelorin/pelorin_api.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+OriginList listOf(std::initializer_list<const char*> texts)
+{
+    OriginList list;
+    for (const char* text : texts) {
+        OriginPattern pattern;
+        QString problem;
+        EXPECT_TRUE(OriginPattern::parse(text, pattern, problem)) << text << ": " << qPrintable(problem);
+        list.add(pattern);
+    }
+    return list;
+}
+
+QJsonObject json(const QByteArray& message)
+{
+    return QJsonDocument::fromJson(message).object();
+}
+
+TEST(Origins, ExactPortAnyPortAndRefusals)
+{
+    const OriginList list = listOf({"https://desk.example.com", "http://localhost:*", "http://[::1]:8080"});
+    for (const char* allowed : {"https://desk.example.com", "http://localhost", "http://localhost:3000",
+                                "http://[::1]:8080"})
+        EXPECT_TRUE(list.allows(allowed)) << allowed;
+    for (const char* refused : {"null", "", "https://desk.example.com:444", "https://desk.example.com.evil.org",
+                                "http://desk.example.com", "http://localhost.evil.org", "http://localhost:",
+                                "http://localhost:80a", "http://localhost:123456", "http://[::1]",
+                                "http://[::1]:80801", "HTTP://LOCALHOST"})
+        EXPECT_FALSE(list.allows(refused)) << refused;
+    EXPECT_TRUE(OriginList::thisMachine().allows("http://127.0.0.1:8000"));
+    EXPECT_FALSE(OriginList::thisMachine().allows("http://192.168.1.2:8000"));
+
+    for (const char* bad : {"null", "localhost", "http://localhost/", "http://localhost/app", "http://LocalHost",
+                            "http://localhost:80", "https://x.org:443", "http://user@localhost",
+                            "http://localhost:8080:*", "http://localhost?a=1", "*"}) {
+        OriginPattern pattern;
+        QString problem;
+        EXPECT_FALSE(OriginPattern::parse(bad, pattern, problem)) << bad;
+        EXPECT_FALSE(problem.isEmpty());
+    }
+}
+
+TEST(Origins, HostMustNameTheLoopbackWithThePort)
+{
+    for (const char* host : {"127.0.0.1:47801", "localhost:47801", "LOCALHOST:47801", "[::1]:47801"})
+        EXPECT_TRUE(isLoopbackHost(host, 47801)) << host;
+    for (const char* host : {"evil.com:47801", "127.0.0.1", "127.0.0.1:47802", "localhost.evil.com:47801",
+                             "127.0.0.2:47801", "", "0.0.0.0:47801", "[::1]"})
+        EXPECT_FALSE(isLoopbackHost(host, 47801)) << host;
+}
+
+TEST(Config, SettingsCommentsAndOneClearLinePerError)
+{
+    ServiceConfig config;
+    QString error;
+    ASSERT_TRUE(parseServiceConfig("# comment\n\nport = 50001  # trailing\norigin = http://app.local:8080\n"
+                                   "origin=https://b.example\nmax-clients = 5\nidle-timeout=3\n",
+                                   "f.conf", config, error))
+        << qPrintable(error);
+    EXPECT_EQ(config.port, 50001);
+    EXPECT_EQ(config.maxClients, 5);
+    EXPECT_EQ(config.idleTimeoutSeconds, 3);
+    EXPECT_TRUE(config.allowedOrigins().allows("http://app.local:8080"));
+    EXPECT_FALSE(config.allowedOrigins().allows("http://localhost:8080")) << "naming origins replaces the default";
+    EXPECT_TRUE(ServiceConfig().allowedOrigins().allows("http://localhost:8080"));
+
+    const std::pair<const char*, const char*> bad[] = {
+        {"port = 0", "f.conf:2: port"},
+        {"port = 70000", "f.conf:2: port"},
+        {"port = 80x", "f.conf:2: port"},
+        {"prot = 1", "f.conf:2: unknown setting \"prot\""},
+        {"origin = null", "f.conf:2: \"null\""},
+        {"origin = http://x.org/", "f.conf:2: \"http://x.org/\" is not an origin"},
+        {"just words", "f.conf:2: expected \"key = value\""},
+        {"max-clients =", "f.conf:2: expected"},
+        {"requests-per-second = 0", "f.conf:2: requests-per-second \"0\""},
+        {"idle-timeout = 5\nidle-timeout = 6", "f.conf:3: idle-timeout is set twice"},
+    };
+    for (const auto& [line, expected] : bad) {
+        ServiceConfig ignored;
+        EXPECT_FALSE(parseServiceConfig(QByteArray("# first\n") + line, "f.conf", ignored, error)) << line;
+        EXPECT_TRUE(error.startsWith(expected)) << qPrintable(error);
+    }
+}
+
+TEST(Handshake, VerdictFromTheHeaderBlock)
+{
+    const OriginList origins = listOf({"http://127.0.0.1:8000"});
+    const auto verdict = [&](const QByteArray& headers) {
+        return judgeHandshake("GET / HTTP/1.1\r\n" + headers + "\r\n", origins, 47801).verdict;
+    };
+    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nOrigin: http://127.0.0.1:8000\r\n"), HandshakeVerdict::Admit);
+    EXPECT_EQ(verdict("host:localhost:47801\r\n"), HandshakeVerdict::Admit) << "no Origin: a local program";
+    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nOrigin: null\r\n"), HandshakeVerdict::OriginRefused);
+    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nORIGIN: http://evil.com\r\n"), HandshakeVerdict::OriginRefused);
+    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nOrigin: \r\n"), HandshakeVerdict::OriginRefused);
+    EXPECT_EQ(verdict("Host: rebound.evil.com:47801\r\nOrigin: http://127.0.0.1:8000\r\n"),
+              HandshakeVerdict::ForeignHost);
+    EXPECT_EQ(verdict("Origin: http://127.0.0.1:8000\r\n"), HandshakeVerdict::BadRequest);
+    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nHost: evil.com\r\n"), HandshakeVerdict::BadRequest);
+    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nOrigin: http://127.0.0.1:8000\r\nOrigin: http://evil.com\r\n"),
+              HandshakeVerdict::BadRequest);
+    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\n Origin: http://evil.com\r\n"), HandshakeVerdict::BadRequest);
+    EXPECT_EQ(headerBlockEnd("GET / HTTP/1.1\r\nHost: x\r\n"), -1);
+    EXPECT_EQ(headerBlockEnd("GET / HTTP/1.1\r\n\r\nframe"), 18);
+}
+
+TEST(Messages, RequestsRepliesAndMalformedInput)
+{
+    RequestHandler handler({4096, 100});
+    Handled read = handler.handleText(R"({"type":"read","id":"r1","photo":true})", 0);
+    EXPECT_EQ(read.request.kind, Request::Read);
+    EXPECT_TRUE(read.request.photo);
+    EXPECT_FALSE(read.request.faces);
+    EXPECT_TRUE(read.reply.isEmpty());
+
+    const QJsonObject version = json(handler.handleText(R"({"type":"version","id":7})", 0).reply);
+    EXPECT_EQ(version["type"], "version");
+    EXPECT_EQ(version["id"], 7);
+    EXPECT_EQ(version["sdk"], "version:1.5.5");
+
+    Handled watch = handler.handleText(R"({"type":"watch","faces":true})", 0);
+    EXPECT_EQ(watch.request.kind, Request::Watch);
+    EXPECT_EQ(json(watch.reply)["watching"], true);
+    EXPECT_EQ(handler.handleText(R"({"type":"unwatch"})", 0).request.kind, Request::Unwatch);
+
+    const std::pair<QByteArray, const char*> bad[] = {
+        {"", "MALFORMED_MESSAGE"},         {"not json", "MALFORMED_MESSAGE"},
+        {"[1,2]", "MALFORMED_MESSAGE"},    {R"({"id":1})", "MALFORMED_MESSAGE"},
+        {R"({"type":5})", "MALFORMED_MESSAGE"}, {R"({"type":"format"})", "UNKNOWN_TYPE"},
+        {R"({"type":"read","photo":"yes"})", "BAD_FIELD"}, {R"({"type":"read","id":{}})", "BAD_FIELD"},
+        {"{\"type\":\"read\"", "MALFORMED_MESSAGE"}, {QByteArray("{\"type\":\"r\0ead\"}", 16), "UNKNOWN_TYPE"},
+    };
+    for (const auto& [message, error] : bad) {
+        const Handled handled = handler.handleText(message, 0);
+        EXPECT_EQ(handled.request.kind, Request::None) << message.constData();
+        EXPECT_FALSE(handled.disconnect);
+        EXPECT_EQ(json(handled.reply)["error"], error) << message.constData();
+    }
+    EXPECT_EQ(json(handler.handleBinary(3, 0).reply)["error"], "MALFORMED_MESSAGE");
+}
+
+TEST(Messages, SizeAndRateLimitsCutTheClientOff)
+{
+    RequestHandler sized({300, 100});
+    EXPECT_FALSE(sized.handleText(QByteArray(300, ' '), 0).disconnect);
+    const Handled big = sized.handleText(QByteArray(301, ' '), 0);
+    EXPECT_TRUE(big.disconnect);
+    EXPECT_TRUE(big.reply.isEmpty());
+
+    RequestHandler rated({4096, 5});
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(rated.handleText(R"({"type":"version"})", 1000).disconnect) << "burst " << i;
+    EXPECT_TRUE(rated.handleText(R"({"type":"version"})", 1000).disconnect);
+
+    RequestHandler steady({4096, 5});
+    for (qint64 now = 0; now < 10000; now += 200)  // exactly the allowed rate
+        ASSERT_FALSE(steady.handleText(R"({"type":"version"})", now).disconnect) << now;
+    RequestHandler backwards({4096, 2});
+    EXPECT_FALSE(backwards.handleText("{}", 5000).disconnect);
+    EXPECT_FALSE(backwards.handleText("{}", 0).disconnect);
+    EXPECT_TRUE(backwards.handleText("{}", 100).disconnect) << "a clock stepping back refills nothing";
+}
+
+TEST(Messages, ReadRepliesCarryWhatWasAskedFor)
+{
+    ReadOutcome outcome;
+    outcome.card = {{"kind", "ID_TYPE_CN"}};
+    outcome.photoPng = "PNG";
+    outcome.frontJpeg = "FRONT";
+    outcome.backJpeg = "BACK";
+    Request request;
+    request.id = 3;
+    QJsonObject reply = json(readReply(request, outcome));
+    EXPECT_EQ(reply["type"], "read");
+    EXPECT_EQ(reply["id"], 3);
+    EXPECT_EQ(reply["card"].toObject()["kind"], "ID_TYPE_CN");
+    EXPECT_FALSE(reply.contains("photo") || reply.contains("front") || reply.contains("back"));
+    request.photo = request.faces = true;
+    reply = json(cardEvent(request, outcome));
+    EXPECT_EQ(reply["type"], "card");
+    EXPECT_FALSE(reply.contains("id"));
+    EXPECT_EQ(reply["photo"], "PNG");
+    EXPECT_EQ(reply["back"], "BACK");
+
+    outcome.result = READ_NO_DATA;
+    reply = json(readReply(request, outcome));
+    EXPECT_EQ(reply["type"], "error");
+    EXPECT_EQ(reply["error"], "READ_NO_DATA");
+    EXPECT_EQ(reply["result"], -24);
+    EXPECT_EQ(reply["text"], "there is no card on the reader");
+    EXPECT_FALSE(reply.contains("card"));
+}
+
+}  // namespace
