@@ -46,7 +46,7 @@ const std::string* CardResult::text(const char* field) const
 std::unique_ptr<CardResult> makeCardResult(std::unique_ptr<CardRead> read)
 {
     auto card = std::make_unique<CardResult>();
-    const QJsonObject json = cardJson(*read, QJsonObject());
+    const QJsonObject json = cardJsonFromReader(*read, QJsonObject());
     card->json = QJsonDocument(json).toJson(QJsonDocument::Indented).toStdString();
     addTexts(json.value("record").toObject(), QString(), card->texts);
     card->front = decodeFace(read->frontBase64);

@@ -1,5 +1,7 @@
 #include "card_json.h"
 
+#include "reader_library.h"
+
 namespace {
 
 QString text(const std::string& utf8)
@@ -102,5 +104,12 @@ QJsonObject cardJson(const CardRead& read, const QJsonObject& files)
         break;
     case ID_TYPE_UNKNOWN: break;
     }
+    return card;
+}
+
+QJsonObject cardJsonFromReader(const CardRead& read, const QJsonObject& files)
+{
+    QJsonObject card = cardJson(read, files);
+    card["readerLibrary"] = readerLibraryPath();
     return card;
 }

@@ -11,3 +11,7 @@ const char* idTypeName(ID_TYPE type);
 // {"kind", "idType", "record", "finger_info_type" (resident cards), "files"}.
 // The card kind must be one idTypeName knows.
 QJsonObject cardJson(const CardRead& read, const QJsonObject& files);
+
+// cardJson of a card read through a reader-access library, plus
+// "readerLibrary": the file of the library that answered.
+QJsonObject cardJsonFromReader(const CardRead& read, const QJsonObject& files);

@@ -68,8 +68,6 @@ protected:
     MainWindow window_;
     QStackedWidget *stack_ = nullptr;
     QPushButton *button_ = nullptr;
-
-private:
     QtMessageCapture debug_;
 };
 

@@ -10,13 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-// Readable failure messages for Qt strings.
-inline void PrintTo(const QString &text, std::ostream *os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
+#include "qt_print_to.h"
 
 inline QString lineText(const QWidget *page, const char *name)
 {

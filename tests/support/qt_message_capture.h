@@ -5,14 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
-#include <ostream>
 
-// Readable QString values in test failure messages.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
-inline void PrintTo(const QStringList& lines, std::ostream* os)
-{
-    *os << "[\"" << lines.join("\", \"").toStdString() << "\"]";
-}
+#include "qt_print_to.h"
 
 class QtMessageCapture {
 public:

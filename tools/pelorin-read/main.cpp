@@ -3,7 +3,6 @@
 #include "card_json.h"
 #include "gui_platform.h"
 #include "read_options.h"
-#include "reader_library.h"
 #include "reader_list.h"
 #include "result_text.h"
 #include "stdout_redirect.h"
@@ -34,10 +33,8 @@ int printCard(const ReadOptions& options, const CardRead& read, QJsonObject file
     const QJsonObject cardFiles = writeCardFiles(options, read, allWritten);
     for (auto it = cardFiles.begin(); it != cardFiles.end(); ++it)
         files.insert(it.key(), it.value());
-    QJsonObject card = cardJson(read, files);
     // The USB path speaks to the reader itself; the others go through a reader library.
-    if (options.usbIds.isEmpty())
-        card["readerLibrary"] = readerLibraryPath();
+    const QJsonObject card = options.usbIds.isEmpty() ? cardJsonFromReader(read, files) : cardJson(read, files);
     const QByteArray json = QJsonDocument(card).toJson(QJsonDocument::Indented);
     fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
     return allWritten && earlierWritten ? 0 : 3;
