@@ -77,10 +77,8 @@ public:
     int read_file();
     void Byte_In();
     void InitDec();
-    void Renorm_d();
+    // One decision of context S of cur_model.
     int Decode(int S);
-    int Cond_LPS_Exchange(int S);
-    int Cond_MPS_Exchange(int S);
     int decode_symbol(Adaptive_Model& model);
     int decode_bit();
     int decode_bits(int bits);
