@@ -6,7 +6,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <emmintrin.h>
+#include <initializer_list>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -174,6 +176,129 @@ void LiftRun(int* Out, const int* InL, const int* InH, int PosFlag, int Length)
         highAtEnd(p);
 }
 
+// Runs of real photos: every band entry below 2^26 in magnitude, so every
+// scaled entry below 1.4142 x 2^26 + 1 < kSmallMagnitude, and no product
+// comes near the int range. Such runs take the paths below; they give
+// exactly what ScaleBand and LiftRun<int> give.
+const int kSmallEntry = 1 << 26;
+// Longest run the vector lifting keeps its low and high samples for.
+const int kVectorRun = 1024;
+
+// Whether every entry of both bands is below kSmallEntry in magnitude:
+// v ^ (v >> 31) is |v| for v >= 0 and |v| - 1 below, and their OR has no
+// bit at or above 26 exactly when none of them has.
+bool SmallBands(const int* low, int lowCount, const int* high, int highCount)
+{
+    __m128i bits = _mm_setzero_si128();
+    uint32_t tail = 0;
+    for (const auto& band : {std::make_pair(low, lowCount), std::make_pair(high, highCount)}) {
+        int i = 0;
+        for (; i + 4 <= band.second; i += 4) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band.first + i));
+            bits = _mm_or_si128(bits, _mm_xor_si128(v, _mm_srai_epi32(v, 31)));
+        }
+        for (; i < band.second; ++i)
+            tail |= static_cast<uint32_t>(band.first[i] ^ (band.first[i] >> 31));
+    }
+    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(1, 0, 3, 2)));
+    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(2, 3, 0, 1)));
+    tail |= static_cast<uint32_t>(_mm_cvtsi128_si32(bits));
+    return tail < static_cast<uint32_t>(kSmallEntry);
+}
+
+// ScaleRound over a band of small entries: the same double product and
+// rounding, without the clamps they can never reach.
+void ScaleSmallBand(int* band, int count, double scale)
+{
+    const __m128d factor = _mm_set1_pd(scale);
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128d sign = _mm_set1_pd(-0.0);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band + i));
+        const __m128d x0 = _mm_mul_pd(_mm_cvtepi32_pd(v), factor);
+        const __m128d x1 = _mm_mul_pd(_mm_cvtepi32_pd(_mm_unpackhi_epi64(v, v)), factor);
+        const __m128d r0 = _mm_add_pd(x0, _mm_or_pd(_mm_and_pd(x0, sign), half));
+        const __m128d r1 = _mm_add_pd(x1, _mm_or_pd(_mm_and_pd(x1, sign), half));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(band + i),
+                         _mm_unpacklo_epi64(_mm_cvttpd_epi32(r0), _mm_cvttpd_epi32(r1)));
+    }
+    for (; i < count; ++i)
+        band[i] = ScaleRound(band[i], scale);
+}
+
+__m128i Load4(const int* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+void Store4(int* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// LiftRun<int> four samples at a time: all low samples first, then all high
+// ones, then the two interleaved into Out. Low sample k lies between high
+// entries k + o and k + o + 1 (o = -1 when the run starts with a low sample),
+// high sample k between low samples k + q and k + q + 1 (q = -1 when it
+// starts with a high one); at an end of the run the neighbour inside stands
+// for both, as in LiftRun.
+void LiftSmallRun(int* Out, const int* InL, const int* InH, int PosFlag, int Length)
+{
+    const bool lowFirst = PosFlag == 0;
+    const int highCount = lowFirst ? Length / 2 : (Length + 1) / 2;
+    const int lowCount = Length - highCount;
+    int lo[kVectorRun / 2 + 1], hi[kVectorRun / 2 + 1];
+    const int o = lowFirst ? -1 : 0;
+    const int q = lowFirst ? 0 : -1;
+    auto neighbours = [](int k, int offset, int count, int& left, int& right) {
+        left = k + offset;
+        right = left + 1;
+        if (left < 0)
+            left = right;
+        if (right >= count)
+            right = left;
+    };
+    auto lowAt = [&](int k) {
+        int left, right;
+        neighbours(k, o, highCount, left, right);
+        lo[k] = InL[k] - ((InH[left] + InH[right] + 2) >> 2);
+    };
+    auto highAt = [&](int k) {
+        int left, right;
+        neighbours(k, q, lowCount, left, right);
+        hi[k] = InH[k] - ((-lo[left] - lo[right] + 1) >> 1);
+    };
+    const __m128i two = _mm_set1_epi32(2), one = _mm_set1_epi32(1);
+    // Interior low samples: k + o >= 0 and k + o + 1 < highCount.
+    int k = 0;
+    for (; k < -o; ++k)
+        lowAt(k);
+    for (const int end = std::min(lowCount, highCount - o - 1); k + 4 <= end; k += 4) {
+        const __m128i sum = _mm_add_epi32(_mm_add_epi32(Load4(InH + k + o), Load4(InH + k + o + 1)), two);
+        Store4(lo + k, _mm_sub_epi32(Load4(InL + k), _mm_srai_epi32(sum, 2)));
+    }
+    for (; k < lowCount; ++k)
+        lowAt(k);
+    k = 0;
+    for (; k < -q; ++k)
+        highAt(k);
+    for (const int end = std::min(highCount, lowCount - q - 1); k + 4 <= end; k += 4) {
+        const __m128i sum = _mm_sub_epi32(one, _mm_add_epi32(Load4(lo + k + q), Load4(lo + k + q + 1)));
+        Store4(hi + k, _mm_sub_epi32(Load4(InH + k), _mm_srai_epi32(sum, 1)));
+    }
+    for (; k < highCount; ++k)
+        highAt(k);
+    const int* first = lowFirst ? lo : hi;
+    const int* second = lowFirst ? hi : lo;
+    const int pairs = std::min(lowCount, highCount);
+    k = 0;
+    for (; k + 4 <= pairs; k += 4) {
+        const __m128i a = Load4(first + k), b = Load4(second + k);
+        Store4(Out + 2 * k, _mm_unpacklo_epi32(a, b));
+        Store4(Out + 2 * k + 4, _mm_unpackhi_epi32(a, b));
+    }
+    for (; k < pairs; ++k) {
+        Out[2 * k] = first[k];
+        Out[2 * k + 1] = second[k];
+    }
+    if (Length & 1)
+        Out[Length - 1] = first[pairs];
+}
+
 } // namespace
 
 int Round(double x)
@@ -250,6 +375,12 @@ int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Le
     }
     const int highCount = PosFlag == 0 ? Length / 2 : (Length + 1) / 2;
     const int lowCount = Length - highCount;
+    if (Length != 2 && Length <= kVectorRun && SmallBands(InL, lowCount, InH, highCount)) {
+        ScaleSmallBand(InL, lowCount, kLowScale);
+        ScaleSmallBand(InH, highCount, kHighScale);
+        LiftSmallRun(Out, InL, InH, PosFlag, Length);
+        return 0;
+    }
     bool small = false;
     if (Length != 2) {
         const bool smallLow = ScaleBand(InL, lowCount, kLowScale);
