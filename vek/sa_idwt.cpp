@@ -459,6 +459,7 @@ struct SynthesisPlan {
     int levels = 0;
     std::vector<MaskRun> runs;
     std::vector<size_t> lineEnd;  // one past each line's last run
+    std::vector<MaskRun> scratch;  // the runs of the line being planned
 };
 
 namespace {
@@ -514,11 +515,11 @@ void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* 
 {
     const int h = mask->numrows_ >> (level - 1);
     const int w = mask->numcols_ >> (level - 1);
+    std::vector<MaskRun>& found = plan.scratch;
     auto recordRuns = [&](const int* line, int length) {
-        const size_t first = plan.runs.size();
-        plan.runs.resize(first + RunRoom(length));
-        const int count = FindRuns(line, length, plan.runs.data() + first);
-        plan.runs.resize(first + count);
+        found.resize(RunRoom(length));
+        const int count = FindRuns(line, length, found.data());
+        plan.runs.insert(plan.runs.end(), found.begin(), found.begin() + count);
         plan.lineEnd.push_back(plan.runs.size());
     };
     const size_t stride = mask->numcols_;
@@ -574,6 +575,14 @@ SynthesisPlan* Plan_Synthesis(const matrix_t* InMask, int nLevels, matrix_t* Out
         std::vector<int> in(longest), out(longest);
         auto* plan = new SynthesisPlan;
         plan->levels = nLevels;
+        // Each level has as many lines as its rows and columns; a photo's
+        // outline crosses most lines once or twice.
+        size_t lines = 0;
+        for (int l = nLevels; l >= 1; --l)
+            lines += static_cast<size_t>((InMask->numrows_ >> (l - 1)) + (InMask->numcols_ >> (l - 1)));
+        plan->lineEnd.reserve(lines);
+        plan->runs.reserve(2 * lines);
+        plan->scratch.reserve(longest);
         matrix_copy(OutMask, InMask);
         for (int l = nLevels; l >= 1; --l)
             PlanOneLevel(*plan, OutMask, l, in.data(), out.data());
