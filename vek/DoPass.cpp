@@ -13,6 +13,9 @@ namespace {
 // Tree flag of a detail coefficient, fixed per decode: inside the shape, or
 // some descendant is. Passes look at no other coefficient.
 const UCHR IN_SCAN = 1;
+// Flag of every coefficient inside the shape: the passes test it in a byte
+// plane rather than in FMask's ints.
+const UCHR INSIDE = 2;
 
 // Like the decoder's other working state, one decode at a time.
 UCHR** s_treeFlags = nullptr;
@@ -124,16 +127,15 @@ bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
 {
     open.count = 0;
     const int width = info->sample_width;
-    const int* fmask = info->FMask[0];
+    const UCHR* flags = s_treeFlags[0];
     const UCHR* significant = info->C[0];
     UCHR* symbols = info->B[0];
     AritDecoder& decoder = *info->pAritDecoder;
     CControl& control = *info->pControl;
     Adaptive_Model& inside = l > 1 ? *info->m1 : *info->m2;
-    const int layer = info->MaskLayer;
     for (const position_struct& p : scan) {
         const int i = p.row * width + p.col;
-        if (fmask[i] != layer) {
+        if (!(flags[i] & INSIDE)) {
             if (l > 1) {
                 const int s = decoder.decode_symbol(*info->m5);
                 symbols[i] = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
@@ -157,21 +159,20 @@ bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
 void Init_Tree_Flags(common_ptr info)
 {
     s_treeFlags = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
-    // Level by level from the finest: a coefficient has a valid descendant when
-    // one of its four children is inside the shape or has one itself.
-    for (int l = 1; l <= info->level; ++l) {
+    UCHR* flags = s_treeFlags[0];
+    const int* fmask = info->FMask[0];
+    const int width = info->sample_width;
+    for (int i = 0, n = width * info->sample_height; i < n; ++i)
+        flags[i] = fmask[i] == info->MaskLayer ? INSIDE | IN_SCAN : 0;
+    // Level by level from the finest: a detail coefficient is also scanned
+    // when one of its four children is.
+    for (int l = 2; l <= info->level; ++l) {
         const int h = info->sample_height >> l;
         const int w = info->sample_width >> l;
         for (int r = 0; r < 2 * h; ++r) {
-            for (int c = 0; c < 2 * w; ++c) {
-                if (r < h && c < w)
-                    continue;  // the low band of this level is the next level's business
-                bool valid = false;
-                for (int cr = 2 * r; l > 1 && cr <= 2 * r + 1; ++cr)
-                    for (int cc = 2 * c; cc <= 2 * c + 1; ++cc)
-                        valid = valid || (s_treeFlags[cr][cc] & IN_SCAN);
-                const bool inside = info->FMask[r][c] == info->MaskLayer;
-                s_treeFlags[r][c] = valid || inside ? IN_SCAN : 0;
+            for (int c = r < h ? w : 0; c < 2 * w; ++c) {  // the low band is the next level's
+                const UCHR* child = flags + 2 * r * width + 2 * c;
+                flags[r * width + c] |= (child[0] | child[1] | child[width] | child[width + 1]) & IN_SCAN;
             }
         }
     }
@@ -204,7 +205,7 @@ void DCScan(common_ptr info)
     const int w = info->sample_width >> info->level;
     for (int r = 0; r < h; ++r) {
         for (int c = 0; c < w; ++c) {
-            if (info->FMask[r][c] != info->MaskLayer || info->C[r][c] != 0)
+            if (!(s_treeFlags[r][c] & INSIDE) || info->C[r][c] != 0)
                 continue;
             const int s = info->pAritDecoder->decode_symbol(*info->m0);
             if (info->pControl->bEndStream())
@@ -256,7 +257,7 @@ void DSubordinatePass(common_ptr info)
     for (int i = 0; i < length; ++i) {
         int r, c;
         GetAt(info, i, r, c);
-        if (info->C[r][c] != 1 || info->FMask[r][c] != info->MaskLayer)
+        if (info->C[r][c] != 1 || !(s_treeFlags[r][c] & INSIDE))
             continue;
         const int refine = info->pAritDecoder->decode_symbol(*info->m3);
         if (info->pControl->bEndStream())
