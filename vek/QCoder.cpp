@@ -8,16 +8,19 @@
 
 // ---- Adaptive_Model ----
 
-// The four context arrays share one block: models are made per colour and
-// per segment, and each allocation counts in a decode.
+// The four context arrays share one block, inside the model for the decoder's
+// models: they are made per colour and per segment, and each allocation
+// counts in a decode.
 Adaptive_Model::Adaptive_Model(int ns)
-    : LPS(new int[4 * ns]),
+    : LPS(ns <= INLINE_SYMBOLS ? contexts_ : new int[4 * ns]),
       MPS(LPS + ns),
       Index(MPS + ns),
       Qe(Index + ns),
       Symbols_Number(ns),
-      node(new Tree[ns]()),
-      index(0)
+      node(ns <= INLINE_SYMBOLS ? nodes_ : new Tree[ns]()),
+      index(0),
+      contexts_(),
+      nodes_()
 {
     InitStatArea();
     FormTree(0, ns);
@@ -25,8 +28,10 @@ Adaptive_Model::Adaptive_Model(int ns)
 
 Adaptive_Model::~Adaptive_Model()
 {
-    delete[] LPS;
-    delete[] node;
+    if (LPS != contexts_)
+        delete[] LPS;
+    if (node != nodes_)
+        delete[] node;
 }
 
 void Adaptive_Model::InitStatArea()
@@ -104,19 +109,13 @@ AritDecoder::AritDecoder(void* stream, int* len, int readable)
       byte_counter(0),
       buf_len(len),
       cur_model(nullptr),
-      bit_model(nullptr),
+      bit_model(2),
       in_stream(nullptr),
       capacity(readable),
       bad_segment(false)
 {
     open_file(stream);
     InitDec();
-    bit_model = new Adaptive_Model(2);
-}
-
-AritDecoder::~AritDecoder()
-{
-    delete bit_model;
 }
 
 void AritDecoder::open_file(void* stream)
@@ -270,7 +269,7 @@ int AritDecoder::decode_symbol(Adaptive_Model& model)
 
 int AritDecoder::decode_bit()
 {
-    return decode_symbol(*bit_model);
+    return decode_symbol(bit_model);
 }
 
 int AritDecoder::decode_bits(int bits)

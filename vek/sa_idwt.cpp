@@ -341,9 +341,10 @@ void DecomposeOneLevelInt_Mask(matrix_t* OutMask, int level)
     const int h = OutMask->numrows_ >> (level - 1);
     const int w = OutMask->numcols_ >> (level - 1);
     const int longest = h > w ? h : w;
-    int* in = static_cast<int*>(std::malloc(sizeof(int) * (longest > 0 ? longest : 1)));
-    int* out = static_cast<int*>(std::malloc(sizeof(int) * (longest > 0 ? longest : 1)));
-    if (in && out) {
+    const size_t room = longest > 0 ? longest : 1;
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * 2 * room));
+    int* out = in + room;
+    if (in) {
         for (int r = 0; r < h; ++r) {
             std::memcpy(in, OutMask->rows_[r], sizeof(int) * w);
             SADWT1dOddSymInt_Mask(in, OutMask->rows_[r], w, 1);
@@ -357,7 +358,6 @@ void DecomposeOneLevelInt_Mask(matrix_t* OutMask, int level)
         }
     }
     std::free(in);
-    std::free(out);
 }
 
 void do_IDWT_Mask(const matrix_t* InMask, int nLevels, matrix_t* OutMask)
@@ -608,14 +608,13 @@ int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const 
         pixels[i] = mask[i] >= 1 ? value : 0;
     }
     const size_t longest = static_cast<size_t>(std::max(OutCoeff->numrows_, OutCoeff->numcols_)) + 1;
-    int* in = static_cast<int*>(std::malloc(sizeof(int) * 4 * longest));
-    int* out = static_cast<int*>(std::malloc(sizeof(int) * 4 * longest));
-    const int result = in && out ? 0 : -10;
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * 8 * longest));
+    int* out = in + 4 * longest;
+    const int result = in ? 0 : -10;
     size_t line = 0;
     for (int l = plan->levels; l >= 1 && result == 0; --l)
         SynthesizeOneLevelInt(*plan, &line, OutCoeff, l, in, out, longest);
     std::free(in);
-    std::free(out);
     return result;
 }
 
