@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb x11-utils xauth xdotool
   fonts-noto-cjk fontconfig
   umockdev libumockdev-dev
+  libturbojpeg0-dev libwebp-dev libopenjp2-7-dev
   python3
 )
 
