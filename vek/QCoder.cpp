@@ -189,7 +189,7 @@ public:
         A_ -= qe;
         const int cx = (int)(C_ >> 16);
         int D = m.MPS[S];
-        if (A_ > cx && A_ >= 0x8000)
+        if (A_ > (cx > 0x7FFF ? cx : 0x7FFF))  // above Cx and no renormalisation due
             return D;
         if (A_ <= cx) {
             // LPS interval: C drops below it, A becomes Qe; conditional exchange.

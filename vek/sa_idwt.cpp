@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <emmintrin.h>
+#include <immintrin.h>
 #include <initializer_list>
 #include <new>
 #include <utility>
@@ -206,10 +206,42 @@ bool SmallBands(const int* low, int lowCount, const int* high, int highCount)
     return tail < static_cast<uint32_t>(kSmallEntry);
 }
 
+// ScaleSmallBand four entries to a register where the processor has AVX:
+// the same double operations, twice as many at a time.
+[[gnu::target("avx")]] void ScaleSmallBandAvx(int* band, int count, double scale)
+{
+    const __m256d factor = _mm256_set1_pd(scale);
+    const __m256d half = _mm256_set1_pd(0.5);
+    const __m256d sign = _mm256_set1_pd(-0.0);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band + i));
+        const __m256d x = _mm256_mul_pd(_mm256_cvtepi32_pd(v), factor);
+        const __m256d r = _mm256_add_pd(x, _mm256_or_pd(_mm256_and_pd(x, sign), half));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(band + i), _mm256_cvttpd_epi32(r));
+    }
+    for (; i < count; ++i)
+        band[i] = ScaleRound(band[i], scale);
+}
+
+// Asked while the library is loaded, perhaps before the compiler's own
+// processor probe has run: it is run here first.
+bool Has_Avx()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx");
+}
+
+const bool kHasAvx = Has_Avx();
+
 // ScaleRound over a band of small entries: the same double product and
 // rounding, without the clamps they can never reach.
 void ScaleSmallBand(int* band, int count, double scale)
 {
+    if (kHasAvx) {
+        ScaleSmallBandAvx(band, count, scale);
+        return;
+    }
     const __m128d factor = _mm_set1_pd(scale);
     const __m128d half = _mm_set1_pd(0.5);
     const __m128d sign = _mm_set1_pd(-0.0);
