@@ -76,6 +76,52 @@ bool ScaleBand(int* band, int count, double scale)
     return small;
 }
 
+// A 4 x 4 tile of ints transposed in registers: source row i becomes
+// column i of the destination.
+void Transpose4x4(const int* const src[4], int* const dst[4])
+{
+    auto load = [](const int* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    auto store = [](int* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
+    const __m128i a = load(src[0]), b = load(src[1]), c = load(src[2]), d = load(src[3]);
+    const __m128i ab01 = _mm_unpacklo_epi32(a, b), cd01 = _mm_unpacklo_epi32(c, d);
+    const __m128i ab23 = _mm_unpackhi_epi32(a, b), cd23 = _mm_unpackhi_epi32(c, d);
+    store(dst[0], _mm_unpacklo_epi64(ab01, cd01));
+    store(dst[1], _mm_unpackhi_epi64(ab01, cd01));
+    store(dst[2], _mm_unpacklo_epi64(ab23, cd23));
+    store(dst[3], _mm_unpackhi_epi64(ab23, cd23));
+}
+
+// Columns 0 .. count - 1 (count at most 4) of h rows, stride apart, to
+// count lines and back. Four columns go a 4 x 4 tile at a time instead of
+// one strided access per entry.
+void ColumnsToLines(const int* data, size_t stride, int h, int count, int* const lines[])
+{
+    int r = 0;
+    for (; count == 4 && r + 4 <= h; r += 4) {
+        const int* const rows[4] = {data + r * stride, data + (r + 1) * stride,
+                                    data + (r + 2) * stride, data + (r + 3) * stride};
+        int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
+        Transpose4x4(rows, at);
+    }
+    for (; r < h; ++r)
+        for (int k = 0; k < count; ++k)
+            lines[k][r] = data[r * stride + k];
+}
+
+void LinesToColumns(int* const lines[], int count, int h, int* data, size_t stride)
+{
+    int r = 0;
+    for (; count == 4 && r + 4 <= h; r += 4) {
+        const int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
+        int* const rows[4] = {data + r * stride, data + (r + 1) * stride, data + (r + 2) * stride,
+                              data + (r + 3) * stride};
+        Transpose4x4(at, rows);
+    }
+    for (; r < h; ++r)
+        for (int k = 0; k < count; ++k)
+            data[r * stride + k] = lines[k][r];
+}
+
 // A run of 1s along a mask line.
 struct MaskRun {
     int start;
@@ -374,19 +420,21 @@ void DecomposeOneLevelInt_Mask(matrix_t* OutMask, int level)
     const int w = OutMask->numcols_ >> (level - 1);
     const int longest = h > w ? h : w;
     const size_t room = longest > 0 ? longest : 1;
-    int* in = static_cast<int*>(std::malloc(sizeof(int) * 2 * room));
-    int* out = in + room;
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * 8 * room));
     if (in) {
+        int* const ins[4] = {in, in + room, in + 2 * room, in + 3 * room};
+        int* const outs[4] = {in + 4 * room, in + 5 * room, in + 6 * room, in + 7 * room};
         for (int r = 0; r < h; ++r) {
             std::memcpy(in, OutMask->rows_[r], sizeof(int) * w);
             SADWT1dOddSymInt_Mask(in, OutMask->rows_[r], w, 1);
         }
-        for (int c = 0; c < w; ++c) {
-            for (int r = 0; r < h; ++r)
-                in[r] = OutMask->rows_[r][c];
-            SADWT1dOddSymInt_Mask(in, out, h, 2);
-            for (int r = 0; r < h; ++r)
-                OutMask->rows_[r][c] = out[r];
+        const size_t stride = OutMask->numcols_;
+        for (int c = 0; c < w; c += 4) {
+            const int count = std::min(4, w - c);
+            ColumnsToLines(OutMask->data_ + c, stride, h, count, ins);
+            for (int k = 0; k < count; ++k)
+                SADWT1dOddSymInt_Mask(ins[k], outs[k], h, 2);
+            LinesToColumns(outs, count, h, OutMask->data_ + c, stride);
         }
     }
     std::free(in);
@@ -496,52 +544,6 @@ struct SynthesisPlan {
 
 namespace {
 
-// A 4 x 4 tile of ints transposed in registers: source row i becomes
-// column i of the destination.
-void Transpose4x4(const int* const src[4], int* const dst[4])
-{
-    auto load = [](const int* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-    auto store = [](int* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
-    const __m128i a = load(src[0]), b = load(src[1]), c = load(src[2]), d = load(src[3]);
-    const __m128i ab01 = _mm_unpacklo_epi32(a, b), cd01 = _mm_unpacklo_epi32(c, d);
-    const __m128i ab23 = _mm_unpackhi_epi32(a, b), cd23 = _mm_unpackhi_epi32(c, d);
-    store(dst[0], _mm_unpacklo_epi64(ab01, cd01));
-    store(dst[1], _mm_unpackhi_epi64(ab01, cd01));
-    store(dst[2], _mm_unpacklo_epi64(ab23, cd23));
-    store(dst[3], _mm_unpackhi_epi64(ab23, cd23));
-}
-
-// Columns 0 .. count - 1 (count at most 4) of h rows, stride apart, to
-// count lines and back. Four columns go a 4 x 4 tile at a time instead of
-// one strided access per entry.
-void ColumnsToLines(const int* data, size_t stride, int h, int count, int* const lines[])
-{
-    int r = 0;
-    for (; count == 4 && r + 4 <= h; r += 4) {
-        const int* const rows[4] = {data + r * stride, data + (r + 1) * stride,
-                                    data + (r + 2) * stride, data + (r + 3) * stride};
-        int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
-        Transpose4x4(rows, at);
-    }
-    for (; r < h; ++r)
-        for (int k = 0; k < count; ++k)
-            lines[k][r] = data[r * stride + k];
-}
-
-void LinesToColumns(int* const lines[], int count, int h, int* data, size_t stride)
-{
-    int r = 0;
-    for (; count == 4 && r + 4 <= h; r += 4) {
-        const int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
-        int* const rows[4] = {data + r * stride, data + (r + 1) * stride, data + (r + 2) * stride,
-                              data + (r + 3) * stride};
-        Transpose4x4(at, rows);
-    }
-    for (; r < h; ++r)
-        for (int k = 0; k < count; ++k)
-            data[r * stride + k] = lines[k][r];
-}
-
 // The mask rebuild of one level, recording each line's runs of the shape.
 void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* out)
 {
@@ -555,11 +557,17 @@ void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* 
         plan.lineEnd.push_back(plan.runs.size());
     };
     const size_t stride = mask->numcols_;
-    for (int c = 0; c < w; ++c) {
-        ColumnsToLines(mask->data_ + c, stride, h, 1, &in);
-        RebuildMaskLine(in, out, h, 2);
-        LinesToColumns(&out, 1, h, mask->data_ + c, stride);
-        recordRuns(out, h);
+    const size_t room = static_cast<size_t>(std::max(mask->numrows_, mask->numcols_)) + 1;
+    int* const ins[4] = {in, in + room, in + 2 * room, in + 3 * room};
+    int* const outs[4] = {out, out + room, out + 2 * room, out + 3 * room};
+    for (int c = 0; c < w; c += 4) {
+        const int count = std::min(4, w - c);
+        ColumnsToLines(mask->data_ + c, stride, h, count, ins);
+        for (int k = 0; k < count; ++k) {
+            RebuildMaskLine(ins[k], outs[k], h, 2);
+            recordRuns(outs[k], h);
+        }
+        LinesToColumns(outs, count, h, mask->data_ + c, stride);
     }
     for (int r = 0; r < h; ++r) {
         std::memcpy(in, mask->rows_[r], sizeof(int) * w);
@@ -604,7 +612,7 @@ SynthesisPlan* Plan_Synthesis(const matrix_t* InMask, int nLevels, matrix_t* Out
 {
     const size_t longest = static_cast<size_t>(std::max(InMask->numrows_, InMask->numcols_)) + 1;
     try {
-        std::vector<int> in(longest), out(longest);
+        std::vector<int> in(4 * longest), out(4 * longest);
         auto* plan = new SynthesisPlan;
         plan->levels = nLevels;
         // Each level has as many lines as its rows and columns; a photo's
