@@ -15,6 +15,7 @@ PACKAGES=(
   umockdev libumockdev-dev
   python3 python3-pytest
   libqt5websockets5-dev python3-websockets chromium
+  libturbojpeg0-dev libwebp-dev libopenjp2-7-dev
 )
 
 missing=()

@@ -13,6 +13,9 @@ namespace {
 // Tree flag of a detail coefficient, fixed per decode: inside the shape, or
 // some descendant is. Passes look at no other coefficient.
 const UCHR IN_SCAN = 1;
+// Flag of every coefficient inside the shape: the passes test it in a byte
+// plane rather than in FMask's ints.
+const UCHR INSIDE = 2;
 
 // Like the decoder's other working state, one decode at a time.
 UCHR** s_treeFlags = nullptr;
@@ -32,10 +35,32 @@ bool ScannedByColumn(int band)
 // bands are visited through their parents (see ChildrenInScanOrder), so the
 // coefficients under a zero tree cost nothing.
 std::vector<position_struct> s_topScans[BANDS];
+
+// Positions kept from a series of candidates without a branch per entry:
+// every candidate is written, the count moves on only for those kept.
+struct PositionList {
+    std::vector<position_struct> room;  // one entry per possible candidate
+    size_t count = 0;
+
+    void Offer(int r, int c, bool keep)
+    {
+        room[count] = {static_cast<int16_t>(r), static_cast<int16_t>(c)};
+        count += keep;
+    }
+    const position_struct* begin() const { return room.data(); }
+    const position_struct* end() const { return room.data() + count; }
+};
+
 // Per band, the coefficients of the last scanned level whose children the
 // pass looks at (not under a zero tree, not the root of one), in scan order.
-std::vector<position_struct> s_openParents[BANDS];
-std::vector<position_struct> s_children;
+PositionList s_openParents[BANDS];
+PositionList s_children;
+
+// Entries of one detail band of level l.
+size_t BandSize(common_ptr info, int l)
+{
+    return static_cast<size_t>(info->sample_height >> l) * (info->sample_width >> l);
+}
 
 template <typename Visit>
 void ForEachInBand(common_ptr info, int l, int band, Visit visit)
@@ -58,33 +83,28 @@ void ForEachInBand(common_ptr info, int l, int band, Visit visit)
 // The IN_SCAN children of parents given in their band's scan order, in the
 // scan order of the band below: parents sharing a row (a column for a
 // column-scanned band) give two rows (columns) of children, one after the other.
-void ChildrenInScanOrder(const std::vector<position_struct>& parents, bool byColumn,
-                         std::vector<position_struct>& children)
+void ChildrenInScanOrder(const PositionList& parents, bool byColumn, int width,
+                         PositionList& children)
 {
-    children.clear();
-    auto line = [byColumn](const position_struct& p) { return byColumn ? p.col : p.row; };
-    for (size_t first = 0; first < parents.size();) {
+    children.count = 0;
+    const UCHR* flags = s_treeFlags[0];
+    const position_struct* p = parents.begin();
+    auto line = [byColumn](const position_struct& e) { return byColumn ? e.col : e.row; };
+    for (size_t first = 0; first < parents.count;) {
         size_t end = first + 1;
-        while (end < parents.size() && line(parents[end]) == line(parents[first]))
+        while (end < parents.count && line(p[end]) == line(p[first]))
             ++end;
         for (int across = 0; across < 2; ++across) {
             for (size_t k = first; k < end; ++k) {
                 for (int along = 0; along < 2; ++along) {
-                    const int r = 2 * parents[k].row + (byColumn ? along : across);
-                    const int c = 2 * parents[k].col + (byColumn ? across : along);
-                    if (s_treeFlags[r][c] & IN_SCAN)
-                        children.push_back({static_cast<int16_t>(r), static_cast<int16_t>(c)});
+                    const int r = 2 * p[k].row + (byColumn ? along : across);
+                    const int c = 2 * p[k].col + (byColumn ? across : along);
+                    children.Offer(r, c, flags[r * width + c] & IN_SCAN);
                 }
             }
         }
         first = end;
     }
-}
-
-bool StartsZeroTree(common_ptr info, int r, int c)
-{
-    const int b = info->B[r][c];
-    return b == SYM_ZEROTREE || b == SYM_OUTSIDE_ZEROTREE;
 }
 
 int Threshold(common_ptr info)
@@ -99,36 +119,37 @@ void MarkSignificant(common_ptr info, int r, int c, int s)
     AddToTail(info, r, c);
 }
 
-// One coefficient that is not under a zero tree; false when the budget ran out.
-[[gnu::always_inline]] inline bool VisitDetail(common_ptr info, int r, int c, int l)
-{
-    if (info->FMask[r][c] != info->MaskLayer) {
-        if (l > 1) {
-            const int s = info->pAritDecoder->decode_symbol(*info->m5);
-            info->B[r][c] = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
-        }
-    } else if (info->C[r][c] == 0) {
-        const int s = info->pAritDecoder->decode_symbol(l > 1 ? *info->m1 : *info->m2);
-        if (info->pControl->bEndStream())
-            return false;
-        info->B[r][c] = static_cast<UCHR>(s);
-        if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
-            MarkSignificant(info, r, c, s);
-    }
-    return true;
-}
-
 // Visits a band's coefficients and keeps those whose children are visited
-// next; false when the budget ran out.
-bool ScanBand(common_ptr info, int l, const std::vector<position_struct>& scan,
-              std::vector<position_struct>& open)
+// next; false when the budget ran out. The planes are read through their
+// first row: each is one block.
+template <typename Scan>
+bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
 {
-    open.clear();
+    open.count = 0;
+    const int width = info->sample_width;
+    const UCHR* flags = s_treeFlags[0];
+    const UCHR* significant = info->C[0];
+    UCHR* symbols = info->B[0];
+    AritDecoder& decoder = *info->pAritDecoder;
+    CControl& control = *info->pControl;
+    Adaptive_Model& inside = l > 1 ? *info->m1 : *info->m2;
     for (const position_struct& p : scan) {
-        if (!VisitDetail(info, p.row, p.col, l))
-            return false;
-        if (l > 1 && !StartsZeroTree(info, p.row, p.col))
-            open.push_back(p);
+        const int i = p.row * width + p.col;
+        if (!(flags[i] & INSIDE)) {
+            if (l > 1) {
+                const int s = decoder.decode_symbol(*info->m5);
+                symbols[i] = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
+            }
+        } else if (significant[i] == 0) {
+            const int s = decoder.decode_symbol(inside);
+            if (control.bEndStream())
+                return false;
+            symbols[i] = static_cast<UCHR>(s);
+            if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
+                MarkSignificant(info, p.row, p.col, s);
+        }
+        const int b = symbols[i];
+        open.Offer(p.row, p.col, l > 1 && b != SYM_ZEROTREE && b != SYM_OUTSIDE_ZEROTREE);
     }
     return true;
 }
@@ -138,21 +159,20 @@ bool ScanBand(common_ptr info, int l, const std::vector<position_struct>& scan,
 void Init_Tree_Flags(common_ptr info)
 {
     s_treeFlags = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
-    // Level by level from the finest: a coefficient has a valid descendant when
-    // one of its four children is inside the shape or has one itself.
-    for (int l = 1; l <= info->level; ++l) {
+    UCHR* flags = s_treeFlags[0];
+    const int* fmask = info->FMask[0];
+    const int width = info->sample_width;
+    for (int i = 0, n = width * info->sample_height; i < n; ++i)
+        flags[i] = fmask[i] == info->MaskLayer ? INSIDE | IN_SCAN : 0;
+    // Level by level from the finest: a detail coefficient is also scanned
+    // when one of its four children is.
+    for (int l = 2; l <= info->level; ++l) {
         const int h = info->sample_height >> l;
         const int w = info->sample_width >> l;
         for (int r = 0; r < 2 * h; ++r) {
-            for (int c = 0; c < 2 * w; ++c) {
-                if (r < h && c < w)
-                    continue;  // the low band of this level is the next level's business
-                bool valid = false;
-                for (int cr = 2 * r; l > 1 && cr <= 2 * r + 1; ++cr)
-                    for (int cc = 2 * c; cc <= 2 * c + 1; ++cc)
-                        valid = valid || (s_treeFlags[cr][cc] & IN_SCAN);
-                const bool inside = info->FMask[r][c] == info->MaskLayer;
-                s_treeFlags[r][c] = valid || inside ? IN_SCAN : 0;
+            for (int c = r < h ? w : 0; c < 2 * w; ++c) {  // the low band is the next level's
+                const UCHR* child = flags + 2 * r * width + 2 * c;
+                flags[r * width + c] |= (child[0] | child[1] | child[width] | child[width + 1]) & IN_SCAN;
             }
         }
     }
@@ -163,11 +183,9 @@ void Init_Tree_Flags(common_ptr info)
             if (s_treeFlags[r][c] & IN_SCAN)
                 scan.push_back({static_cast<int16_t>(r), static_cast<int16_t>(c)});
         });
-        const size_t bandSize =
-            static_cast<size_t>(info->sample_height >> 1) * (info->sample_width >> 1);
-        s_openParents[band].reserve(bandSize / 4);
+        s_openParents[band].room.resize(scan.size() + BandSize(info, 2));
     }
-    s_children.reserve(static_cast<size_t>(info->sample_height >> 1) * (info->sample_width >> 1));
+    s_children.room.resize(BandSize(info, 1));
 }
 
 void Term_Tree_Flags()
@@ -176,9 +194,9 @@ void Term_Tree_Flags()
     s_treeFlags = nullptr;
     for (int band = 0; band < BANDS; ++band) {
         std::vector<position_struct>().swap(s_topScans[band]);
-        std::vector<position_struct>().swap(s_openParents[band]);
+        std::vector<position_struct>().swap(s_openParents[band].room);
     }
-    std::vector<position_struct>().swap(s_children);
+    std::vector<position_struct>().swap(s_children.room);
 }
 
 void DCScan(common_ptr info)
@@ -187,7 +205,7 @@ void DCScan(common_ptr info)
     const int w = info->sample_width >> info->level;
     for (int r = 0; r < h; ++r) {
         for (int c = 0; c < w; ++c) {
-            if (info->FMask[r][c] != info->MaskLayer || info->C[r][c] != 0)
+            if (!(s_treeFlags[r][c] & INSIDE) || info->C[r][c] != 0)
                 continue;
             const int s = info->pAritDecoder->decode_symbol(*info->m0);
             if (info->pControl->bEndStream())
@@ -207,12 +225,15 @@ void ACScan(common_ptr info)
         for (int band = 0; band < BANDS; ++band) {
             if (info->pControl->bEndStream())
                 return;
-            const std::vector<position_struct>* scan = &s_topScans[band];
+            bool more;
             if (l < info->level) {
-                ChildrenInScanOrder(s_openParents[band], ScannedByColumn(band), s_children);
-                scan = &s_children;
+                ChildrenInScanOrder(s_openParents[band], ScannedByColumn(band), info->sample_width,
+                                    s_children);
+                more = ScanBand(info, l, s_children, s_openParents[band]);
+            } else {
+                more = ScanBand(info, l, s_topScans[band], s_openParents[band]);
             }
-            if (!ScanBand(info, l, *scan, s_openParents[band]))
+            if (!more)
                 return;
         }
     }
@@ -236,7 +257,7 @@ void DSubordinatePass(common_ptr info)
     for (int i = 0; i < length; ++i) {
         int r, c;
         GetAt(info, i, r, c);
-        if (info->C[r][c] != 1 || info->FMask[r][c] != info->MaskLayer)
+        if (info->C[r][c] != 1 || !(s_treeFlags[r][c] & INSIDE))
             continue;
         const int refine = info->pAritDecoder->decode_symbol(*info->m3);
         if (info->pControl->bEndStream())

@@ -1,6 +1,7 @@
 #include "Interpolation.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -201,15 +202,18 @@ void interpolation(unsigned char** background, int width, int height, VERTEX* ve
 {
     if (count < 1 || width < 1 || height < 1)
         return;
-    Edge** edges = new Edge*[height];
+    // One list head per scan line, all in one block.
+    std::vector<Edge> heads(height);
+    std::vector<Edge*> edges(height);
     for (int s = 0; s < height; ++s)
-        edges[s] = new Edge();
-    buildEdgeList(count, vertex, edges, height);
-    Edge* active = new Edge();
+        edges[s] = &heads[s];
+    buildEdgeList(count, vertex, edges.data(), height);
+    Edge activeHead{};
+    Edge* active = &activeHead;
     int ymin = height;
     int ymax = 0;
     for (int s = 0; s < height; ++s) {
-        buildActiveList(s, active, edges);
+        buildActiveList(s, active, edges.data());
         if (active->next) {
             fillScan(background, width, s, active);
             updateActiveList(s, active);
@@ -228,8 +232,4 @@ void interpolation(unsigned char** background, int width, int height, VERTEX* ve
     }
     while (active->next)
         deleteAfter(active);
-    delete active;
-    for (int s = 0; s < height; ++s)
-        delete edges[s];
-    delete[] edges;
 }

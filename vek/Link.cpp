@@ -32,22 +32,24 @@ void PartitionRun(common_ptr info, int begin, int end, int t)
 
 link_ptr Init_Link(common_ptr info, int T)
 {
-    auto* pl = static_cast<link_ptr>(std::calloc(1, sizeof(link_struct)));
-    pl->linklen = info->sample_width * info->sample_height;
-    pl->buflen = pl->linklen > LINK_BUFLEN ? pl->linklen : LINK_BUFLEN;
+    const int linklen = info->sample_width * info->sample_height;
+    const int buflen = linklen > LINK_BUFLEN ? linklen : LINK_BUFLEN;
+    // The record and both arrays in one block; entries are written before
+    // they are read, so only the record needs clearing.
+    auto* block = static_cast<unsigned char*>(
+        std::malloc(sizeof(link_struct) + sizeof(position_struct) * (static_cast<size_t>(linklen) + buflen)));
+    auto* pl = reinterpret_cast<link_ptr>(block);
+    *pl = link_struct{};
+    pl->linklen = linklen;
+    pl->buflen = buflen;
     pl->T = T + 1;
-    // Entries are written before they are read: no need to clear them.
-    pl->head = static_cast<position_struct*>(std::malloc(sizeof(position_struct) * pl->linklen));
-    pl->buf = static_cast<position_struct*>(std::malloc(sizeof(position_struct) * pl->buflen));
+    pl->head = reinterpret_cast<position_struct*>(block + sizeof(link_struct));
+    pl->buf = pl->head + linklen;
     return pl;
 }
 
 void Term_Link(common_ptr info)
 {
-    if (!info->pl)
-        return;
-    std::free(info->pl->head);
-    std::free(info->pl->buf);
     std::free(info->pl);
     info->pl = nullptr;
 }

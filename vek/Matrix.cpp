@@ -3,24 +3,24 @@
 #include <cstdlib>
 #include <cstring>
 
+// The header, the row pointers and the data in one zeroed block.
 matrix_t* matrix_create(int numrows, int numcols)
 {
     if (numrows < 0 || numcols < 0)
         return nullptr;
-    auto* matrix = static_cast<matrix_t*>(std::calloc(1, sizeof(matrix_t)));
-    if (!matrix)
+    const size_t rows = numrows > 0 ? numrows : 1;
+    const size_t data = static_cast<size_t>(numrows) * numcols > 0 ? static_cast<size_t>(numrows) * numcols : 1;
+    const size_t head = (sizeof(matrix_t) + 15) / 16 * 16;
+    auto* block = static_cast<unsigned char*>(std::calloc(1, head + rows * sizeof(int*) + data * sizeof(int)));
+    if (!block)
         return nullptr;
+    auto* matrix = reinterpret_cast<matrix_t*>(block);
     matrix->numrows_ = numrows;
     matrix->numcols_ = numcols;
     matrix->maxrows_ = numrows;
     matrix->datasize_ = numrows * numcols;
-    matrix->rows_ = static_cast<int**>(std::calloc(numrows > 0 ? numrows : 1, sizeof(int*)));
-    matrix->data_ = static_cast<int*>(
-        std::calloc(matrix->datasize_ > 0 ? matrix->datasize_ : 1, sizeof(int)));
-    if (!matrix->rows_ || !matrix->data_) {
-        matrix_destroy(matrix);
-        return nullptr;
-    }
+    matrix->rows_ = reinterpret_cast<int**>(block + head);
+    matrix->data_ = reinterpret_cast<int*>(block + head + rows * sizeof(int*));
     for (int i = 0; i < numrows; ++i)
         matrix->rows_[i] = matrix->data_ + i * numcols;
     return matrix;
@@ -28,10 +28,6 @@ matrix_t* matrix_create(int numrows, int numcols)
 
 void matrix_destroy(matrix_t* matrix)
 {
-    if (!matrix)
-        return;
-    std::free(matrix->data_);
-    std::free(matrix->rows_);
     std::free(matrix);
 }
 

@@ -18,18 +18,18 @@ void** MallocBuf(int width, int height, int bits)
 {
     const int rows = std::max(height, 1);
     const size_t row_bytes = ((size_t)std::max(width, 0) * bits + 7) / 8;
-    void** f = (void**)malloc(rows * sizeof(void*));
-    unsigned char* block = (unsigned char*)calloc(std::max<size_t>(rows * row_bytes, 1), 1);
+    // The row pointers and the rows in one zeroed block: planes are made
+    // per colour and per stage, and each allocation counts in a decode.
+    const size_t pointers = rows * sizeof(void*);
+    unsigned char* block = (unsigned char*)calloc(pointers + std::max<size_t>(rows * row_bytes, 1), 1);
+    void** f = (void**)block;
     for (int i = 0; i < rows; ++i)
-        f[i] = block + i * row_bytes;
+        f[i] = block + pointers + i * row_bytes;
     return f;
 }
 
 void FreeBuf(void** f)
 {
-    if (!f)
-        return;
-    free(f[0]);
     free(f);
 }
 

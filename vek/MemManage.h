@@ -3,8 +3,9 @@
 
 #include "common_struct.h"
 
-// A plane: an array of height row pointers into one zero-filled block of
-// height x ((width x bits + 7) / 8) bytes. bits 8, 24, 32 hold bytes, PIXELs, ints.
+// A plane: an array of height row pointers to height rows of
+// (width x bits + 7) / 8 zero-filled bytes, one after the other, in the same
+// allocation. bits 8, 24, 32 hold bytes, PIXELs, ints.
 void** MallocBuf(int width, int height, int bits);
 void FreeBuf(void** f);
 

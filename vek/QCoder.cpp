@@ -8,16 +8,19 @@
 
 // ---- Adaptive_Model ----
 
-// The four context arrays share one block: models are made per colour and
-// per segment, and each allocation counts in a decode.
+// The four context arrays share one block, inside the model for the decoder's
+// models: they are made per colour and per segment, and each allocation
+// counts in a decode.
 Adaptive_Model::Adaptive_Model(int ns)
-    : LPS(new int[4 * ns]),
+    : LPS(ns <= INLINE_SYMBOLS ? contexts_ : new int[4 * ns]),
       MPS(LPS + ns),
       Index(MPS + ns),
       Qe(Index + ns),
       Symbols_Number(ns),
-      node(new Tree[ns]()),
-      index(0)
+      node(ns <= INLINE_SYMBOLS ? nodes_ : new Tree[ns]()),
+      index(0),
+      contexts_(),
+      nodes_()
 {
     InitStatArea();
     FormTree(0, ns);
@@ -25,8 +28,10 @@ Adaptive_Model::Adaptive_Model(int ns)
 
 Adaptive_Model::~Adaptive_Model()
 {
-    delete[] LPS;
-    delete[] node;
+    if (LPS != contexts_)
+        delete[] LPS;
+    if (node != nodes_)
+        delete[] node;
 }
 
 void Adaptive_Model::InitStatArea()
@@ -70,21 +75,7 @@ void Adaptive_Model::FormTree(int S, int number)
 
 int Adaptive_Model::DecodeTree(AritDecoder* decoder)
 {
-    if (Symbols_Number < 2)
-        return 0;
-    int s = 0;
-    for (;;) {
-        const Tree& t = node[s];
-        if (decoder->Decode(s)) {
-            if (t.bLeaf1)
-                return t.next_1;
-            s = t.next_1;
-        } else {
-            if (t.bLeaf0)
-                return t.next_0;
-            s = t.next_0;
-        }
-    }
+    return decoder->decode_symbol(*this);
 }
 
 void Adaptive_Model::Estimate_Qe_After_MPS(int S)
@@ -118,19 +109,13 @@ AritDecoder::AritDecoder(void* stream, int* len, int readable)
       byte_counter(0),
       buf_len(len),
       cur_model(nullptr),
-      bit_model(nullptr),
+      bit_model(2),
       in_stream(nullptr),
       capacity(readable),
       bad_segment(false)
 {
     open_file(stream);
     InitDec();
-    bit_model = new Adaptive_Model(2);
-}
-
-AritDecoder::~AritDecoder()
-{
-    delete bit_model;
 }
 
 void AritDecoder::open_file(void* stream)
@@ -183,75 +168,108 @@ void AritDecoder::InitDec()
     CT = 0;
 }
 
-void AritDecoder::Renorm_d()
-{
-    do {
-        if (CT == 0) {
-            Byte_In();
-            CT = 8;
+namespace {
+
+// The registers live in locals while a symbol is decoded: the contexts are
+// ints too, and every store to them would otherwise reload A, C and CT.
+class LiveRegisters {
+public:
+    explicit LiveRegisters(AritDecoder& d) : d_(d), A_(d.A), C_((uint32_t)d.C), CT_(d.CT) {}
+    ~LiveRegisters()
+    {
+        d_.A = A_;
+        d_.C = (int)C_;
+        d_.CT = CT_;
+    }
+
+    // One decision of context S.
+    int Decode(Adaptive_Model& m, int S)
+    {
+        const int qe = m.Qe[S];
+        A_ -= qe;
+        const int cx = (int)(C_ >> 16);
+        int D = m.MPS[S];
+        if (A_ > (cx > 0x7FFF ? cx : 0x7FFF))  // above Cx and no renormalisation due
+            return D;
+        if (A_ <= cx) {
+            // LPS interval: C drops below it, A becomes Qe; conditional exchange.
+            C_ = (C_ & 0xFFFFu) | (((uint32_t)(cx - A_) & 0xFFFFu) << 16);
+            const bool exchange = A_ < qe;
+            A_ = qe;
+            if (exchange) {
+                m.Estimate_Qe_After_MPS(S);
+            } else {
+                m.Estimate_Qe_After_LPS(S);
+                D = 1 - D;
+            }
+        } else if (A_ < qe) {
+            m.Estimate_Qe_After_LPS(S);
+            D = 1 - D;
+        } else {
+            m.Estimate_Qe_After_MPS(S);
         }
-        A <<= 1;
-        C = shl(C, 1);
-        --CT;
-    } while (A < 0x8000);
-}
+        Renormalise();
+        return D;
+    }
+
+private:
+    // Doubles A until it reaches 0x8000, C with it, a byte entering C every
+    // eight doublings: the doublings between two bytes go in one shift.
+    void Renormalise()
+    {
+        int n = __builtin_clz((unsigned)A_) - 16;
+        while (n > 0) {
+            if (CT_ == 0) {
+                d_.C = (int)C_;
+                d_.Byte_In();
+                C_ = (uint32_t)d_.C;
+                CT_ = 8;
+            }
+            const int k = n < CT_ ? n : CT_;
+            A_ <<= k;
+            C_ <<= k;
+            CT_ -= k;
+            n -= k;
+        }
+    }
+
+    AritDecoder& d_;
+    int A_;
+    uint32_t C_;
+    int CT_;
+};
+
+} // namespace
 
 int AritDecoder::Decode(int S)
 {
-    A -= cur_model->Qe[S];
-    const int cx = (int)((uint32_t)C >> 16);
-    int D;
-    if (A <= cx) {
-        D = Cond_LPS_Exchange(S);
-        Renorm_d();
-    } else if (A < 0x8000) {
-        D = Cond_MPS_Exchange(S);
-        Renorm_d();
-    } else {
-        D = cur_model->MPS[S];
-    }
-    return D;
-}
-
-int AritDecoder::Cond_LPS_Exchange(int S)
-{
-    Adaptive_Model& m = *cur_model;
-    const int D = m.MPS[S];
-    const uint32_t cx = ((uint32_t)C >> 16) - (uint32_t)A;
-    C = (int)(((uint32_t)C & 0xFFFFu) | ((cx & 0xFFFFu) << 16));
-    if (A < m.Qe[S]) {
-        A = m.Qe[S];
-        m.Estimate_Qe_After_MPS(S);
-        return D;
-    }
-    A = m.Qe[S];
-    m.Estimate_Qe_After_LPS(S);
-    return 1 - D;
-}
-
-int AritDecoder::Cond_MPS_Exchange(int S)
-{
-    Adaptive_Model& m = *cur_model;
-    const int D = m.MPS[S];
-    if (A < m.Qe[S]) {
-        m.Estimate_Qe_After_LPS(S);
-        return 1 - D;
-    }
-    m.Estimate_Qe_After_MPS(S);
-    return D;
+    LiveRegisters live(*this);
+    return live.Decode(*cur_model, S);
 }
 
 int AritDecoder::decode_symbol(Adaptive_Model& model)
 {
-    cur_model = &model;
-    const int s = model.DecodeTree(this);
-    cur_model = nullptr;
-    return s;
+    if (model.Symbols_Number < 2)
+        return 0;
+    LiveRegisters live(*this);
+    int s = 0;
+    for (;;) {
+        const Tree& t = model.node[s];
+        if (live.Decode(model, s)) {
+            if (t.bLeaf1)
+                return t.next_1;
+            s = t.next_1;
+        } else {
+            if (t.bLeaf0)
+                return t.next_0;
+            s = t.next_0;
+        }
+    }
 }
 
 int AritDecoder::decode_bit()
 {
-    return decode_symbol(*bit_model);
+    return decode_symbol(bit_model);
 }
 
 int AritDecoder::decode_bits(int bits)

@@ -44,6 +44,11 @@ public:
     int DecodeTree(AritDecoder* decoder);
     void Estimate_Qe_After_MPS(int S);
     void Estimate_Qe_After_LPS(int S);
+
+private:
+    static const int INLINE_SYMBOLS = 8;
+    int contexts_[4 * INLINE_SYMBOLS];
+    Tree nodes_[INLINE_SYMBOLS];
 };
 
 // Decoder of one coded segment. The segment starts with "o"; decoding
@@ -58,7 +63,7 @@ public:
     int byte_counter;
     int* buf_len;
     Adaptive_Model* cur_model;
-    Adaptive_Model* bit_model;
+    Adaptive_Model bit_model;
     UCHR* in_stream;
     // Bytes of in_stream that may be read; a length claimed by the stream
     // beyond this reads as zeros, as bytes past the payload do anyway.
@@ -69,7 +74,6 @@ public:
 
     AritDecoder(void* stream, int* len);
     AritDecoder(void* stream, int* len, int capacity);
-    ~AritDecoder();
     AritDecoder(const AritDecoder&) = delete;
     AritDecoder& operator=(const AritDecoder&) = delete;
 
@@ -77,10 +81,8 @@ public:
     int read_file();
     void Byte_In();
     void InitDec();
-    void Renorm_d();
+    // One decision of context S of cur_model.
     int Decode(int S);
-    int Cond_LPS_Exchange(int S);
-    int Cond_MPS_Exchange(int S);
     int decode_symbol(Adaptive_Model& model);
     int decode_bit();
     int decode_bits(int bits);

@@ -27,6 +27,7 @@ typedef color_point VERTEX;
 class Adaptive_Model;
 class AritDecoder;
 class CControl;
+struct ColourModels;
 struct SynthesisPlan;
 
 struct position_struct {
@@ -59,6 +60,7 @@ struct color_struct {
     Adaptive_Model* m3;
     Adaptive_Model* m4;
     Adaptive_Model* m5;
+    ColourModels* models;  // owns m0 to m5
     link_ptr pl;
 };
 typedef color_struct* color_ptr;

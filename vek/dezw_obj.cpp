@@ -11,7 +11,6 @@
 #include "dezw.h"
 
 #include <cstring>
-#include <initializer_list>
 
 namespace {
 
@@ -61,16 +60,22 @@ void DecodeColour(common_ptr info, color_ptr color, int size)
 
 } // namespace
 
+// A colour's six models, made in one allocation.
+struct ColourModels {
+    Adaptive_Model m0{3}, m1{4}, m2{3}, m3{2}, m4{2}, m5{2};
+};
+
 void Init_Model(common_ptr info)
 {
     for (int k = 0; k < info->color_number; ++k) {
         color_ptr color = info->color[k];
-        color->m0 = new Adaptive_Model(3);
-        color->m1 = new Adaptive_Model(4);
-        color->m2 = new Adaptive_Model(3);
-        color->m3 = new Adaptive_Model(2);
-        color->m4 = new Adaptive_Model(2);
-        color->m5 = new Adaptive_Model(2);
+        color->models = new ColourModels;
+        color->m0 = &color->models->m0;
+        color->m1 = &color->models->m1;
+        color->m2 = &color->models->m2;
+        color->m3 = &color->models->m3;
+        color->m4 = &color->models->m4;
+        color->m5 = &color->models->m5;
     }
 }
 
@@ -78,11 +83,9 @@ void Term_Model(common_ptr info)
 {
     for (int k = 0; k < info->color_number; ++k) {
         color_ptr color = info->color[k];
-        for (Adaptive_Model** m : {&color->m0, &color->m1, &color->m2, &color->m3, &color->m4,
-                                   &color->m5}) {
-            delete *m;
-            *m = nullptr;
-        }
+        delete color->models;
+        color->models = nullptr;
+        color->m0 = color->m1 = color->m2 = color->m3 = color->m4 = color->m5 = nullptr;
     }
     info->m0 = info->m1 = info->m2 = info->m3 = info->m4 = info->m5 = nullptr;
 }

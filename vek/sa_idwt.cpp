@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <emmintrin.h>
+#include <immintrin.h>
+#include <initializer_list>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -72,6 +74,52 @@ bool ScaleBand(int* band, int count, double scale)
         small = small && band[i] > -kSmallMagnitude && band[i] < kSmallMagnitude;
     }
     return small;
+}
+
+// A 4 x 4 tile of ints transposed in registers: source row i becomes
+// column i of the destination.
+void Transpose4x4(const int* const src[4], int* const dst[4])
+{
+    auto load = [](const int* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    auto store = [](int* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
+    const __m128i a = load(src[0]), b = load(src[1]), c = load(src[2]), d = load(src[3]);
+    const __m128i ab01 = _mm_unpacklo_epi32(a, b), cd01 = _mm_unpacklo_epi32(c, d);
+    const __m128i ab23 = _mm_unpackhi_epi32(a, b), cd23 = _mm_unpackhi_epi32(c, d);
+    store(dst[0], _mm_unpacklo_epi64(ab01, cd01));
+    store(dst[1], _mm_unpackhi_epi64(ab01, cd01));
+    store(dst[2], _mm_unpacklo_epi64(ab23, cd23));
+    store(dst[3], _mm_unpackhi_epi64(ab23, cd23));
+}
+
+// Columns 0 .. count - 1 (count at most 4) of h rows, stride apart, to
+// count lines and back. Four columns go a 4 x 4 tile at a time instead of
+// one strided access per entry.
+void ColumnsToLines(const int* data, size_t stride, int h, int count, int* const lines[])
+{
+    int r = 0;
+    for (; count == 4 && r + 4 <= h; r += 4) {
+        const int* const rows[4] = {data + r * stride, data + (r + 1) * stride,
+                                    data + (r + 2) * stride, data + (r + 3) * stride};
+        int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
+        Transpose4x4(rows, at);
+    }
+    for (; r < h; ++r)
+        for (int k = 0; k < count; ++k)
+            lines[k][r] = data[r * stride + k];
+}
+
+void LinesToColumns(int* const lines[], int count, int h, int* data, size_t stride)
+{
+    int r = 0;
+    for (; count == 4 && r + 4 <= h; r += 4) {
+        const int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
+        int* const rows[4] = {data + r * stride, data + (r + 1) * stride, data + (r + 2) * stride,
+                              data + (r + 3) * stride};
+        Transpose4x4(at, rows);
+    }
+    for (; r < h; ++r)
+        for (int k = 0; k < count; ++k)
+            data[r * stride + k] = lines[k][r];
 }
 
 // A run of 1s along a mask line.
@@ -174,6 +222,161 @@ void LiftRun(int* Out, const int* InL, const int* InH, int PosFlag, int Length)
         highAtEnd(p);
 }
 
+// Runs of real photos: every band entry below 2^26 in magnitude, so every
+// scaled entry below 1.4142 x 2^26 + 1 < kSmallMagnitude, and no product
+// comes near the int range. Such runs take the paths below; they give
+// exactly what ScaleBand and LiftRun<int> give.
+const int kSmallEntry = 1 << 26;
+// Longest run the vector lifting keeps its low and high samples for.
+const int kVectorRun = 1024;
+
+// Whether every entry of both bands is below kSmallEntry in magnitude:
+// v ^ (v >> 31) is |v| for v >= 0 and |v| - 1 below, and their OR has no
+// bit at or above 26 exactly when none of them has.
+bool SmallBands(const int* low, int lowCount, const int* high, int highCount)
+{
+    __m128i bits = _mm_setzero_si128();
+    uint32_t tail = 0;
+    for (const auto& band : {std::make_pair(low, lowCount), std::make_pair(high, highCount)}) {
+        int i = 0;
+        for (; i + 4 <= band.second; i += 4) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band.first + i));
+            bits = _mm_or_si128(bits, _mm_xor_si128(v, _mm_srai_epi32(v, 31)));
+        }
+        for (; i < band.second; ++i)
+            tail |= static_cast<uint32_t>(band.first[i] ^ (band.first[i] >> 31));
+    }
+    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(1, 0, 3, 2)));
+    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(2, 3, 0, 1)));
+    tail |= static_cast<uint32_t>(_mm_cvtsi128_si32(bits));
+    return tail < static_cast<uint32_t>(kSmallEntry);
+}
+
+// ScaleSmallBand four entries to a register where the processor has AVX:
+// the same double operations, twice as many at a time.
+[[gnu::target("avx")]] void ScaleSmallBandAvx(int* band, int count, double scale)
+{
+    const __m256d factor = _mm256_set1_pd(scale);
+    const __m256d half = _mm256_set1_pd(0.5);
+    const __m256d sign = _mm256_set1_pd(-0.0);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band + i));
+        const __m256d x = _mm256_mul_pd(_mm256_cvtepi32_pd(v), factor);
+        const __m256d r = _mm256_add_pd(x, _mm256_or_pd(_mm256_and_pd(x, sign), half));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(band + i), _mm256_cvttpd_epi32(r));
+    }
+    for (; i < count; ++i)
+        band[i] = ScaleRound(band[i], scale);
+}
+
+// Asked while the library is loaded, perhaps before the compiler's own
+// processor probe has run: it is run here first.
+bool Has_Avx()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx");
+}
+
+const bool kHasAvx = Has_Avx();
+
+// ScaleRound over a band of small entries: the same double product and
+// rounding, without the clamps they can never reach.
+void ScaleSmallBand(int* band, int count, double scale)
+{
+    if (kHasAvx) {
+        ScaleSmallBandAvx(band, count, scale);
+        return;
+    }
+    const __m128d factor = _mm_set1_pd(scale);
+    const __m128d half = _mm_set1_pd(0.5);
+    const __m128d sign = _mm_set1_pd(-0.0);
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band + i));
+        const __m128d x0 = _mm_mul_pd(_mm_cvtepi32_pd(v), factor);
+        const __m128d x1 = _mm_mul_pd(_mm_cvtepi32_pd(_mm_unpackhi_epi64(v, v)), factor);
+        const __m128d r0 = _mm_add_pd(x0, _mm_or_pd(_mm_and_pd(x0, sign), half));
+        const __m128d r1 = _mm_add_pd(x1, _mm_or_pd(_mm_and_pd(x1, sign), half));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(band + i),
+                         _mm_unpacklo_epi64(_mm_cvttpd_epi32(r0), _mm_cvttpd_epi32(r1)));
+    }
+    for (; i < count; ++i)
+        band[i] = ScaleRound(band[i], scale);
+}
+
+__m128i Load4(const int* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+void Store4(int* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+
+// LiftRun<int> four samples at a time: all low samples first, then all high
+// ones, then the two interleaved into Out. Low sample k lies between high
+// entries k + o and k + o + 1 (o = -1 when the run starts with a low sample),
+// high sample k between low samples k + q and k + q + 1 (q = -1 when it
+// starts with a high one); at an end of the run the neighbour inside stands
+// for both, as in LiftRun.
+void LiftSmallRun(int* Out, const int* InL, const int* InH, int PosFlag, int Length)
+{
+    const bool lowFirst = PosFlag == 0;
+    const int highCount = lowFirst ? Length / 2 : (Length + 1) / 2;
+    const int lowCount = Length - highCount;
+    int lo[kVectorRun / 2 + 1], hi[kVectorRun / 2 + 1];
+    const int o = lowFirst ? -1 : 0;
+    const int q = lowFirst ? 0 : -1;
+    auto neighbours = [](int k, int offset, int count, int& left, int& right) {
+        left = k + offset;
+        right = left + 1;
+        if (left < 0)
+            left = right;
+        if (right >= count)
+            right = left;
+    };
+    auto lowAt = [&](int k) {
+        int left, right;
+        neighbours(k, o, highCount, left, right);
+        lo[k] = InL[k] - ((InH[left] + InH[right] + 2) >> 2);
+    };
+    auto highAt = [&](int k) {
+        int left, right;
+        neighbours(k, q, lowCount, left, right);
+        hi[k] = InH[k] - ((-lo[left] - lo[right] + 1) >> 1);
+    };
+    const __m128i two = _mm_set1_epi32(2), one = _mm_set1_epi32(1);
+    // Interior low samples: k + o >= 0 and k + o + 1 < highCount.
+    int k = 0;
+    for (; k < -o; ++k)
+        lowAt(k);
+    for (const int end = std::min(lowCount, highCount - o - 1); k + 4 <= end; k += 4) {
+        const __m128i sum = _mm_add_epi32(_mm_add_epi32(Load4(InH + k + o), Load4(InH + k + o + 1)), two);
+        Store4(lo + k, _mm_sub_epi32(Load4(InL + k), _mm_srai_epi32(sum, 2)));
+    }
+    for (; k < lowCount; ++k)
+        lowAt(k);
+    k = 0;
+    for (; k < -q; ++k)
+        highAt(k);
+    for (const int end = std::min(highCount, lowCount - q - 1); k + 4 <= end; k += 4) {
+        const __m128i sum = _mm_sub_epi32(one, _mm_add_epi32(Load4(lo + k + q), Load4(lo + k + q + 1)));
+        Store4(hi + k, _mm_sub_epi32(Load4(InH + k), _mm_srai_epi32(sum, 1)));
+    }
+    for (; k < highCount; ++k)
+        highAt(k);
+    const int* first = lowFirst ? lo : hi;
+    const int* second = lowFirst ? hi : lo;
+    const int pairs = std::min(lowCount, highCount);
+    k = 0;
+    for (; k + 4 <= pairs; k += 4) {
+        const __m128i a = Load4(first + k), b = Load4(second + k);
+        Store4(Out + 2 * k, _mm_unpacklo_epi32(a, b));
+        Store4(Out + 2 * k + 4, _mm_unpackhi_epi32(a, b));
+    }
+    for (; k < pairs; ++k) {
+        Out[2 * k] = first[k];
+        Out[2 * k + 1] = second[k];
+    }
+    if (Length & 1)
+        Out[Length - 1] = first[pairs];
+}
+
 } // namespace
 
 int Round(double x)
@@ -216,23 +419,25 @@ void DecomposeOneLevelInt_Mask(matrix_t* OutMask, int level)
     const int h = OutMask->numrows_ >> (level - 1);
     const int w = OutMask->numcols_ >> (level - 1);
     const int longest = h > w ? h : w;
-    int* in = static_cast<int*>(std::malloc(sizeof(int) * (longest > 0 ? longest : 1)));
-    int* out = static_cast<int*>(std::malloc(sizeof(int) * (longest > 0 ? longest : 1)));
-    if (in && out) {
+    const size_t room = longest > 0 ? longest : 1;
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * 8 * room));
+    if (in) {
+        int* const ins[4] = {in, in + room, in + 2 * room, in + 3 * room};
+        int* const outs[4] = {in + 4 * room, in + 5 * room, in + 6 * room, in + 7 * room};
         for (int r = 0; r < h; ++r) {
             std::memcpy(in, OutMask->rows_[r], sizeof(int) * w);
             SADWT1dOddSymInt_Mask(in, OutMask->rows_[r], w, 1);
         }
-        for (int c = 0; c < w; ++c) {
-            for (int r = 0; r < h; ++r)
-                in[r] = OutMask->rows_[r][c];
-            SADWT1dOddSymInt_Mask(in, out, h, 2);
-            for (int r = 0; r < h; ++r)
-                OutMask->rows_[r][c] = out[r];
+        const size_t stride = OutMask->numcols_;
+        for (int c = 0; c < w; c += 4) {
+            const int count = std::min(4, w - c);
+            ColumnsToLines(OutMask->data_ + c, stride, h, count, ins);
+            for (int k = 0; k < count; ++k)
+                SADWT1dOddSymInt_Mask(ins[k], outs[k], h, 2);
+            LinesToColumns(outs, count, h, OutMask->data_ + c, stride);
         }
     }
     std::free(in);
-    std::free(out);
 }
 
 void do_IDWT_Mask(const matrix_t* InMask, int nLevels, matrix_t* OutMask)
@@ -250,6 +455,12 @@ int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Le
     }
     const int highCount = PosFlag == 0 ? Length / 2 : (Length + 1) / 2;
     const int lowCount = Length - highCount;
+    if (Length != 2 && Length <= kVectorRun && SmallBands(InL, lowCount, InH, highCount)) {
+        ScaleSmallBand(InL, lowCount, kLowScale);
+        ScaleSmallBand(InH, highCount, kHighScale);
+        LiftSmallRun(Out, InL, InH, PosFlag, Length);
+        return 0;
+    }
     bool small = false;
     if (Length != 2) {
         const bool smallLow = ScaleBand(InL, lowCount, kLowScale);
@@ -328,74 +539,35 @@ struct SynthesisPlan {
     int levels = 0;
     std::vector<MaskRun> runs;
     std::vector<size_t> lineEnd;  // one past each line's last run
+    std::vector<MaskRun> scratch;  // the runs of the line being planned
 };
 
 namespace {
-
-// A 4 x 4 tile of ints transposed in registers: source row i becomes
-// column i of the destination.
-void Transpose4x4(const int* const src[4], int* const dst[4])
-{
-    auto load = [](const int* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
-    auto store = [](int* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); };
-    const __m128i a = load(src[0]), b = load(src[1]), c = load(src[2]), d = load(src[3]);
-    const __m128i ab01 = _mm_unpacklo_epi32(a, b), cd01 = _mm_unpacklo_epi32(c, d);
-    const __m128i ab23 = _mm_unpackhi_epi32(a, b), cd23 = _mm_unpackhi_epi32(c, d);
-    store(dst[0], _mm_unpacklo_epi64(ab01, cd01));
-    store(dst[1], _mm_unpackhi_epi64(ab01, cd01));
-    store(dst[2], _mm_unpacklo_epi64(ab23, cd23));
-    store(dst[3], _mm_unpackhi_epi64(ab23, cd23));
-}
-
-// Columns 0 .. count - 1 (count at most 4) of h rows, stride apart, to
-// count lines and back. Four columns go a 4 x 4 tile at a time instead of
-// one strided access per entry.
-void ColumnsToLines(const int* data, size_t stride, int h, int count, int* const lines[])
-{
-    int r = 0;
-    for (; count == 4 && r + 4 <= h; r += 4) {
-        const int* const rows[4] = {data + r * stride, data + (r + 1) * stride,
-                                    data + (r + 2) * stride, data + (r + 3) * stride};
-        int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
-        Transpose4x4(rows, at);
-    }
-    for (; r < h; ++r)
-        for (int k = 0; k < count; ++k)
-            lines[k][r] = data[r * stride + k];
-}
-
-void LinesToColumns(int* const lines[], int count, int h, int* data, size_t stride)
-{
-    int r = 0;
-    for (; count == 4 && r + 4 <= h; r += 4) {
-        const int* const at[4] = {lines[0] + r, lines[1] + r, lines[2] + r, lines[3] + r};
-        int* const rows[4] = {data + r * stride, data + (r + 1) * stride, data + (r + 2) * stride,
-                              data + (r + 3) * stride};
-        Transpose4x4(at, rows);
-    }
-    for (; r < h; ++r)
-        for (int k = 0; k < count; ++k)
-            data[r * stride + k] = lines[k][r];
-}
 
 // The mask rebuild of one level, recording each line's runs of the shape.
 void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* out)
 {
     const int h = mask->numrows_ >> (level - 1);
     const int w = mask->numcols_ >> (level - 1);
+    std::vector<MaskRun>& found = plan.scratch;
     auto recordRuns = [&](const int* line, int length) {
-        const size_t first = plan.runs.size();
-        plan.runs.resize(first + RunRoom(length));
-        const int count = FindRuns(line, length, plan.runs.data() + first);
-        plan.runs.resize(first + count);
+        found.resize(RunRoom(length));
+        const int count = FindRuns(line, length, found.data());
+        plan.runs.insert(plan.runs.end(), found.begin(), found.begin() + count);
         plan.lineEnd.push_back(plan.runs.size());
     };
     const size_t stride = mask->numcols_;
-    for (int c = 0; c < w; ++c) {
-        ColumnsToLines(mask->data_ + c, stride, h, 1, &in);
-        RebuildMaskLine(in, out, h, 2);
-        LinesToColumns(&out, 1, h, mask->data_ + c, stride);
-        recordRuns(out, h);
+    const size_t room = static_cast<size_t>(std::max(mask->numrows_, mask->numcols_)) + 1;
+    int* const ins[4] = {in, in + room, in + 2 * room, in + 3 * room};
+    int* const outs[4] = {out, out + room, out + 2 * room, out + 3 * room};
+    for (int c = 0; c < w; c += 4) {
+        const int count = std::min(4, w - c);
+        ColumnsToLines(mask->data_ + c, stride, h, count, ins);
+        for (int k = 0; k < count; ++k) {
+            RebuildMaskLine(ins[k], outs[k], h, 2);
+            recordRuns(outs[k], h);
+        }
+        LinesToColumns(outs, count, h, mask->data_ + c, stride);
     }
     for (int r = 0; r < h; ++r) {
         std::memcpy(in, mask->rows_[r], sizeof(int) * w);
@@ -440,9 +612,17 @@ SynthesisPlan* Plan_Synthesis(const matrix_t* InMask, int nLevels, matrix_t* Out
 {
     const size_t longest = static_cast<size_t>(std::max(InMask->numrows_, InMask->numcols_)) + 1;
     try {
-        std::vector<int> in(longest), out(longest);
+        std::vector<int> in(4 * longest), out(4 * longest);
         auto* plan = new SynthesisPlan;
         plan->levels = nLevels;
+        // Each level has as many lines as its rows and columns; a photo's
+        // outline crosses most lines once or twice.
+        size_t lines = 0;
+        for (int l = nLevels; l >= 1; --l)
+            lines += static_cast<size_t>((InMask->numrows_ >> (l - 1)) + (InMask->numcols_ >> (l - 1)));
+        plan->lineEnd.reserve(lines);
+        plan->runs.reserve(2 * lines);
+        plan->scratch.reserve(longest);
         matrix_copy(OutMask, InMask);
         for (int l = nLevels; l >= 1; --l)
             PlanOneLevel(*plan, OutMask, l, in.data(), out.data());
@@ -468,14 +648,13 @@ int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const 
         pixels[i] = mask[i] >= 1 ? value : 0;
     }
     const size_t longest = static_cast<size_t>(std::max(OutCoeff->numrows_, OutCoeff->numcols_)) + 1;
-    int* in = static_cast<int*>(std::malloc(sizeof(int) * 4 * longest));
-    int* out = static_cast<int*>(std::malloc(sizeof(int) * 4 * longest));
-    const int result = in && out ? 0 : -10;
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * 8 * longest));
+    int* out = in + 4 * longest;
+    const int result = in ? 0 : -10;
     size_t line = 0;
     for (int l = plan->levels; l >= 1 && result == 0; --l)
         SynthesizeOneLevelInt(*plan, &line, OutCoeff, l, in, out, longest);
     std::free(in);
-    std::free(out);
     return result;
 }
 

@@ -84,6 +84,30 @@ TEST(ColorConversion, EmergeWritesRedGreenBlue)
     EXPECT_EQ((std::vector<int>{250, 108, 100, 128, 128, 128}), std::vector<int>(row, row + 6));
 }
 
+TEST(ColorConversion, EmergeEqualsThePixelConversionForEveryTriple)
+{
+    // Rows of 259 pixels: the vector path and the leftover pixels both see every v.
+    const int width = 259;
+    std::vector<UCHR> y(width), u(width), v(width);
+    std::vector<unsigned char> row(3 * width);
+    for (int yy = 0; yy < 256; ++yy) {
+        for (int uu = 0; uu < 256; ++uu) {
+            for (int x = 0; x < width; ++x) {
+                y[x] = static_cast<UCHR>(yy);
+                u[x] = static_cast<UCHR>(uu);
+                v[x] = static_cast<UCHR>((x + yy) % 256);
+            }
+            Emerge_Color(row.data(), width, y.data(), u.data(), v.data());
+            for (int x = 0; x < width; ++x) {
+                int r, g, b;
+                yuv2rgb(y[x], u[x], v[x], &r, &g, &b);
+                if (row[3 * x] != r || row[3 * x + 1] != g || row[3 * x + 2] != b)
+                    FAIL() << "y " << yy << " u " << uu << " v " << int(v[x]);
+            }
+        }
+    }
+}
+
 TEST_F(Writer, FlatBackgroundIsTheMeanColourAndOnlyInteriorNeighboursSoften)
 {
     FillYuv(128, 128, 128);

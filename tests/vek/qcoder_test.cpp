@@ -180,7 +180,7 @@ TEST(QCoderBits, DecodeBitsZeroIsMinusOneAndDecodesNothing)
     EXPECT_EQ(d.A, a);
     EXPECT_EQ(d.C, c);
     EXPECT_EQ(d.byte_counter, bc);
-    EXPECT_EQ(d.bit_model->Index[0], 0);
+    EXPECT_EQ(d.bit_model.Index[0], 0);
     EXPECT_EQ(d.decode_bits(1), 0);  // Cx 0x8000 lies below A 0xA5E3: the MPS
     EXPECT_EQ(d.A, 0x10000 - 0x5A1D);
 }
