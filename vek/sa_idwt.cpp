@@ -252,6 +252,8 @@ bool SmallBands(const int* low, int lowCount, const int* high, int highCount)
     return tail < static_cast<uint32_t>(kSmallEntry);
 }
 
+} // namespace
+
 // ScaleSmallBand four entries to a register where the processor has AVX:
 // the same double operations, twice as many at a time.
 [[gnu::target("avx")]] void ScaleSmallBandAvx(int* band, int count, double scale)
@@ -278,16 +280,10 @@ bool Has_Avx()
     return __builtin_cpu_supports("avx");
 }
 
-const bool kHasAvx = Has_Avx();
-
-// ScaleRound over a band of small entries: the same double product and
-// rounding, without the clamps they can never reach.
-void ScaleSmallBand(int* band, int count, double scale)
+// ScaleRound over a band of small entries, two at a time: the same double
+// product and rounding, without the clamps they can never reach.
+void ScaleSmallBandSse2(int* band, int count, double scale)
 {
-    if (kHasAvx) {
-        ScaleSmallBandAvx(band, count, scale);
-        return;
-    }
     const __m128d factor = _mm_set1_pd(scale);
     const __m128d half = _mm_set1_pd(0.5);
     const __m128d sign = _mm_set1_pd(-0.0);
@@ -303,6 +299,18 @@ void ScaleSmallBand(int* band, int count, double scale)
     }
     for (; i < count; ++i)
         band[i] = ScaleRound(band[i], scale);
+}
+
+namespace {
+
+const bool kHasAvx = Has_Avx();
+
+void ScaleSmallBand(int* band, int count, double scale)
+{
+    if (kHasAvx)
+        ScaleSmallBandAvx(band, count, scale);
+    else
+        ScaleSmallBandSse2(band, count, scale);
 }
 
 __m128i Load4(const int* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }

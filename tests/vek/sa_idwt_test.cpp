@@ -333,3 +333,31 @@ TEST(Matrix, MaskEmergeKeepsOnlyInsideAsOne)
               std::vector<int>(m->data_, m->data_ + m->datasize_));
     matrix_destroy(m);
 }
+
+// Both vector forms of the small-band scaling give Round(entry x scale) for
+// every entry they may meet, whichever form this processor picks when the
+// decoder loads.
+TEST(SaIdwtScale, VectorFormsRoundLikeTheScalarRule)
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> entry(-(1 << 26) + 1, (1 << 26) - 1);
+    std::vector<int> band(1031);
+    for (int& v : band)
+        v = entry(random);
+    band[0] = 0;
+    band[1] = (1 << 26) - 1;
+    band[2] = -(1 << 26) + 1;
+    for (double scale : {0.7071, 1.4142}) {
+        std::vector<int> expected(band.size());
+        for (size_t i = 0; i < band.size(); ++i)
+            expected[i] = Round(band[i] * scale);
+        std::vector<int> sse2 = band;
+        ScaleSmallBandSse2(sse2.data(), static_cast<int>(sse2.size()), scale);
+        EXPECT_EQ(sse2, expected) << scale;
+        if (Has_Avx()) {
+            std::vector<int> avx = band;
+            ScaleSmallBandAvx(avx.data(), static_cast<int>(avx.size()), scale);
+            EXPECT_EQ(avx, expected) << scale;
+        }
+    }
+}
