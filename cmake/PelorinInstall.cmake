@@ -22,7 +22,7 @@ set(PELORIN_SIMULATOR_DIR ${CMAKE_INSTALL_LIBDIR}/pelorin/simulator)
 install(TARGETS kvsdecompose LIBRARY DESTINATION ${PELORIN_SIMULATOR_DIR})
 
 install(TARGETS pelorin-read pelorin-demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/tools/pelorin-read/pelorin-read.1
+install(FILES ${PROJECT_SOURCE_DIR}/tools/pelorin-read/pelorin-read.1 ${PROJECT_SOURCE_DIR}/demo/pelorin-demo.1
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/demo/pelorin-demo.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -49,3 +49,8 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/pelorinConfigVersion.cmak
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/pelorinConfig.cmake ${PROJECT_BINARY_DIR}/pelorinConfigVersion.cmake
   DESTINATION ${PELORIN_CMAKE_DIR})
+
+# What the rules above install and nothing else (no tools of the tree, no
+# tests): a package build makes this target alone.
+add_custom_target(deliverables)
+add_dependencies(deliverables pelorin vekORN kvsdecompose pelorin-read pelorin-demo)

@@ -14,6 +14,7 @@ PACKAGES=(
   fonts-noto-cjk fontconfig
   umockdev libumockdev-dev
   python3
+  dpkg-dev debhelper lintian
 )
 
 missing=()
