@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include <ctime>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -132,6 +134,25 @@ void crashLine(int fd, const char* a, const char* b = "", const char* c = "")
     fsync(fd);
 }
 
+// Whether the directory holding the file at path takes new files.
+bool directoryWritable(const char* path)
+{
+    const QByteArray dir = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
+    return access(dir.constData(), W_OK) == 0;
+}
+
+// mkdir -p, each directory it creates private to the user.
+bool makePrivateDirs(const QString& path)
+{
+    QByteArray sofar;
+    for (const QString& part : path.split('/', Qt::SkipEmptyParts)) {
+        sofar += '/' + QFile::encodeName(part);
+        if (mkdir(sofar.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool makeLogPath(const char* libraryFile, char* out, size_t outSize)
@@ -146,6 +167,24 @@ bool makeLogPath(const char* libraryFile, char* out, size_t outSize)
     return true;
 }
 
+bool makeStateLogPath(char* out, size_t outSize)
+{
+    out[0] = '\0';
+    QString state = QString::fromLocal8Bit(qgetenv("XDG_STATE_HOME"));
+    if (!QDir::isAbsolutePath(state))  // unset, empty or relative: the default
+        state = QDir::homePath() + "/.local/state";
+    const QString dir = QDir::cleanPath(state + "/pelorin");
+    if (!makePrivateDirs(dir))
+        return false;
+    QByteArray path = QFile::encodeName(dir) + "/pelorin_dbg.log";
+    if (static_cast<size_t>(path.size()) >= outSize)
+        return false;
+    memcpy(out, path.constData(), static_cast<size_t>(path.size()) + 1);
+    return true;
+}
+
+// Beside the library while its directory is writable (a build tree, a
+// private copy); an installed library's directory is not, for a normal user.
 const char* getLogName()
 {
     Dl_info info;
@@ -154,6 +193,8 @@ const char* getLogName()
         return g_logName;
     }
     makeLogPath(info.dli_fname, g_logName, sizeof g_logName);
+    if (g_logName[0] != '\0' && !directoryWritable(g_logName))
+        makeStateLogPath(g_logName, sizeof g_logName);
     return g_logName;
 }
 

@@ -1,5 +1,6 @@
-// The library's diagnostic log "pelorin_dbg.log" beside the library file,
-// and the crash report written there on SIGSEGV and SIGABRT.
+// The library's diagnostic log "pelorin_dbg.log" beside the library file
+// (in the user's state directory when that place is not writable), and the
+// crash report written there on SIGSEGV and SIGABRT.
 #pragma once
 
 #include <cstdarg>
@@ -35,6 +36,11 @@ void signalHandler(int sig);
 // Builds "<absolute directory of libraryFile>/pelorin_dbg.log" into out.
 // Returns false, leaving out empty, when the path would not fit.
 bool makeLogPath(const char* libraryFile, char* out, size_t outSize);
+// Builds "$XDG_STATE_HOME/pelorin/pelorin_dbg.log" (default state directory
+// ~/.local/state) into out, creating missing directories with mode 0700.
+// Returns false, leaving out empty, when they cannot be made or the path
+// would not fit.
+bool makeStateLogPath(char* out, size_t outSize);
 // Prepares what the crash handler needs so that it runs with
 // async-signal-safe calls only, then installs it for SIGSEGV and SIGABRT.
 void installCrashHandlers();

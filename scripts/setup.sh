@@ -16,6 +16,7 @@ PACKAGES=(
   python3 python3-pytest
   libqt5websockets5-dev python3-websockets chromium
   libturbojpeg0-dev libwebp-dev libopenjp2-7-dev
+  dpkg-dev debhelper lintian
 )
 
 missing=()

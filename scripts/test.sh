@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole test suite: the
-# normal build, the AddressSanitizer + UndefinedBehaviorSanitizer build, and
+# normal build, the Debian packages (scripts/package-test.sh), the
+# AddressSanitizer + UndefinedBehaviorSanitizer build, and
 # a short run of every fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +15,9 @@ chmod 700 "$XDG_RUNTIME_DIR"
 echo "== normal build"
 bash scripts/build.sh normal
 (cd build && ctest --output-on-failure -j 2)
+
+echo "== packages"
+bash scripts/package-test.sh
 
 echo "== sanitizer build"
 bash scripts/build.sh asan

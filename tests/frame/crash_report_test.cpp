@@ -1,7 +1,10 @@
 // A SIGSEGV after the first read: report on stdout and in the log, status 1.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <unistd.h>
 
 #include "read_harness.h"
 
@@ -26,6 +29,30 @@ TEST(CrashReport, SegfaultAfterReadWritesTheReportAndExitsWithOne)
     EXPECT_EQ(lines[at + 1], "Segmentation fault detected!");
     EXPECT_EQ(lines[at + 2], "Call stack:");
     EXPECT_TRUE(lines.mid(at + 3).join('\n').contains("crash_after_read")) << lines.join('\n').toStdString();
+}
+
+// Run as a user who cannot write beside the library, the read's lines and the
+// report land in the user's state directory.
+TEST(CrashReport, UnprivilegedHostReportsToTheStateDirectory)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to switch to the user nobody";
+    QTemporaryDir state;
+    ASSERT_EQ(chown(QFile::encodeName(state.path()).constData(), 65534, 65534), 0);
+    QProcess host;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_STATE_HOME", state.path());
+    host.setProcessEnvironment(env);
+    host.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                           QString::fromLocal8Bit(g_crashHost)});
+    ASSERT_TRUE(host.waitForFinished(30000));
+    EXPECT_EQ(host.exitCode(), 1) << host.readAllStandardError().toStdString();
+
+    QFile log(state.filePath("pelorin/pelorin_dbg.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(text.contains("<readIDCard>")) << text.toStdString();
+    EXPECT_TRUE(text.contains("}Segmentation fault detected!\n")) << text.toStdString();
 }
 
 int main(int argc, char** argv)

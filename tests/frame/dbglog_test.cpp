@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +32,12 @@ QByteArray fileBytes(const QString& path)
     QFile file(path);
     file.open(QIODevice::ReadOnly);
     return file.readAll();
+}
+
+bool privateToOwner(const QString& dir)
+{
+    struct stat info;
+    return stat(QFile::encodeName(dir).constData(), &info) == 0 && (info.st_mode & 077) == 0;
 }
 
 }  // namespace
@@ -154,4 +161,58 @@ TEST(DbgLog, UnopenableLogDropsLinesAndReadsGoOn)
     EXPECT_EQ(safe_write_fmt("not written\n"), -1);
     QDir().rmdir(path);
     QFile::rename(saved, path);
+}
+
+// An installed library's directory is not writable for a normal user: the
+// log moves to the user's state directory. Only root can become such a user.
+class StateDirectoryLog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (geteuid() != 0)
+            GTEST_SKIP() << "needs root to switch to the user nobody";
+        ASSERT_EQ(chown(QFile::encodeName(m_dir.path()).constData(), kNobody, kNobody), 0);
+    }
+
+    // Writes one line as the user nobody with this environment; true when written.
+    static bool writeAsNobody(const char* stateHome, const QString& home)
+    {
+        pid_t child = fork();
+        if (child == 0) {
+            if (stateHome)
+                setenv("XDG_STATE_HOME", stateHome, 1);
+            else
+                unsetenv("XDG_STATE_HOME");
+            setenv("HOME", QFile::encodeName(home).constData(), 1);
+            if (setgid(kNobody) != 0 || setuid(kNobody) != 0)
+                _exit(2);
+            _exit(safe_write_fmt("state log line\n") == 15 ? 0 : 1);
+        }
+        int status = -1;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+    static constexpr uid_t kNobody = 65534;
+    QTemporaryDir m_dir;
+};
+
+TEST_F(StateDirectoryLog, GoesToXdgStateHomeInAPrivateDirectory)
+{
+    QByteArray state = QFile::encodeName(m_dir.filePath("state"));
+    ASSERT_TRUE(writeAsNobody(state.constData(), m_dir.filePath("home")));
+    QString dir = m_dir.filePath("state/pelorin");
+    EXPECT_TRUE(fileBytes(dir + "/pelorin_dbg.log").endsWith("}state log line\n\n"));
+    EXPECT_TRUE(privateToOwner(dir));
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("home/.local")));
+}
+
+TEST_F(StateDirectoryLog, DefaultsToLocalStateUnderHomeWhenUnsetOrRelative)
+{
+    QString home = m_dir.filePath("home");
+    ASSERT_TRUE(writeAsNobody(nullptr, home));
+    ASSERT_TRUE(writeAsNobody("relative/state", home));
+    QByteArray log = fileBytes(home + "/.local/state/pelorin/pelorin_dbg.log");
+    EXPECT_EQ(log.count("}state log line\n\n"), 2) << log.constData();
+    EXPECT_TRUE(privateToOwner(home + "/.local"));
 }

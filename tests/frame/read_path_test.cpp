@@ -43,8 +43,9 @@ TEST(ReadPath, NullArgumentsAreRejectedInOrderWithoutOpeningTheReader)
         EXPECT_TRUE(sim.trace().isEmpty()) << c.line;
         EXPECT_TRUE(log.containsInOrder({c.line})) << c.line;
         EXPECT_EQ(args.idType, ID_TYPE_UNKNOWN);
-        if (c.nullIndex != 5)
+        if (c.nullIndex != 5) {
             EXPECT_EQ(args.front, "caller's front");
+        }
     }
 }
 

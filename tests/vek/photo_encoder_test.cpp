@@ -55,8 +55,9 @@ TEST(Analysis, SynthesisUndoesItInsideAnyShape)
             else
                 EXPECT_EQ(0, out->data_[i]);
             // Only shape positions carry coefficients.
-            if (decomposed->data_[i] != 1)
+            if (decomposed->data_[i] != 1) {
                 EXPECT_EQ(0, coeff[i]) << i;
+            }
         }
         // Only the rounding of the 1.4142 and 0.7071 scalings stands between.
         EXPECT_LE(worst, 3) << "trial " << trial;

@@ -1,0 +1,56 @@
+# What `cmake --install` puts on a system: the two libraries with their
+# SONAMEs, the public headers, the programs with their desktop entry and man
+# page, the simulated reader in a directory of its own, and the files through
+# which other builds find the kit (pkg-config and a CMake package).
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set_target_properties(pelorin vekORN PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION 1)
+target_include_directories(pelorin INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+target_include_directories(vekORN INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>)
+
+install(TARGETS pelorin vekORN EXPORT pelorinTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/pelorin_lib/include/pelorin
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/vek/libvek2019.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pelorin)
+
+# Outside the loader's default path: fake cards only for whoever points
+# LD_LIBRARY_PATH here on purpose.
+set(PELORIN_SIMULATOR_DIR ${CMAKE_INSTALL_LIBDIR}/pelorin/simulator)
+install(TARGETS kvsdecompose LIBRARY DESTINATION ${PELORIN_SIMULATOR_DIR})
+
+install(TARGETS pelorin-read pelorin-demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/tools/pelorin-read/pelorin-read.1 ${PROJECT_SOURCE_DIR}/demo/pelorin-demo.1
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/demo/pelorin-demo.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/pelorin_lib/Pics/icon.png
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/72x72/apps RENAME pelorin-demo.png)
+# A template: the reader's USB identifiers go in before it is used.
+install(FILES ${PROJECT_SOURCE_DIR}/udev/60-pelorin-reader.rules
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/udev)
+
+# The .pc files find the kit relative to their own place, so they also work
+# in a kit unpacked under another root.
+file(RELATIVE_PATH PELORIN_PC_TO_PREFIX
+  ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+foreach(pc pelorin vekORN)
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endforeach()
+
+set(PELORIN_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/pelorin)
+install(EXPORT pelorinTargets NAMESPACE pelorin:: DESTINATION ${PELORIN_CMAKE_DIR})
+configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/pelorinConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/pelorinConfig.cmake INSTALL_DESTINATION ${PELORIN_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/pelorinConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/pelorinConfig.cmake ${PROJECT_BINARY_DIR}/pelorinConfigVersion.cmake
+  DESTINATION ${PELORIN_CMAKE_DIR})
+
+# What the rules above install and nothing else (no tools of the tree, no
+# tests): a package build makes this target alone.
+add_custom_target(deliverables)
+add_dependencies(deliverables pelorin vekORN kvsdecompose pelorin-read pelorin-demo)
