@@ -250,6 +250,27 @@ TEST(ForeignerFaces, Layout2017FrontItems)
                      text(154, 265, 260, 19)});
 }
 
+TEST(ForeignerFaces, EnglishNameOverFiftyCharactersKeepsToTwoLinesBeforeThePhoto)
+{
+    auto card = SampleCards::foreigner2017();
+    ID_TEXT_INFO_FOREIGN_2017& text = card->idTextInfoForeign2017;
+    text.nameCN.clear();
+    const QImage blank = blankFace(":/Pics/f2017_front.bmp", false);
+    for (const std::string& name : {std::string("MACDONALD-FITZGERALD, ALEXANDRA CATHERINE ELIZABETH"),
+                                    std::string(59, 'W')}) {
+        SCOPED_TRACE(name);
+        text.nameEN = name + "M";
+        const QString withM = MakeCardImg::makeIDCardF2017FrontBase64(card.get());
+        const QImage face = decodeFace(withM);
+        EXPECT_EQ(changedPixels(face, blank, QRect(40, 74, 270, 20)), 0) << "the Chinese name's line";
+        EXPECT_GT(changedPixels(face, blank, QRect(40, 36, 270, 18)), 8);
+        EXPECT_GT(changedPixels(face, blank, QRect(40, 55, 270, 18)), 8);
+        EXPECT_LT(changedBounds(face, blank, QRect(40, 30, 276, 44)).right(), 314) << "the photo's edge";
+        text.nameEN = name + "N";
+        EXPECT_NE(MakeCardImg::makeIDCardF2017FrontBase64(card.get()), withM) << "the last letter shows";
+    }
+}
+
 TEST(ForeignerFaces, NationalityReadsTheSameFromCodeNameOrBoth)
 {
     auto card = SampleCards::foreigner2017();
