@@ -90,6 +90,17 @@ int channelDistance(QRgb a, QRgb b)
     return qMax(qAbs(qRed(a) - qRed(b)), qMax(qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b))));
 }
 
+// Bounds of the template's own dark ink (labels) in the region.
+QRect darkBounds(const QImage& image, const QRect& region)
+{
+    QRect bounds;
+    for (int y = region.top(); y <= region.bottom(); ++y)
+        for (int x = region.left(); x <= region.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 160)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
 const QRect kResidentPhoto(203, 29, 100, 123);
 const QRect kPermitPhoto(308, 51, 144, 176);
 const QRect kPermitMonth(165, 120, 30, 20);
@@ -190,6 +201,25 @@ TEST(PermitFaces, MonthWithoutItsZeroMovesThreePixelsRight)
         decodeFace(MakeCardImg::makeIDCardHmtFrontBase64(card.get())), blank, kPermitMonth);
     ASSERT_GE(kept, 0);
     EXPECT_NEAR(dropped - kept, 3, 1);
+}
+
+TEST(PermitFaces, MonthLabelStandsClearOfTheMonthAndTheDay)
+{
+    auto card = SampleCards::hongKongPermit();
+    // The widest month, and a day that keeps its zero-less place.
+    card->idTextInfoHMT.birth = {"1985", "12", "28"};
+    const QImage face = decodeFace(MakeCardImg::makeIDCardHmtFrontBase64(card.get()));
+    const QImage blank = blankFace(":/Pics/hmt_front.bmp", false);
+    const QRect label = darkBounds(blank, QRect(180, 118, 36, 22));
+    const QRect month = changedBounds(face, blank, kPermitMonth);
+    const QRect day = changedBounds(face, blank, QRect(205, 120, 30, 20));
+    ASSERT_FALSE(label.isNull() || month.isNull() || day.isNull());
+    SCOPED_TRACE(testing::Message() << "month ink ends at " << month.right() << ", label ink "
+                                    << label.left() << ".." << label.right() << ", day ink starts at "
+                                    << day.left());
+    // The label follows its month and leaves the day a gap like the year's before "年".
+    EXPECT_GE(label.left() - month.right(), 4);
+    EXPECT_GE(day.left() - label.right(), 8);
 }
 
 TEST(PermitFaces, AddressBreaksAfterElevenCharacters)
