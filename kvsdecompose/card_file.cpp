@@ -29,8 +29,13 @@ bool readSmallFile(const QString& path, qint64 limit, QByteArray& bytes, QString
         problem = QStringLiteral("cannot be read (%1)").arg(file.errorString());
         return false;
     }
-    bytes = file.read(limit + 1);
-    if (file.error() != QFileDevice::NoError) {
+    // In pieces: one read of limit + 1 bytes would allocate the whole limit every time.
+    bytes.clear();
+    char piece[16384];
+    qint64 got = 0;
+    while (bytes.size() <= limit && (got = file.read(piece, sizeof piece)) > 0)
+        bytes.append(piece, static_cast<int>(got));
+    if (got < 0) {
         problem = QStringLiteral("cannot be read (%1)").arg(file.errorString());
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPixmap>
 #include <QStringList>
 
@@ -30,6 +31,11 @@ const qreal kPhotoBoxHeightMM = 32.0;
 // ---- Permit and foreigner cards: laid out in pixels on 494 x 312 templates --------
 
 const QSize kLargePhotoBox(140, 210);
+const int kForeignerFieldPixels = 14;
+const int kNameUnitsPerLine = 25;
+const qreal kNameLineStep = 18;
+const int kSmallestNamePixels = 8;
+const qreal kNameGapBeforePhoto = 4;
 
 QPixmap scaledTemplate(const QString& path)
 {
@@ -127,13 +133,48 @@ ForeignerFrontTexts foreignerTexts(const ForeignerText& text)
     return texts;
 }
 
+QFont foreignerFieldFont(int pixelSize)
+{
+    return spacedFont(CardFonts::fieldFamily(), pixelSize, 1.0);
+}
+
+bool linesFit(const QFont& font, const QStringList& lines, qreal room)
+{
+    const QFontMetricsF metrics(font);
+    for (const QString& line : lines)
+        if (metrics.horizontalAdvance(line) > room)
+            return false;
+    return true;
+}
+
+// The English name has room for two lines above the Chinese name. A name of up
+// to two full lines is drawn like every other field; a longer one is split into
+// two halves, drawn at the largest size at which both end before the photo.
+void drawEnglishName(QPixmap& face, QString name, const ForeignerFrontLayout& layout)
+{
+    QStringList lines = Tools::autoWrap(name, kNameUnitsPerLine);
+    QFont font = foreignerFieldFont(kForeignerFieldPixels);
+    if (lines.size() > 2) {
+        int half = (name.size() + 1) / 2;
+        if (name.at(half - 1).isHighSurrogate())
+            ++half;
+        // Every character advances at least the letter spacing of one pixel, so
+        // nothing past the picture's width in units could show anyway.
+        lines = QStringList{name.left(half).left(face.width()), name.mid(half).left(face.width())};
+        const qreal room = layout.photo.x() - layout.nameEN.x() - kNameGapBeforePhoto;
+        for (int size = kForeignerFieldPixels - 1;
+             size >= kSmallestNamePixels && !linesFit(font, lines, room); --size)
+            font = foreignerFieldFont(size);
+    }
+    drawLines(face, lines, font, layout.nameEN, kNameLineStep);
+}
+
 QString composeForeignerFront(const ForeignerFrontTexts& texts, const unsigned char* headImage,
                               const ForeignerFrontLayout& layout)
 {
     QPixmap face = Tools::bmpFileToPixmap(layout.templatePath);
-    const QFont fieldFont = spacedFont(CardFonts::fieldFamily(), 14, 1.0);
-    QString nameEN = texts.nameEN;
-    drawLines(face, Tools::autoWrap(nameEN, 25), fieldFont, layout.nameEN, 18);
+    const QFont fieldFont = foreignerFieldFont(kForeignerFieldPixels);
+    drawEnglishName(face, texts.nameEN, layout);
     Tools::drawStringInPixmap(face, texts.nameCN, kTextColour, fieldFont, layout.nameCN);
     Tools::drawStringInPixmap(face, texts.gender, kTextColour, fieldFont, layout.gender);
     Tools::drawStringInPixmap(face, texts.birth, kTextColour, fieldFont, layout.birth);

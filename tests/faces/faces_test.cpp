@@ -90,6 +90,17 @@ int channelDistance(QRgb a, QRgb b)
     return qMax(qAbs(qRed(a) - qRed(b)), qMax(qAbs(qGreen(a) - qGreen(b)), qAbs(qBlue(a) - qBlue(b))));
 }
 
+// Bounds of the template's own dark ink (labels) in the region.
+QRect darkBounds(const QImage& image, const QRect& region)
+{
+    QRect bounds;
+    for (int y = region.top(); y <= region.bottom(); ++y)
+        for (int x = region.left(); x <= region.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 160)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
 const QRect kResidentPhoto(203, 29, 100, 123);
 const QRect kPermitPhoto(308, 51, 144, 176);
 const QRect kPermitMonth(165, 120, 30, 20);
@@ -192,6 +203,25 @@ TEST(PermitFaces, MonthWithoutItsZeroMovesThreePixelsRight)
     EXPECT_NEAR(dropped - kept, 3, 1);
 }
 
+TEST(PermitFaces, MonthLabelStandsClearOfTheMonthAndTheDay)
+{
+    auto card = SampleCards::hongKongPermit();
+    // The widest month, and a day that keeps its zero-less place.
+    card->idTextInfoHMT.birth = {"1985", "12", "28"};
+    const QImage face = decodeFace(MakeCardImg::makeIDCardHmtFrontBase64(card.get()));
+    const QImage blank = blankFace(":/Pics/hmt_front.bmp", false);
+    const QRect label = darkBounds(blank, QRect(180, 118, 36, 22));
+    const QRect month = changedBounds(face, blank, kPermitMonth);
+    const QRect day = changedBounds(face, blank, QRect(205, 120, 30, 20));
+    ASSERT_FALSE(label.isNull() || month.isNull() || day.isNull());
+    SCOPED_TRACE(testing::Message() << "month ink ends at " << month.right() << ", label ink "
+                                    << label.left() << ".." << label.right() << ", day ink starts at "
+                                    << day.left());
+    // The label follows its month and leaves the day a gap like the year's before "年".
+    EXPECT_GE(label.left() - month.right(), 4);
+    EXPECT_GE(day.left() - label.right(), 8);
+}
+
 TEST(PermitFaces, AddressBreaksAfterElevenCharacters)
 {
     auto card = SampleCards::hongKongPermit();
@@ -248,6 +278,27 @@ TEST(ForeignerFaces, Layout2017FrontItems)
                      text(48, 125, 60, 14), text(154, 125, 110, 14), text(48, 166, 150, 14),
                      text(48, 203, 250, 14), text(48, 243, 200, 14), within(QRect(314, 56, 144, 176)),
                      text(154, 265, 260, 19)});
+}
+
+TEST(ForeignerFaces, EnglishNameOverFiftyCharactersKeepsToTwoLinesBeforeThePhoto)
+{
+    auto card = SampleCards::foreigner2017();
+    ID_TEXT_INFO_FOREIGN_2017& text = card->idTextInfoForeign2017;
+    text.nameCN.clear();
+    const QImage blank = blankFace(":/Pics/f2017_front.bmp", false);
+    for (const std::string& name : {std::string("MACDONALD-FITZGERALD, ALEXANDRA CATHERINE ELIZABETH"),
+                                    std::string(59, 'W')}) {
+        SCOPED_TRACE(name);
+        text.nameEN = name + "M";
+        const QString withM = MakeCardImg::makeIDCardF2017FrontBase64(card.get());
+        const QImage face = decodeFace(withM);
+        EXPECT_EQ(changedPixels(face, blank, QRect(40, 74, 270, 20)), 0) << "the Chinese name's line";
+        EXPECT_GT(changedPixels(face, blank, QRect(40, 36, 270, 18)), 8);
+        EXPECT_GT(changedPixels(face, blank, QRect(40, 55, 270, 18)), 8);
+        EXPECT_LT(changedBounds(face, blank, QRect(40, 30, 276, 44)).right(), 314) << "the photo's edge";
+        text.nameEN = name + "N";
+        EXPECT_NE(MakeCardImg::makeIDCardF2017FrontBase64(card.get()), withM) << "the last letter shows";
+    }
 }
 
 TEST(ForeignerFaces, NationalityReadsTheSameFromCodeNameOrBoth)

@@ -86,7 +86,7 @@ void drawPermitFront(QPainter& p)
     paintLabel(p, QStringLiteral("性别"), QPointF(36, 100), size, kLabelBlue);
     paintLabel(p, QStringLiteral("出生"), QPointF(36, 136), size, kLabelBlue);
     paintLabel(p, QStringLiteral("年"), QPointF(140, 136), size, kLabelBlue);
-    paintLabel(p, QStringLiteral("月"), QPointF(196, 136), size, kLabelBlue);
+    paintLabel(p, QStringLiteral("月"), QPointF(192, 136), size, kLabelBlue);
     paintLabel(p, QStringLiteral("日"), QPointF(241, 136), size, kLabelBlue);
     paintLabel(p, QStringLiteral("住址"), QPointF(36, 174), size, kLabelBlue);
     paintLabel(p, QStringLiteral("公民身份号码"), QPointF(36, 269), size, kLabelBlue);
