@@ -98,7 +98,7 @@ std::vector<Row> Measure(const std::string& set, const std::vector<Picture>& pic
     rows[1].codec = "vek, Encode_Photo";
     auto codecs = Make_Peer_Codecs();
     for (const auto& codec : codecs)
-        rows.push_back(Row{codec->Name(), set});
+        rows.push_back(Row{codec->Name(), set, {}, {}, {}});
     Bytes out;
     for (const Picture& picture : pictures) {
         rows[0].bytes.push_back(kPayload);
