@@ -181,7 +181,16 @@ READ_RESULT readIDCard(ID_TYPE* pIDType, IDCARD_INFO_ALL_CN* pIDAllInfoCN,
                        IDCARD_INFO_ALL_FOREIGN_NEW* pIDAllInfoForeignNew,
                        IDCARD_INFO_ALL_HMT* pIDAllInfoHMT, std::string* pFrontBase64,
                        std::string* pBackBase64);
+// Unmangled for lookup by name, yet called from C++ only: clang's warning
+// about a C++ return type under C linkage says nothing to a caller.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wreturn-type-c-linkage"
+#endif
 std::string getSDKVersion();
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
 void guiInit();
 void guiUninit();
 
