@@ -20,6 +20,12 @@ install(FILES ${PROJECT_SOURCE_DIR}/vek/libvek2019.h
 # LD_LIBRARY_PATH here on purpose.
 set(PELORIN_SIMULATOR_DIR ${CMAKE_INSTALL_LIBDIR}/pelorin/simulator)
 install(TARGETS kvsdecompose LIBRARY DESTINATION ${PELORIN_SIMULATOR_DIR})
+# The real readers' library in the default path: what programs load unless
+# LD_LIBRARY_PATH chooses the simulator. Its example readers file names no
+# reader, so a plain installation opens no port until one is configured.
+install(TARGETS kvsdecompose_reader LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/reader/readers.conf DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/pelorin)
+install(FILES ${PROJECT_SOURCE_DIR}/examples/web/index.html DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/web)
 
 install(TARGETS pelorin-read pelorin-demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/tools/pelorin-read/pelorin-read.1 ${PROJECT_SOURCE_DIR}/demo/pelorin-demo.1
@@ -53,4 +59,5 @@ install(FILES ${PROJECT_BINARY_DIR}/pelorinConfig.cmake ${PROJECT_BINARY_DIR}/pe
 # What the rules above install and nothing else (no tools of the tree, no
 # tests): a package build makes this target alone.
 add_custom_target(deliverables)
-add_dependencies(deliverables pelorin vekORN kvsdecompose pelorin-read pelorin-demo)
+add_dependencies(deliverables pelorin vekORN kvsdecompose kvsdecompose_reader pelorin_c pelorin-read pelorin-demo
+  pelorin-service)

@@ -31,9 +31,20 @@ for header in "$root"/usr/include/pelorin/*.h; do
 done
 echo "headers: $(ls "$root"/usr/include/pelorin | wc -l) compile on their own"
 
-# The simulator's directory is the one step a user takes to read fake cards;
-# the linker needs it too, to resolve libpelorin's reader calls.
-export LD_LIBRARY_PATH="$lib:$lib/pelorin/simulator"
+# The new deliverables are in the packages, the configuration files as conffiles.
+for file in usr/bin/pelorin-service usr/lib/systemd/user/pelorin-service.service usr/share/pelorin/web/index.html \
+  "${lib#$root/}/libpelorin_c.so.1" "${lib#$root/}/libkvsdecompose.so" usr/include/pelorin/pelorin_c.h; do
+  [ -e "$root/$file" ] || { echo "not in the packages: /$file"; exit 1; }
+done
+for conffile in service:/etc/pelorin/service.conf reader:/etc/pelorin/readers.conf; do
+  dpkg-deb --ctrl-tarfile "$work"/pelorin-${conffile%%:*}_*.deb | tar -xOf - ./conffiles | grep -qx "${conffile#*:}" ||
+    { echo "not a conffile: ${conffile#*:}"; exit 1; }
+done
+
+# The simulator's directory is the one step a user takes to read fake cards:
+# in front of the default path, where pelorin-reader's library for real
+# readers is. The linker needs it too, to resolve libpelorin's reader calls.
+export LD_LIBRARY_PATH="$lib/pelorin/simulator:$lib"
 export QT_QPA_PLATFORM=offscreen
 cmake -S examples/read-card -B "$work/example-cmake" -DCMAKE_PREFIX_PATH="$root/usr" >/dev/null
 cmake --build "$work/example-cmake" >/dev/null
@@ -45,10 +56,14 @@ for program in "$work/example-cmake/read-card" "$work/example-make/read-card"; d
   [ "$out" = "$expected" ] || { echo "unexpected output of $program: $out"; exit 1; }
 done
 echo "example: built with CMake and with pkg-config, both read the simulated card"
+out="$(PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$root/usr/lib/python3/dist-packages" PELORIN_LIBRARY="$lib/libpelorin_c.so.1" python3 -m pelorin 2>/dev/null)"
+grep -q '陈思远' <<<"$out" || { echo "python3 -m pelorin did not print the card: $out"; exit 1; }
+echo "python: the module from the packages reads the simulated card"
 
-# Without the simulator step nothing reads fake cards: the program does not start.
-if LD_LIBRARY_PATH="$lib" "$work/example-make/read-card" >/dev/null 2>&1; then
-  echo "read a card without the reader-access library"; exit 1
+# Without the simulator step the real readers' library answers, and with the
+# readers file as installed (no reader named) nothing reads a card.
+if LD_LIBRARY_PATH="$lib" PELORIN_READERS="$root/etc/pelorin/readers.conf" "$work/example-make/read-card" >/dev/null 2>&1; then
+  echo "read a card without the simulator step"; exit 1
 fi
 
 lintian --fail-on error "$work"/*.changes
