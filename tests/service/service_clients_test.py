@@ -80,9 +80,15 @@ async def bad_clients(service):
             await bad.send("x" * 5000)  # over max-message-bytes
             assert await closed_code(bad) in (1008, 1009)
         async with websockets.connect(service.url, origin=PAGE) as flood:
+            # The service may close the flood before all 40 are sent; frames still
+            # arriving then can make the closed socket answer with a reset, which
+            # loses the close frame (1006) — the log line below shows why it closed.
             for i in range(40):
-                await flood.send('{"type":"version"}')
-            assert await closed_code(flood) == 1008
+                try:
+                    await flood.send('{"type":"version"}')
+                except websockets.ConnectionClosed:
+                    break
+            assert await closed_code(flood) in (1008, 1006)
         assert "more than 10 requests a second" in service.log_text()
         reply = await ask(good, {"type": "read", "id": 9, "photo": True})
         assert reply["type"] == "read" and reply["id"] == 9 and reply["photo"].startswith("iVBOR"), reply
