@@ -4,6 +4,8 @@
 #                         per inch), waits until it is ready and exports DISPLAY
 #                         and XVFB_PID; the server's log is WORK_DIR/xvfb.log.
 #   stop_xvfb             ends it.
+#   end_x_session WORK_DIR  ends the processes whose ids are in the array `pids`,
+#                         then the X server, and removes WORK_DIR.
 # -noreset: without it the server resets whenever its last client leaves
 # (a demo killed between two screenshots), and a client connecting just then
 # can be refused.
@@ -27,4 +29,12 @@ stop_xvfb() {
     kill "$XVFB_PID" 2>/dev/null
     wait "$XVFB_PID" 2>/dev/null
     XVFB_PID=
+}
+
+end_x_session() {
+    local pid
+    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
+    stop_xvfb
+    wait 2>/dev/null
+    rm -rf "$1"
 }

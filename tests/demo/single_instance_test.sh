@@ -28,13 +28,7 @@ forget() {
     for pid in "${pids[@]}"; do [ "$pid" != "$1" ] && kept+=("$pid"); done
     pids=("${kept[@]}")
 }
-cleanup() {
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    stop_xvfb
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'end_x_session "$work"' EXIT
 
 fail() {
     echo "FAIL: $*"

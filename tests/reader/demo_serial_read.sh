@@ -10,13 +10,7 @@ source "$(dirname "$0")/../../scripts/xvfb.sh"
 work=$(mktemp -d)
 export TMPDIR=$work QT_QPA_PLATFORM=xcb
 pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
-    stop_xvfb
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'end_x_session "$work"' EXIT
 fail() {
     echo "FAIL: $*"
     for f in "$work"/*.out "$work"/*.err "$work"/xvfb.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
