@@ -112,6 +112,22 @@ private:
     std::unique_ptr<std::string> m_back;
 };
 
+// Reads run on a thread pool of their own, one at a time. On the global pool a
+// read would wait behind the application's own tasks, and a read that starts
+// while the previous worker is still winding down would start a second thread,
+// which then needs heaps and font caches of its own: megabytes more for the
+// rest of the process. Never destroyed: a worker stuck in the reader library
+// must not hold up the process's exit.
+QThreadPool* readPool()
+{
+    static QThreadPool* const pool = [] {
+        auto* readers = new QThreadPool;
+        readers->setMaxThreadCount(1);
+        return readers;
+    }();
+    return pool;
+}
+
 void registerCrashHandlersOnce()
 {
     if (gHasRegisterSignal)
@@ -137,10 +153,17 @@ READ_RESULT readIDCard(ID_TYPE* pIDType, IDCARD_INFO_ALL_CN* pIDAllInfoCN,
     const ReadInfo readInfo{pIDType,       pIDAllInfoCN, pIDAllInfoForeign2017, pIDAllInfoForeignNew,
                             pIDAllInfoHMT, pFrontBase64, pBackBase64};
     auto context = std::make_shared<ReadContext>(readInfo);
-    QFuture<READ_RESULT> future = QtConcurrent::run([context] { return context->run(); });
+    QFuture<READ_RESULT> future = QtConcurrent::run(readPool(), [context] { return context->run(); });
 
     QEventLoop loop;
-    QTimer::singleShot(kReadTimeoutMs, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    // A timer owned by the call: a static single shot would stay registered for
+    // its whole 8 s after the call returned, and a caller reading card after
+    // card would pile up thousands of them in the event dispatcher.
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    timeout.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timeout.start(kReadTimeoutMs);
     QFutureWatcher<READ_RESULT> watcher;
     QObject::connect(&watcher, &QFutureWatcher<READ_RESULT>::finished, &loop, &QEventLoop::quit);
     watcher.setFuture(future);

@@ -2,9 +2,13 @@
 // result mapping, time-out, serialisation.
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
+#include <QSemaphore>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
+#include <QtConcurrent>
 #include <vector>
 
 #include <pelorin/mps_reader.h>
@@ -154,6 +158,38 @@ TEST(ReadPath, ReEntrantReadWithTheSameRecordsKeepsBothCards)
     EXPECT_EQ(args.hmt->idTextInfoHMT.name, "何志强");
     EXPECT_EQ(args.idType, ID_TYPE_HMT);  // the inner call finished last
     EXPECT_FALSE(args.front.empty());
+}
+
+// An application keeping every thread of the global pool busy must not make
+// reads queue behind its tasks until they time out.
+TEST(ReadPath, ReadsRunWhileTheApplicationKeepsTheGlobalThreadPoolBusy)
+{
+    SimulatorSetting sim;
+    QThreadPool* pool = QThreadPool::globalInstance();
+    QSemaphore release;
+    std::vector<QFuture<void>> busy;
+    for (int i = 0; i < pool->maxThreadCount(); ++i)
+        busy.push_back(QtConcurrent::run(pool, [&release] { release.acquire(); }));
+    ReadArguments args;
+    EXPECT_EQ(args.read(), READ_OK);
+    release.release(pool->maxThreadCount());
+    for (QFuture<void>& task : busy)
+        task.waitForFinished();
+}
+
+// A finished read leaves no timer behind in the caller's event dispatcher:
+// a desk reading card after card would otherwise pile them up for 8 s each.
+TEST(ReadPath, FinishedReadLeavesNoTimerRegistered)
+{
+    SimulatorSetting sim;
+    ReadArguments warmUp;
+    ASSERT_EQ(warmUp.read(), READ_OK);
+    const int before = QAbstractEventDispatcher::instance()->children().size();
+    for (int i = 0; i < 5; ++i) {
+        ReadArguments args;
+        ASSERT_EQ(args.read(), READ_OK);
+    }
+    EXPECT_EQ(QAbstractEventDispatcher::instance()->children().size(), before);
 }
 
 // The late worker of a timed-out call must not write into the caller's
