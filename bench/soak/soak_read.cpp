@@ -4,6 +4,11 @@
 // last read, the open file descriptors stay constant, and the median time of
 // the last 1,000 reads stays within 10 % of the first 1,000.
 // Usage: soak_read [READS]   (default 10000); exit status 1 when a target is missed.
+// Every read flushes a few log lines to disk beside the library, so on a machine
+// whose disk is busy with other work the medians follow that disk. To measure
+// the library alone, run a copy from memory:
+//   mkdir /dev/shm/soak && cp -a build/bin/lib*.so* build/bin/soak_read /dev/shm/soak/
+//   /dev/shm/soak/soak_read
 #include <QDir>
 #include <QGuiApplication>
 #include <algorithm>
