@@ -116,16 +116,28 @@ private:
 // read would wait behind the application's own tasks, and a read that starts
 // while the previous worker is still winding down would start a second thread,
 // which then needs heaps and font caches of its own: megabytes more for the
-// rest of the process. Never destroyed: a worker stuck in the reader library
-// must not hold up the process's exit.
+// rest of the process.
+class ReadPool {
+public:
+    ReadPool() { m_pool->setMaxThreadCount(1); }
+    // The idle read thread ends with the process; a worker stuck in the reader
+    // library is left behind rather than holding up the exit.
+    ~ReadPool()
+    {
+        if (m_pool->waitForDone(kExitWaitMs))
+            delete m_pool;
+    }
+    QThreadPool* get() const { return m_pool; }
+
+private:
+    static constexpr int kExitWaitMs = 1000;
+    QThreadPool* const m_pool = new QThreadPool;
+};
+
 QThreadPool* readPool()
 {
-    static QThreadPool* const pool = [] {
-        auto* readers = new QThreadPool;
-        readers->setMaxThreadCount(1);
-        return readers;
-    }();
-    return pool;
+    static ReadPool pool;
+    return pool.get();
 }
 
 void registerCrashHandlersOnce()
