@@ -5,6 +5,8 @@ import asyncio
 import functools
 import http.server
 import json
+import os
+import signal
 import subprocess
 import sys
 import tempfile
@@ -104,6 +106,21 @@ async def run(service, allowed_port, other_port, debug_port):
     assert f'origin "http://127.0.0.1:{other_port}" is not allowed' in service.log_text()
 
 
+def end_process_group(leader):
+    """Chromium's helper processes outlive its main process for a moment and
+    keep writing to the profile; it can only be removed once all are gone."""
+    os.killpg(leader.pid, signal.SIGTERM)
+    leader.wait(timeout=30)
+    deadline = time.monotonic() + 30
+    while time.monotonic() < deadline:
+        try:
+            os.killpg(leader.pid, 0)
+        except ProcessLookupError:
+            return
+        time.sleep(0.1)
+    os.killpg(leader.pid, signal.SIGKILL)
+
+
 def main():
     allowed_port, other_port, debug_port = free_port(), free_port(), free_port()
     servers = [serve_page(allowed_port), serve_page(other_port)]
@@ -112,12 +129,11 @@ def main():
         browser = subprocess.Popen(
             ["chromium", "--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
              f"--remote-debugging-port={debug_port}", f"--user-data-dir={profile}", "about:blank"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
         try:
             asyncio.run(run(service, allowed_port, other_port, debug_port))
         finally:
-            browser.terminate()
-            browser.wait(timeout=30)
+            end_process_group(browser)
     for server in servers:
         server.shutdown()
     print("browser: passed")
