@@ -17,7 +17,6 @@ int ClampByte(int v)
 void AllocateComponent(common_ptr info, color_ptr color)
 {
     color->A = reinterpret_cast<int**>(MallocBuf(info->sample_width, info->sample_height, 32));
-    color->B = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
     color->C = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
     color->S = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
 }
@@ -25,7 +24,6 @@ void AllocateComponent(common_ptr info, color_ptr color)
 void FreeComponent(color_ptr color)
 {
     FreeBuf(reinterpret_cast<void**>(color->A));
-    FreeBuf(reinterpret_cast<void**>(color->B));
     FreeBuf(reinterpret_cast<void**>(color->C));
     FreeBuf(reinterpret_cast<void**>(color->S));
 }
@@ -103,7 +101,6 @@ void Term_Color(common_ptr info)
 void Active_Color(common_ptr info, color_ptr color)
 {
     info->A = color->A;
-    info->B = color->B;
     info->C = color->C;
     info->t = color->t;
     info->m0 = color->m0;
@@ -118,7 +115,6 @@ void Active_Color(common_ptr info, color_ptr color)
 void DeActive_Color(common_ptr info, color_ptr color)
 {
     color->A = info->A;
-    color->B = info->B;
     color->C = info->C;
     color->t = info->t;
     color->m0 = info->m0;

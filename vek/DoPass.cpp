@@ -129,26 +129,24 @@ bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
     const int width = info->sample_width;
     const UCHR* flags = s_treeFlags[0];
     const UCHR* significant = info->C[0];
-    UCHR* symbols = info->B[0];
     AritDecoder& decoder = *info->pAritDecoder;
     CControl& control = *info->pControl;
     Adaptive_Model& inside = l > 1 ? *info->m1 : *info->m2;
     for (const position_struct& p : scan) {
         const int i = p.row * width + p.col;
+        int b = SYM_NONE;  // the symbol of an entry already significant
         if (!(flags[i] & INSIDE)) {
             if (l > 1) {
                 const int s = decoder.decode_symbol(*info->m5);
-                symbols[i] = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
+                b = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
             }
         } else if (significant[i] == 0) {
-            const int s = decoder.decode_symbol(inside);
+            b = decoder.decode_symbol(inside);
             if (control.bEndStream())
                 return false;
-            symbols[i] = static_cast<UCHR>(s);
-            if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
-                MarkSignificant(info, p.row, p.col, s);
+            if (b == SYM_POSITIVE || b == SYM_NEGATIVE)
+                MarkSignificant(info, p.row, p.col, b);
         }
-        const int b = symbols[i];
         open.Offer(p.row, p.col, l > 1 && b != SYM_ZEROTREE && b != SYM_OUTSIDE_ZEROTREE);
     }
     return true;
@@ -210,7 +208,6 @@ void DCScan(common_ptr info)
             const int s = info->pAritDecoder->decode_symbol(*info->m0);
             if (info->pControl->bEndStream())
                 return;
-            info->B[r][c] = static_cast<UCHR>(s);
             if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
                 MarkSignificant(info, r, c, s);
             else

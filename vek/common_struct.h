@@ -50,7 +50,6 @@ typedef link_struct* link_ptr;
 // State of one colour component (0 = Y, 1 = U, 2 = V).
 struct color_struct {
     int** A;
-    UCHR** B;
     UCHR** C;
     UCHR** S;
     int t;

@@ -58,9 +58,6 @@ void decompress(common_ptr info)
     if (DecodeFault)
         return;
     FormFMask(info);
-    const size_t plane = (size_t)info->sample_width * info->sample_height;
-    for (int k = 0; k < info->color_number; ++k)
-        memset(info->color[k]->C[0], 0, plane);
     int length = 0;
     ObjDecompress(info, 1, length);
     if (DecodeFault)
