@@ -514,9 +514,36 @@ void RebuildMaskLine(const int* InMaskBuf, int* OutMaskBuf, int Length, int Dire
 // One line of the synthesis, InBuf holding its low band then its high band:
 // the shape's runs come from their bands, every other sample becomes 0. A
 // lone sample takes its low entry.
+// Whether some run has two samples: those are lifted from unscaled entries.
+bool HasPair(const MaskRun* runs, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (runs[i].length == 2)
+            return true;
+    return false;
+}
+
 void SynthesizeLine(int* InBuf, int* OutBuf, int Length, const MaskRun* runs, int count)
 {
     std::fill(OutBuf, OutBuf + Length, 0);
+    // Sample x of a run takes entry x / 2 of its band, so on a line of even
+    // length no two runs share an entry: when all are small, the line is
+    // scaled in one sweep per band instead of run by run, to the same values.
+    const int half = Length / 2;
+    if (count > 0 && Length % 2 == 0 && Length <= kVectorRun && !HasPair(runs, count) &&
+        SmallBands(InBuf, half, InBuf + half, half)) {
+        ScaleSmallBand(InBuf, half, kLowScale);
+        ScaleSmallBand(InBuf + half, half, kHighScale);
+        for (int i = 0; i < count; ++i) {
+            const int start = runs[i].start;
+            if (runs[i].length == 1)
+                OutBuf[start] = InBuf[start >> 1];
+            else
+                LiftSmallRun(OutBuf + start, InBuf + ((start + 1) >> 1), InBuf + half + (start >> 1),
+                             start & 1, runs[i].length);
+        }
+        return;
+    }
     for (int i = 0; i < count; ++i) {
         const int start = runs[i].start;
         const int run = runs[i].length;
