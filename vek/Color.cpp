@@ -206,12 +206,15 @@ __m128i Truncate(const Lanes& a)
 } // namespace
 
 // yuv2rgb four pixels at a time; the conversion's ints fit 16 bits, so the
-// saturating packs are the clamps.
+// saturating packs are the clamps. Two pixels go out in one 8-byte store, its
+// last two bytes written over by the pixel after them: the loop leaves at
+// least one pixel to the end.
 void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
 {
     const __m128i bias = _mm_set1_epi32(128);
+    const __m128i low32 = _mm_set_epi32(0, -1, 0, -1);
     int x = 0;
-    for (; x + 4 <= width; x += 4) {
+    for (; x + 4 < width; x += 4) {
         const Lanes y = ToDouble(Widen4(pY + x));
         const Lanes u = ToDouble(_mm_sub_epi32(Widen4(pU + x), bias));
         const Lanes v = ToDouble(_mm_sub_epi32(Widen4(pV + x), bias));
@@ -219,15 +222,16 @@ void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV
         const __m128i g = Truncate(Minus(Minus(y, Times(0.34414, u)), Times(0.71414, v)));
         const __m128i b = Truncate(Plus(Times(1.772, u), y));
         const __m128i rg = _mm_packs_epi32(r, g);
-        const __m128i bytes = _mm_packus_epi16(rg, _mm_packs_epi32(b, b));
-        alignas(16) unsigned char c[16];  // r0..r3 g0..g3 b0..b3
-        _mm_store_si128(reinterpret_cast<__m128i*>(c), bytes);
+        const __m128i bytes = _mm_packus_epi16(rg, _mm_packs_epi32(b, b));  // r0..r3 g0..g3 b0..b3
+        // One pixel a 32-bit lane (r | g << 8 | b << 16), then two a 64-bit lane.
+        const __m128i redGreen = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 4));
+        const __m128i blue = _mm_unpacklo_epi8(_mm_srli_si128(bytes, 8), _mm_setzero_si128());
+        const __m128i pixels = _mm_unpacklo_epi16(redGreen, blue);
+        const __m128i pairs =
+            _mm_or_si128(_mm_and_si128(pixels, low32), _mm_slli_epi64(_mm_srli_epi64(pixels, 32), 24));
         unsigned char* out = pImage + 3 * x;
-        for (int i = 0; i < 4; ++i) {
-            out[3 * i] = c[i];
-            out[3 * i + 1] = c[4 + i];
-            out[3 * i + 2] = c[8 + i];
-        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), pairs);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_unpackhi_epi64(pairs, pairs));
     }
     for (; x < width; ++x) {
         int r, g, b;
@@ -248,28 +252,33 @@ void Write_Color_Raw(common_ptr info)
     const int width = info->image_width;
     const int height = info->image_height;
     auto** picture = reinterpret_cast<UCHR**>(MallocBuf(width, height, 24));
-    auto** background = reinterpret_cast<UCHR**>(MallocBuf(width, height, 24));
+    // What the pixels outside the object show: the painted background, or one
+    // row of the mean colour for every row.
+    auto** background = reinterpret_cast<UCHR**>(MallocBuf(width, info->back ? height : 1, 24));
     if (info->back) {
         VERTEX polygon[4];
         const int count = BackgroundPolygon(*info, polygon);
         interpolation(background, width, height, polygon, count);
+    } else {
+        for (int c = 0; c < width; ++c)
+            std::memcpy(background[0] + 3 * c, &info->clrmean, 3);
     }
     const color_ptr* color = info->color;
     for (int r = 0; r < height; ++r) {
         Emerge_Color(picture[r], width, color[0]->S[r], color[1]->S[r], color[2]->S[r]);
-        for (int c = 0; c < width; ++c) {
-            if (info->SMask[r][c] != 0)
+        const int* mask = info->SMask[r];
+        const UCHR* shown = background[info->back ? r : 0];
+        // Outside the object a run at a time.
+        for (int c = 0; c < width;) {
+            if (mask[c] != 0) {
+                ++c;
                 continue;
-            UCHR* pixel = picture[r] + 3 * c;
-            if (info->back) {
-                pixel[0] = background[r][3 * c];
-                pixel[1] = background[r][3 * c + 1];
-                pixel[2] = background[r][3 * c + 2];
-            } else {
-                pixel[0] = info->clrmean.r;
-                pixel[1] = info->clrmean.g;
-                pixel[2] = info->clrmean.b;
             }
+            int end = c + 1;
+            while (end < width && mask[end] == 0)
+                ++end;
+            std::memcpy(picture[r] + 3 * c, shown + 3 * c, 3 * static_cast<size_t>(end - c));
+            c = end;
         }
     }
     SoftenSeam(picture, info->SMask, width, height);
