@@ -230,26 +230,39 @@ const int kSmallEntry = 1 << 26;
 // Longest run the vector lifting keeps its low and high samples for.
 const int kVectorRun = 1024;
 
-// Whether every entry of both bands is below kSmallEntry in magnitude:
-// v ^ (v >> 31) is |v| for v >= 0 and |v| - 1 below, and their OR has no
-// bit at or above 26 exactly when none of them has.
+// Whether every entry seen is below kSmallEntry in magnitude: v ^ (v >> 31)
+// is |v| for v >= 0 and |v| - 1 below, and their OR has no bit at or above
+// 26 exactly when none of them has.
+class SmallEntries {
+public:
+    void Add(const int* v, int count)
+    {
+        int i = 0;
+        for (; i + 4 <= count; i += 4) {
+            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + i));
+            bits_ = _mm_or_si128(bits_, _mm_xor_si128(four, _mm_srai_epi32(four, 31)));
+        }
+        for (; i < count; ++i)
+            tail_ |= static_cast<uint32_t>(v[i] ^ (v[i] >> 31));
+    }
+    bool All() const
+    {
+        __m128i bits = _mm_or_si128(bits_, _mm_shuffle_epi32(bits_, _MM_SHUFFLE(1, 0, 3, 2)));
+        bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(2, 3, 0, 1)));
+        return (tail_ | static_cast<uint32_t>(_mm_cvtsi128_si32(bits))) < static_cast<uint32_t>(kSmallEntry);
+    }
+
+private:
+    __m128i bits_ = _mm_setzero_si128();
+    uint32_t tail_ = 0;
+};
+
 bool SmallBands(const int* low, int lowCount, const int* high, int highCount)
 {
-    __m128i bits = _mm_setzero_si128();
-    uint32_t tail = 0;
-    for (const auto& band : {std::make_pair(low, lowCount), std::make_pair(high, highCount)}) {
-        int i = 0;
-        for (; i + 4 <= band.second; i += 4) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band.first + i));
-            bits = _mm_or_si128(bits, _mm_xor_si128(v, _mm_srai_epi32(v, 31)));
-        }
-        for (; i < band.second; ++i)
-            tail |= static_cast<uint32_t>(band.first[i] ^ (band.first[i] >> 31));
-    }
-    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(1, 0, 3, 2)));
-    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(2, 3, 0, 1)));
-    tail |= static_cast<uint32_t>(_mm_cvtsi128_si32(bits));
-    return tail < static_cast<uint32_t>(kSmallEntry);
+    SmallEntries entries;
+    entries.Add(low, lowCount);
+    entries.Add(high, highCount);
+    return entries.All();
 }
 
 } // namespace
@@ -523,7 +536,9 @@ bool HasPair(const MaskRun* runs, int count)
     return false;
 }
 
-void SynthesizeLine(int* InBuf, int* OutBuf, int Length, const MaskRun* runs, int count)
+// small: every entry of the line is known to be below kSmallEntry in
+// magnitude; otherwise the line is looked at.
+void SynthesizeLine(int* InBuf, int* OutBuf, int Length, const MaskRun* runs, int count, bool small)
 {
     std::fill(OutBuf, OutBuf + Length, 0);
     // Sample x of a run takes entry x / 2 of its band, so on a line of even
@@ -531,7 +546,7 @@ void SynthesizeLine(int* InBuf, int* OutBuf, int Length, const MaskRun* runs, in
     // scaled in one sweep per band instead of run by run, to the same values.
     const int half = Length / 2;
     if (count > 0 && Length % 2 == 0 && Length <= kVectorRun && !HasPair(runs, count) &&
-        SmallBands(InBuf, half, InBuf + half, half)) {
+        (small || SmallBands(InBuf, half, InBuf + half, half))) {
         ScaleSmallBand(InBuf, half, kLowScale);
         ScaleSmallBand(InBuf + half, half, kHighScale);
         for (int i = 0; i < count; ++i) {
@@ -563,7 +578,7 @@ int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMas
     RebuildMaskLine(InMaskBuf, OutMaskBuf, Length, Direction);
     std::vector<MaskRun> runs(RunRoom(Length));
     const int count = FindRuns(OutMaskBuf, Length, runs.data());
-    SynthesizeLine(InBuf, OutBuf, Length, runs.data(), count);
+    SynthesizeLine(InBuf, OutBuf, Length, runs.data(), count, false);
     return 0;
 }
 
@@ -618,11 +633,20 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
 {
     const int h = coeff->numrows_ >> (level - 1);
     const int w = coeff->numcols_ >> (level - 1);
+    // The columns' entries, then the rows', are looked at once for the level:
+    // when all are small, no line needs looking at.
+    auto smallLevel = [&] {
+        SmallEntries entries;
+        for (int r = 0; r < h; ++r)
+            entries.Add(coeff->rows_[r], w);
+        return entries.All();
+    };
+    bool small = smallLevel();
     auto synthesizeLine = [&](int* lineIn, int* lineOut, int length) {
         const size_t first = *line == 0 ? 0 : plan.lineEnd[*line - 1];
         const size_t last = plan.lineEnd[(*line)++];
         SynthesizeLine(lineIn, lineOut, length, plan.runs.data() + first,
-                       static_cast<int>(last - first));
+                       static_cast<int>(last - first), small);
     };
     int* const ins[4] = {in, in + longest, in + 2 * longest, in + 3 * longest};
     int* const outs[4] = {out, out + longest, out + 2 * longest, out + 3 * longest};
@@ -634,6 +658,7 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
             synthesizeLine(ins[k], outs[k], h);
         LinesToColumns(outs, count, h, coeff->data_ + c, stride);
     }
+    small = smallLevel();
     for (int r = 0; r < h; ++r) {
         std::memcpy(in, coeff->rows_[r], sizeof(int) * w);
         synthesizeLine(in, out, w);
