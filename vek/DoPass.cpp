@@ -129,19 +129,20 @@ bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
     const int width = info->sample_width;
     const UCHR* flags = s_treeFlags[0];
     const UCHR* significant = info->C[0];
-    AritDecoder& decoder = *info->pAritDecoder;
+    LiveRegisters decoder(*info->pAritDecoder);
     CControl& control = *info->pControl;
-    Adaptive_Model& inside = l > 1 ? *info->m1 : *info->m2;
+    HeldModel inside(l > 1 ? *info->m1 : *info->m2);
+    HeldModel outside(*info->m5);
     for (const position_struct& p : scan) {
         const int i = p.row * width + p.col;
         int b = SYM_NONE;  // the symbol of an entry already significant
         if (!(flags[i] & INSIDE)) {
             if (l > 1) {
-                const int s = decoder.decode_symbol(*info->m5);
+                const int s = outside.Symbol(decoder);
                 b = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
             }
         } else if (significant[i] == 0) {
-            b = decoder.decode_symbol(inside);
+            b = inside.Symbol(decoder);
             if (control.bEndStream())
                 return false;
             if (b == SYM_POSITIVE || b == SYM_NEGATIVE)
@@ -201,11 +202,13 @@ void DCScan(common_ptr info)
 {
     const int h = info->sample_height >> info->level;
     const int w = info->sample_width >> info->level;
+    LiveRegisters decoder(*info->pAritDecoder);
+    HeldModel model(*info->m0);
     for (int r = 0; r < h; ++r) {
         for (int c = 0; c < w; ++c) {
             if (!(s_treeFlags[r][c] & INSIDE) || info->C[r][c] != 0)
                 continue;
-            const int s = info->pAritDecoder->decode_symbol(*info->m0);
+            const int s = model.Symbol(decoder);
             if (info->pControl->bEndStream())
                 return;
             if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
@@ -251,12 +254,14 @@ void DSubordinatePass(common_ptr info)
         return;
     const int bit = 1 << (t - 1);
     const int length = info->pl->length;
+    LiveRegisters decoder(*info->pAritDecoder);
+    HeldModel refinement(*info->m3);
     for (int i = 0; i < length; ++i) {
         int r, c;
         GetAt(info, i, r, c);
         if (info->C[r][c] != 1 || !(s_treeFlags[r][c] & INSIDE))
             continue;
-        const int refine = info->pAritDecoder->decode_symbol(*info->m3);
+        const int refine = refinement.Symbol(decoder);
         if (info->pControl->bEndStream())
             return;
         if (refine) {
