@@ -253,21 +253,26 @@ void DSubordinatePass(common_ptr info)
     if (info->pControl->bEndStream() || t <= 0)
         return;
     const int bit = 1 << (t - 1);
+    const position_struct* list = info->pl->head;
     const int length = info->pl->length;
+    // The planes through their first row: each is one block.
+    const int width = info->sample_width;
+    const UCHR* significant = info->C[0];
+    const UCHR* flags = s_treeFlags[0];
+    int* coefficients = info->A[0];
     LiveRegisters decoder(*info->pAritDecoder);
     HeldModel refinement(*info->m3);
-    for (int i = 0; i < length; ++i) {
-        int r, c;
-        GetAt(info, i, r, c);
-        if (info->C[r][c] != 1 || !(s_treeFlags[r][c] & INSIDE))
+    for (int k = 0; k < length; ++k) {
+        const int i = list[k].row * width + list[k].col;
+        if (significant[i] != 1 || !(flags[i] & INSIDE))
             continue;
         const int refine = refinement.Symbol(decoder);
         if (info->pControl->bEndStream())
             return;
-        if (refine) {
-            int& a = info->A[r][c];
-            a = a < 0 ? -(-a | bit) : (a | bit);
-        }
+        // No branch on the refinement bit: it is as hard to predict as the data.
+        const int add = refine ? bit : 0;
+        int& a = coefficients[i];
+        a = a < 0 ? -(-a | add) : (a | add);
     }
 }
 
