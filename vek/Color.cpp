@@ -77,9 +77,6 @@ void Init_Color(common_ptr info)
         info->color[k] = block + k;
         AllocateComponent(info, info->color[k]);
     }
-    if (info->color_number == 3)
-        info->ClrData =
-            reinterpret_cast<PIXEL**>(MallocBuf(info->image_width, info->image_height, 24));
 }
 
 void Term_Color(common_ptr info)
@@ -92,9 +89,6 @@ void Term_Color(common_ptr info)
             FreeComponent(info->color[k]);
         info->color[k] = nullptr;
     }
-    if (info->ClrData)
-        FreeBuf(reinterpret_cast<void**>(info->ClrData));
-    info->ClrData = nullptr;
     std::free(block);
 }
 

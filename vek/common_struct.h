@@ -101,7 +101,6 @@ struct common_struct {
     int comp_length;
     int cur_length;
     color_ptr color[3];
-    PIXEL** ClrData;
     void (*read_raw)(common_ptr info);
     void (*write_raw)(common_ptr info);
     int face_model;
