@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <emmintrin.h>
+#include <vector>
 
 namespace {
 
@@ -40,22 +41,21 @@ int BackgroundPolygon(const common_struct& info, VERTEX* polygon)
     return count;
 }
 
-bool TouchesObject(int** mask, int r, int c)
-{
-    for (int dr = -1; dr <= 1; ++dr)
-        for (int dc = -1; dc <= 1; ++dc)
-            if ((dr != 0 || dc != 0) && mask[r + dr][c + dc] > 0)
-                return true;
-    return false;
-}
-
 // Background pixels next to the object become the mean of their 3 x 3 block,
 // in place, so the seam between photo and painted background is not hard.
+// A pixel whose own mask is 0 touches the object when some entry of its
+// 3 x 3 block is above 0: the columns of three are tested once per row.
 void SoftenSeam(UCHR** picture, int** mask, int width, int height)
 {
+    std::vector<UCHR> column(width > 0 ? width : 0);
     for (int r = 1; r < height - 1; ++r) {
+        const int* up = mask[r - 1];
+        const int* row = mask[r];
+        const int* down = mask[r + 1];
+        for (int c = 0; c < width; ++c)
+            column[c] = (up[c] > 0) | (row[c] > 0) | (down[c] > 0);
         for (int c = 1; c < width - 1; ++c) {
-            if (mask[r][c] != 0 || !TouchesObject(mask, r, c))
+            if (row[c] != 0 || !(column[c - 1] | column[c] | column[c + 1]))
                 continue;
             for (int k = 0; k < 3; ++k) {
                 int sum = 0;

@@ -659,9 +659,10 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
         LinesToColumns(outs, count, h, coeff->data_ + c, stride);
     }
     small = smallLevel();
+    // A row is its own input line: the synthesis only scales entries in it
+    // before the result replaces it.
     for (int r = 0; r < h; ++r) {
-        std::memcpy(in, coeff->rows_[r], sizeof(int) * w);
-        synthesizeLine(in, out, w);
+        synthesizeLine(coeff->rows_[r], out, w);
         std::memcpy(coeff->rows_[r], out, sizeof(int) * w);
     }
 }
