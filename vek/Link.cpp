@@ -14,7 +14,7 @@ unsigned Magnitude(int a)
 link_ptr Init_Link(common_ptr info, int T)
 {
     const int linklen = info->sample_width * info->sample_height;
-    const int buflen = linklen > LINK_BUFLEN ? linklen : LINK_BUFLEN;
+    const int buflen = linklen;  // Sort_Link parks at most the whole list
     // The record and both arrays in one block; entries are written before
     // they are read, so only the record needs clearing.
     auto* block = static_cast<unsigned char*>(

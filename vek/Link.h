@@ -4,9 +4,6 @@
 
 #include "common_struct.h"
 
-// Scratch capacity of Sort_Link; sample planes never hold more coefficients.
-const int LINK_BUFLEN = 65536;
-
 link_ptr Init_Link(common_ptr info, int T);
 void Term_Link(common_ptr info);
 int AddToTail(common_ptr info, int& row, int& col);
