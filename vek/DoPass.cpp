@@ -131,6 +131,7 @@ bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
     const UCHR* significant = info->C[0];
     LiveRegisters decoder(*info->pAritDecoder);
     CControl& control = *info->pControl;
+    const int budget = control.Budget();
     HeldModel inside(l > 1 ? *info->m1 : *info->m2);
     HeldModel outside(*info->m5);
     for (const position_struct& p : scan) {
@@ -143,7 +144,7 @@ bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
             }
         } else if (significant[i] == 0) {
             b = inside.Symbol(decoder);
-            if (control.bEndStream())
+            if (decoder.ByteCount() > budget && control.bEndStream())
                 return false;
             if (b == SYM_POSITIVE || b == SYM_NEGATIVE)
                 MarkSignificant(info, p.row, p.col, b);
@@ -204,12 +205,14 @@ void DCScan(common_ptr info)
     const int w = info->sample_width >> info->level;
     LiveRegisters decoder(*info->pAritDecoder);
     HeldModel model(*info->m0);
+    CControl& control = *info->pControl;
+    const int budget = control.Budget();
     for (int r = 0; r < h; ++r) {
         for (int c = 0; c < w; ++c) {
             if (!(s_treeFlags[r][c] & INSIDE) || info->C[r][c] != 0)
                 continue;
             const int s = model.Symbol(decoder);
-            if (info->pControl->bEndStream())
+            if (decoder.ByteCount() > budget && control.bEndStream())
                 return;
             if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
                 MarkSignificant(info, r, c, s);
@@ -262,12 +265,14 @@ void DSubordinatePass(common_ptr info)
     int* coefficients = info->A[0];
     LiveRegisters decoder(*info->pAritDecoder);
     HeldModel refinement(*info->m3);
+    CControl& control = *info->pControl;
+    const int budget = control.Budget();
     for (int k = 0; k < length; ++k) {
         const int i = list[k].row * width + list[k].col;
         if (significant[i] != 1 || !(flags[i] & INSIDE))
             continue;
         const int refine = refinement.Symbol(decoder);
-        if (info->pControl->bEndStream())
+        if (decoder.ByteCount() > budget && control.bEndStream())
             return;
         // No branch on the refinement bit: it is as hard to predict as the data.
         const int add = refine ? bit : 0;

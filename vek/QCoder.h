@@ -112,6 +112,8 @@ public:
     LiveRegisters(const LiveRegisters&) = delete;
     LiveRegisters& operator=(const LiveRegisters&) = delete;
 
+    int ByteCount() const { return d_.byte_counter; }
+
     // One decision of a context.
     int Decide(ContextState& c)
     {
