@@ -112,10 +112,12 @@ int Threshold(common_ptr info)
     return 1 << info->t;
 }
 
+// The planes through their first row: each is one block.
 void MarkSignificant(common_ptr info, int r, int c, int s)
 {
-    info->A[r][c] = s == SYM_POSITIVE ? Threshold(info) : -Threshold(info);
-    info->C[r][c] = 1;
+    const int i = r * info->sample_width + c;
+    info->A[0][i] = s == SYM_POSITIVE ? Threshold(info) : -Threshold(info);
+    info->C[0][i] = 1;
     AddToTail(info, r, c);
 }
 

@@ -35,17 +35,6 @@ void Term_Link(common_ptr info)
     info->pl = nullptr;
 }
 
-int AddToTail(common_ptr info, int& row, int& col)
-{
-    link_ptr pl = info->pl;
-    if (pl->length >= pl->linklen)
-        return 0;
-    pl->head[pl->length].row = static_cast<int16_t>(row);
-    pl->head[pl->length].col = static_cast<int16_t>(col);
-    ++pl->length;
-    return 1;
-}
-
 int GetAt(common_ptr info, int current, int& row, int& col)
 {
     link_ptr pl = info->pl;
