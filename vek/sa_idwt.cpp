@@ -701,9 +701,10 @@ void Free_Synthesis_Plan(SynthesisPlan* plan)
 int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const matrix_t* InMask,
                        matrix_t* OutCoeff)
 {
-    const int* __restrict mask = InMask->data_;
-    const int* __restrict coeff = InData->data_;
-    int* __restrict pixels = OutCoeff->data_;
+    // OutCoeff may be InData: each entry is read before it is written.
+    const int* mask = InMask->data_;
+    const int* coeff = InData->data_;
+    int* pixels = OutCoeff->data_;
     for (int i = 0, n = InMask->datasize_; i < n; ++i) {
         const int value = coeff[i];  // read unconditionally, so the loop vectorises
         pixels[i] = mask[i] >= 1 ? value : 0;
