@@ -383,28 +383,36 @@ void LiftSmallRun(int* Out, const int* InL, const int* InH, int PosFlag, int Len
     }
     for (; k < lowCount; ++k)
         lowAt(k);
-    k = 0;
-    for (; k < -q; ++k)
-        highAt(k);
-    for (const int end = std::min(highCount, lowCount - q - 1); k + 4 <= end; k += 4) {
-        const __m128i sum = _mm_sub_epi32(one, _mm_add_epi32(Load4(lo + k + q), Load4(lo + k + q + 1)));
-        Store4(hi + k, _mm_sub_epi32(Load4(InH + k), _mm_srai_epi32(sum, 1)));
-    }
-    for (; k < highCount; ++k)
-        highAt(k);
+    // Interior high samples go straight to Out with their low partners (low
+    // sample k pairs with high sample k, the first of the two being the
+    // run's first kind); the others pair up after.
     const int* first = lowFirst ? lo : hi;
     const int* second = lowFirst ? hi : lo;
     const int pairs = std::min(lowCount, highCount);
+    auto pairUp = [&](int k) {
+        Out[2 * k] = first[k];
+        Out[2 * k + 1] = second[k];
+    };
     k = 0;
-    for (; k + 4 <= pairs; k += 4) {
-        const __m128i a = Load4(first + k), b = Load4(second + k);
+    for (; k < -q; ++k)
+        highAt(k);
+    const int interior = k;
+    for (const int end = std::min(highCount, lowCount - q - 1); k + 4 <= end; k += 4) {
+        const __m128i left = Load4(lo + k + q), right = Load4(lo + k + q + 1);
+        const __m128i sum = _mm_sub_epi32(one, _mm_add_epi32(left, right));
+        const __m128i high = _mm_sub_epi32(Load4(InH + k), _mm_srai_epi32(sum, 1));
+        const __m128i low = lowFirst ? left : right;  // low samples k to k + 3
+        const __m128i a = lowFirst ? low : high, b = lowFirst ? high : low;
         Store4(Out + 2 * k, _mm_unpacklo_epi32(a, b));
         Store4(Out + 2 * k + 4, _mm_unpackhi_epi32(a, b));
     }
-    for (; k < pairs; ++k) {
-        Out[2 * k] = first[k];
-        Out[2 * k + 1] = second[k];
-    }
+    const int interiorEnd = k;
+    for (; k < highCount; ++k)
+        highAt(k);
+    for (k = 0; k < interior; ++k)
+        pairUp(k);
+    for (k = interiorEnd; k < pairs; ++k)
+        pairUp(k);
     if (Length & 1)
         Out[Length - 1] = first[pairs];
 }
