@@ -128,29 +128,27 @@ void ADtoSD(common_ptr info, color_ptr color)
         const int* pixels = color->A[r];
         UCHR* shown = color->S[r];
         int c = 0;
-        // Sixteen at a time: the masks and the pixels' low bytes packed to
-        // bytes, the shown bytes blended with them.
+        // Sixteen at a time: the masks and the pixels packed to bytes (the
+        // saturating packs are the clamps), the shown bytes blended with them.
         const __m128i zero = _mm_setzero_si128();
-        const __m128i low = _mm_set1_epi32(0xFF);
-        auto pack = [](const int* p, __m128i keep, auto convert) {
+        auto pack = [](const int* p, auto convert) {
             __m128i v[4];
             for (int k = 0; k < 4; ++k)
-                v[k] = convert(_mm_and_si128(
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * k)), keep));
+                v[k] = convert(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * k)));
             return _mm_packus_epi16(_mm_packs_epi32(v[0], v[1]), _mm_packs_epi32(v[2], v[3]));
         };
         for (; c + 16 <= width; c += 16) {
-            const __m128i inside = pack(mask + c, _mm_set1_epi32(-1), [&](__m128i m) {
+            const __m128i inside = pack(mask + c, [&](__m128i m) {
                 return _mm_srli_epi32(_mm_cmpgt_epi32(m, zero), 24);  // 0xFF where > 0
             });
-            const __m128i bytes = pack(pixels + c, low, [](__m128i v) { return v; });
+            const __m128i bytes = pack(pixels + c, [](__m128i v) { return v; });
             __m128i* at = reinterpret_cast<__m128i*>(shown + c);
             const __m128i old = _mm_loadu_si128(at);
             _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(inside, bytes), _mm_andnot_si128(inside, old)));
         }
         for (; c < width; ++c)
             if (mask[c] > 0)
-                shown[c] = static_cast<UCHR>(pixels[c] & 0xFF);
+                shown[c] = static_cast<UCHR>(ClampByte(pixels[c]));
     }
 }
 
@@ -289,7 +287,7 @@ void Write_Gray_Raw(common_ptr info)
     auto* row = static_cast<UCHR*>(std::malloc(static_cast<size_t>(width) * 3));
     for (int r = 0; r < info->image_height; ++r) {
         for (int c = 0; c < width; ++c) {
-            const UCHR grey = static_cast<UCHR>(info->color[0]->A[r][c] & 0xFF);
+            const UCHR grey = static_cast<UCHR>(ClampByte(info->color[0]->A[r][c]));
             row[3 * c] = row[3 * c + 1] = row[3 * c + 2] = grey;
         }
         info->Write(row, 1, 3 * width);

@@ -52,20 +52,12 @@ void FormFMask(common_ptr info)
 
 void DWavelet(common_ptr info)
 {
-    // The coefficients (A) become the pixels in place, clamped to bytes over
-    // the picture; what lies beyond it is outside the mask and never shown.
-    // FMask is only read. SMask holds only 0 and 1, so its decomposition is
-    // FMask as made by FormFMask, and so is the plan of its rebuild.
+    // The coefficients (A) become the pixels in place; the writers clamp
+    // them to bytes. FMask is only read. SMask holds only 0 and 1, so its
+    // decomposition is FMask as made by FormFMask, and so is the plan of its
+    // rebuild.
     matrix_t coeff = matrix_view(info->A, info->sample_height, info->sample_width);
     const matrix_t decomposed = matrix_view(info->FMask, info->sample_height, info->sample_width);
-    if (info->synthesis && Synthesize_Planned(info->synthesis, &coeff, &decomposed, &coeff) == 0) {
-        const int width = info->image_width;
-        for (int r = 0, height = info->image_height; r < height; ++r) {
-            int* row = info->A[r];
-            for (int c = 0; c < width; ++c)
-                row[c] = row[c] < 0 ? 0 : (row[c] > 255 ? 255 : row[c]);
-        }
-    } else {
+    if (!info->synthesis || Synthesize_Planned(info->synthesis, &coeff, &decomposed, &coeff) != 0)
         Raise_Decode_Fault();
-    }
 }
