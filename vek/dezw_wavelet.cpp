@@ -33,21 +33,20 @@ void Term_Wavelet(common_ptr info)
 
 void FormFMask(common_ptr info)
 {
-    matrix_t* spatial = SamplePlane(info);
-    matrix_t* decomposed = SamplePlane(info);
+    // SMask and FMask are single blocks: the decomposition reads and writes
+    // them in place of copies.
+    const matrix_t spatial = matrix_view(info->SMask, info->sample_height, info->sample_width);
+    matrix_t decomposed = matrix_view(info->FMask, info->sample_height, info->sample_width);
+    matrix_t* rebuilt = SamplePlane(info);  // the rebuild's scratch mask
     Free_Synthesis_Plan(info->synthesis);
     info->synthesis = nullptr;
-    if (spatial && decomposed) {
-        matrix_from_buf(spatial, info->SMask);
-        do_IDWT_Mask(spatial, info->level, decomposed);
-        matrix_to_buf(decomposed, info->FMask);
-        // The rebuild's scratch mask: spatial is no longer needed.
-        info->synthesis = Plan_Synthesis(decomposed, info->level, spatial);
+    if (rebuilt) {
+        do_IDWT_Mask(&spatial, info->level, &decomposed);
+        info->synthesis = Plan_Synthesis(&decomposed, info->level, rebuilt);
     }
     if (!info->synthesis)
         Raise_Decode_Fault();
-    matrix_destroy(spatial);
-    matrix_destroy(decomposed);
+    matrix_destroy(rebuilt);
 }
 
 void DWavelet(common_ptr info)
