@@ -6,6 +6,7 @@
 #include "QCoder.h"
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -39,7 +40,9 @@ std::vector<position_struct> s_topScans[BANDS];
 // Positions kept from a series of candidates without a branch per entry:
 // every candidate is written, the count moves on only for those kept.
 struct PositionList {
-    std::vector<position_struct> room;  // one entry per possible candidate
+    // One entry per possible candidate, written before it is read: left
+    // uninitialised rather than cleared on every decode.
+    std::unique_ptr<position_struct[]> room;
     size_t count = 0;
 
     void Offer(int r, int c, bool keep)
@@ -47,8 +50,8 @@ struct PositionList {
         room[count] = {static_cast<int16_t>(r), static_cast<int16_t>(c)};
         count += keep;
     }
-    const position_struct* begin() const { return room.data(); }
-    const position_struct* end() const { return room.data() + count; }
+    const position_struct* begin() const { return room.get(); }
+    const position_struct* end() const { return room.get() + count; }
 };
 
 // Per band, the coefficients of the last scanned level whose children the
@@ -185,9 +188,9 @@ void Init_Tree_Flags(common_ptr info)
             if (s_treeFlags[r][c] & IN_SCAN)
                 scan.push_back({static_cast<int16_t>(r), static_cast<int16_t>(c)});
         });
-        s_openParents[band].room.resize(scan.size() + BandSize(info, 2));
+        s_openParents[band].room.reset(new position_struct[scan.size() + BandSize(info, 2)]);
     }
-    s_children.room.resize(BandSize(info, 1));
+    s_children.room.reset(new position_struct[BandSize(info, 1)]);
 }
 
 void Term_Tree_Flags()
@@ -196,9 +199,9 @@ void Term_Tree_Flags()
     s_treeFlags = nullptr;
     for (int band = 0; band < BANDS; ++band) {
         std::vector<position_struct>().swap(s_topScans[band]);
-        std::vector<position_struct>().swap(s_openParents[band].room);
+        s_openParents[band].room.reset();
     }
-    std::vector<position_struct>().swap(s_children.room);
+    s_children.room.reset();
 }
 
 void DCScan(common_ptr info)
