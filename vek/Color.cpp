@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <emmintrin.h>
+#include <vector>
 
 namespace {
 
@@ -17,7 +18,6 @@ int ClampByte(int v)
 void AllocateComponent(common_ptr info, color_ptr color)
 {
     color->A = reinterpret_cast<int**>(MallocBuf(info->sample_width, info->sample_height, 32));
-    color->B = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
     color->C = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
     color->S = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
 }
@@ -25,7 +25,6 @@ void AllocateComponent(common_ptr info, color_ptr color)
 void FreeComponent(color_ptr color)
 {
     FreeBuf(reinterpret_cast<void**>(color->A));
-    FreeBuf(reinterpret_cast<void**>(color->B));
     FreeBuf(reinterpret_cast<void**>(color->C));
     FreeBuf(reinterpret_cast<void**>(color->S));
 }
@@ -42,22 +41,21 @@ int BackgroundPolygon(const common_struct& info, VERTEX* polygon)
     return count;
 }
 
-bool TouchesObject(int** mask, int r, int c)
-{
-    for (int dr = -1; dr <= 1; ++dr)
-        for (int dc = -1; dc <= 1; ++dc)
-            if ((dr != 0 || dc != 0) && mask[r + dr][c + dc] > 0)
-                return true;
-    return false;
-}
-
 // Background pixels next to the object become the mean of their 3 x 3 block,
 // in place, so the seam between photo and painted background is not hard.
+// A pixel whose own mask is 0 touches the object when some entry of its
+// 3 x 3 block is above 0: the columns of three are tested once per row.
 void SoftenSeam(UCHR** picture, int** mask, int width, int height)
 {
+    std::vector<UCHR> column(width > 0 ? width : 0);
     for (int r = 1; r < height - 1; ++r) {
+        const int* up = mask[r - 1];
+        const int* row = mask[r];
+        const int* down = mask[r + 1];
+        for (int c = 0; c < width; ++c)
+            column[c] = (up[c] > 0) | (row[c] > 0) | (down[c] > 0);
         for (int c = 1; c < width - 1; ++c) {
-            if (mask[r][c] != 0 || !TouchesObject(mask, r, c))
+            if (row[c] != 0 || !(column[c - 1] | column[c] | column[c + 1]))
                 continue;
             for (int k = 0; k < 3; ++k) {
                 int sum = 0;
@@ -79,9 +77,6 @@ void Init_Color(common_ptr info)
         info->color[k] = block + k;
         AllocateComponent(info, info->color[k]);
     }
-    if (info->color_number == 3)
-        info->ClrData =
-            reinterpret_cast<PIXEL**>(MallocBuf(info->image_width, info->image_height, 24));
 }
 
 void Term_Color(common_ptr info)
@@ -94,16 +89,12 @@ void Term_Color(common_ptr info)
             FreeComponent(info->color[k]);
         info->color[k] = nullptr;
     }
-    if (info->ClrData)
-        FreeBuf(reinterpret_cast<void**>(info->ClrData));
-    info->ClrData = nullptr;
     std::free(block);
 }
 
 void Active_Color(common_ptr info, color_ptr color)
 {
     info->A = color->A;
-    info->B = color->B;
     info->C = color->C;
     info->t = color->t;
     info->m0 = color->m0;
@@ -118,7 +109,6 @@ void Active_Color(common_ptr info, color_ptr color)
 void DeActive_Color(common_ptr info, color_ptr color)
 {
     color->A = info->A;
-    color->B = info->B;
     color->C = info->C;
     color->t = info->t;
     color->m0 = info->m0;
@@ -138,29 +128,27 @@ void ADtoSD(common_ptr info, color_ptr color)
         const int* pixels = color->A[r];
         UCHR* shown = color->S[r];
         int c = 0;
-        // Sixteen at a time: the masks and the pixels' low bytes packed to
-        // bytes, the shown bytes blended with them.
+        // Sixteen at a time: the masks and the pixels packed to bytes (the
+        // saturating packs are the clamps), the shown bytes blended with them.
         const __m128i zero = _mm_setzero_si128();
-        const __m128i low = _mm_set1_epi32(0xFF);
-        auto pack = [](const int* p, __m128i keep, auto convert) {
+        auto pack = [](const int* p, auto convert) {
             __m128i v[4];
             for (int k = 0; k < 4; ++k)
-                v[k] = convert(_mm_and_si128(
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * k)), keep));
+                v[k] = convert(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * k)));
             return _mm_packus_epi16(_mm_packs_epi32(v[0], v[1]), _mm_packs_epi32(v[2], v[3]));
         };
         for (; c + 16 <= width; c += 16) {
-            const __m128i inside = pack(mask + c, _mm_set1_epi32(-1), [&](__m128i m) {
+            const __m128i inside = pack(mask + c, [&](__m128i m) {
                 return _mm_srli_epi32(_mm_cmpgt_epi32(m, zero), 24);  // 0xFF where > 0
             });
-            const __m128i bytes = pack(pixels + c, low, [](__m128i v) { return v; });
+            const __m128i bytes = pack(pixels + c, [](__m128i v) { return v; });
             __m128i* at = reinterpret_cast<__m128i*>(shown + c);
             const __m128i old = _mm_loadu_si128(at);
             _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(inside, bytes), _mm_andnot_si128(inside, old)));
         }
         for (; c < width; ++c)
             if (mask[c] > 0)
-                shown[c] = static_cast<UCHR>(pixels[c] & 0xFF);
+                shown[c] = static_cast<UCHR>(ClampByte(pixels[c]));
     }
 }
 
@@ -210,12 +198,15 @@ __m128i Truncate(const Lanes& a)
 } // namespace
 
 // yuv2rgb four pixels at a time; the conversion's ints fit 16 bits, so the
-// saturating packs are the clamps.
+// saturating packs are the clamps. Two pixels go out in one 8-byte store, its
+// last two bytes written over by the pixel after them: the loop leaves at
+// least one pixel to the end.
 void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
 {
     const __m128i bias = _mm_set1_epi32(128);
+    const __m128i low32 = _mm_set_epi32(0, -1, 0, -1);
     int x = 0;
-    for (; x + 4 <= width; x += 4) {
+    for (; x + 4 < width; x += 4) {
         const Lanes y = ToDouble(Widen4(pY + x));
         const Lanes u = ToDouble(_mm_sub_epi32(Widen4(pU + x), bias));
         const Lanes v = ToDouble(_mm_sub_epi32(Widen4(pV + x), bias));
@@ -223,15 +214,16 @@ void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV
         const __m128i g = Truncate(Minus(Minus(y, Times(0.34414, u)), Times(0.71414, v)));
         const __m128i b = Truncate(Plus(Times(1.772, u), y));
         const __m128i rg = _mm_packs_epi32(r, g);
-        const __m128i bytes = _mm_packus_epi16(rg, _mm_packs_epi32(b, b));
-        alignas(16) unsigned char c[16];  // r0..r3 g0..g3 b0..b3
-        _mm_store_si128(reinterpret_cast<__m128i*>(c), bytes);
+        const __m128i bytes = _mm_packus_epi16(rg, _mm_packs_epi32(b, b));  // r0..r3 g0..g3 b0..b3
+        // One pixel a 32-bit lane (r | g << 8 | b << 16), then two a 64-bit lane.
+        const __m128i redGreen = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 4));
+        const __m128i blue = _mm_unpacklo_epi8(_mm_srli_si128(bytes, 8), _mm_setzero_si128());
+        const __m128i pixels = _mm_unpacklo_epi16(redGreen, blue);
+        const __m128i pairs =
+            _mm_or_si128(_mm_and_si128(pixels, low32), _mm_slli_epi64(_mm_srli_epi64(pixels, 32), 24));
         unsigned char* out = pImage + 3 * x;
-        for (int i = 0; i < 4; ++i) {
-            out[3 * i] = c[i];
-            out[3 * i + 1] = c[4 + i];
-            out[3 * i + 2] = c[8 + i];
-        }
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), pairs);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_unpackhi_epi64(pairs, pairs));
     }
     for (; x < width; ++x) {
         int r, g, b;
@@ -252,28 +244,33 @@ void Write_Color_Raw(common_ptr info)
     const int width = info->image_width;
     const int height = info->image_height;
     auto** picture = reinterpret_cast<UCHR**>(MallocBuf(width, height, 24));
-    auto** background = reinterpret_cast<UCHR**>(MallocBuf(width, height, 24));
+    // What the pixels outside the object show: the painted background, or one
+    // row of the mean colour for every row.
+    auto** background = reinterpret_cast<UCHR**>(MallocBuf(width, info->back ? height : 1, 24));
     if (info->back) {
         VERTEX polygon[4];
         const int count = BackgroundPolygon(*info, polygon);
         interpolation(background, width, height, polygon, count);
+    } else {
+        for (int c = 0; c < width; ++c)
+            std::memcpy(background[0] + 3 * c, &info->clrmean, 3);
     }
     const color_ptr* color = info->color;
     for (int r = 0; r < height; ++r) {
         Emerge_Color(picture[r], width, color[0]->S[r], color[1]->S[r], color[2]->S[r]);
-        for (int c = 0; c < width; ++c) {
-            if (info->SMask[r][c] != 0)
+        const int* mask = info->SMask[r];
+        const UCHR* shown = background[info->back ? r : 0];
+        // Outside the object a run at a time.
+        for (int c = 0; c < width;) {
+            if (mask[c] != 0) {
+                ++c;
                 continue;
-            UCHR* pixel = picture[r] + 3 * c;
-            if (info->back) {
-                pixel[0] = background[r][3 * c];
-                pixel[1] = background[r][3 * c + 1];
-                pixel[2] = background[r][3 * c + 2];
-            } else {
-                pixel[0] = info->clrmean.r;
-                pixel[1] = info->clrmean.g;
-                pixel[2] = info->clrmean.b;
             }
+            int end = c + 1;
+            while (end < width && mask[end] == 0)
+                ++end;
+            std::memcpy(picture[r] + 3 * c, shown + 3 * c, 3 * static_cast<size_t>(end - c));
+            c = end;
         }
     }
     SoftenSeam(picture, info->SMask, width, height);
@@ -290,7 +287,7 @@ void Write_Gray_Raw(common_ptr info)
     auto* row = static_cast<UCHR*>(std::malloc(static_cast<size_t>(width) * 3));
     for (int r = 0; r < info->image_height; ++r) {
         for (int c = 0; c < width; ++c) {
-            const UCHR grey = static_cast<UCHR>(info->color[0]->A[r][c] & 0xFF);
+            const UCHR grey = static_cast<UCHR>(ClampByte(info->color[0]->A[r][c]));
             row[3 * c] = row[3 * c + 1] = row[3 * c + 2] = grey;
         }
         info->Write(row, 1, 3 * width);

@@ -7,6 +7,7 @@ void Init_Color(common_ptr info);
 void Term_Color(common_ptr info);
 void Active_Color(common_ptr info, color_ptr color);
 void DeActive_Color(common_ptr info, color_ptr color);
+// The colour's pixels (A), clamped to bytes, into its shown bytes (S) inside the mask.
 void ADtoSD(common_ptr info, color_ptr color);
 
 // Chooses write_raw by colour count.

@@ -2,6 +2,8 @@
 // bytes than the segment's budget.
 #pragma once
 
+#include <climits>
+
 #include "QCoder.h"
 #include "common_struct.h"
 
@@ -28,5 +30,13 @@ public:
             return 1;
         }
         return 0;
+    }
+    // The byte count past which bEndStream reports the end: a loop that
+    // watches the count itself asks bEndStream only once it is passed.
+    int Budget() const
+    {
+        if (m_bEnd)
+            return -1;
+        return !m_bControlLength || info->is_encoder ? INT_MAX : m_nMaxLength;
     }
 };

@@ -6,6 +6,7 @@
 #include "QCoder.h"
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -39,7 +40,9 @@ std::vector<position_struct> s_topScans[BANDS];
 // Positions kept from a series of candidates without a branch per entry:
 // every candidate is written, the count moves on only for those kept.
 struct PositionList {
-    std::vector<position_struct> room;  // one entry per possible candidate
+    // One entry per possible candidate, written before it is read: left
+    // uninitialised rather than cleared on every decode.
+    std::unique_ptr<position_struct[]> room;
     size_t count = 0;
 
     void Offer(int r, int c, bool keep)
@@ -47,8 +50,8 @@ struct PositionList {
         room[count] = {static_cast<int16_t>(r), static_cast<int16_t>(c)};
         count += keep;
     }
-    const position_struct* begin() const { return room.data(); }
-    const position_struct* end() const { return room.data() + count; }
+    const position_struct* begin() const { return room.get(); }
+    const position_struct* end() const { return room.get() + count; }
 };
 
 // Per band, the coefficients of the last scanned level whose children the
@@ -112,10 +115,12 @@ int Threshold(common_ptr info)
     return 1 << info->t;
 }
 
+// The planes through their first row: each is one block.
 void MarkSignificant(common_ptr info, int r, int c, int s)
 {
-    info->A[r][c] = s == SYM_POSITIVE ? Threshold(info) : -Threshold(info);
-    info->C[r][c] = 1;
+    const int i = r * info->sample_width + c;
+    info->A[0][i] = s == SYM_POSITIVE ? Threshold(info) : -Threshold(info);
+    info->C[0][i] = 1;
     AddToTail(info, r, c);
 }
 
@@ -129,26 +134,26 @@ bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
     const int width = info->sample_width;
     const UCHR* flags = s_treeFlags[0];
     const UCHR* significant = info->C[0];
-    UCHR* symbols = info->B[0];
-    AritDecoder& decoder = *info->pAritDecoder;
+    LiveRegisters decoder(*info->pAritDecoder);
     CControl& control = *info->pControl;
-    Adaptive_Model& inside = l > 1 ? *info->m1 : *info->m2;
+    const int budget = control.Budget();
+    HeldModel inside(l > 1 ? *info->m1 : *info->m2);
+    HeldModel outside(*info->m5);
     for (const position_struct& p : scan) {
         const int i = p.row * width + p.col;
+        int b = SYM_NONE;  // the symbol of an entry already significant
         if (!(flags[i] & INSIDE)) {
             if (l > 1) {
-                const int s = decoder.decode_symbol(*info->m5);
-                symbols[i] = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
+                const int s = outside.Symbol(decoder);
+                b = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
             }
         } else if (significant[i] == 0) {
-            const int s = decoder.decode_symbol(inside);
-            if (control.bEndStream())
+            b = inside.Symbol(decoder);
+            if (decoder.ByteCount() > budget && control.bEndStream())
                 return false;
-            symbols[i] = static_cast<UCHR>(s);
-            if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
-                MarkSignificant(info, p.row, p.col, s);
+            if (b == SYM_POSITIVE || b == SYM_NEGATIVE)
+                MarkSignificant(info, p.row, p.col, b);
         }
-        const int b = symbols[i];
         open.Offer(p.row, p.col, l > 1 && b != SYM_ZEROTREE && b != SYM_OUTSIDE_ZEROTREE);
     }
     return true;
@@ -183,9 +188,9 @@ void Init_Tree_Flags(common_ptr info)
             if (s_treeFlags[r][c] & IN_SCAN)
                 scan.push_back({static_cast<int16_t>(r), static_cast<int16_t>(c)});
         });
-        s_openParents[band].room.resize(scan.size() + BandSize(info, 2));
+        s_openParents[band].room.reset(new position_struct[scan.size() + BandSize(info, 2)]);
     }
-    s_children.room.resize(BandSize(info, 1));
+    s_children.room.reset(new position_struct[BandSize(info, 1)]);
 }
 
 void Term_Tree_Flags()
@@ -194,23 +199,26 @@ void Term_Tree_Flags()
     s_treeFlags = nullptr;
     for (int band = 0; band < BANDS; ++band) {
         std::vector<position_struct>().swap(s_topScans[band]);
-        std::vector<position_struct>().swap(s_openParents[band].room);
+        s_openParents[band].room.reset();
     }
-    std::vector<position_struct>().swap(s_children.room);
+    s_children.room.reset();
 }
 
 void DCScan(common_ptr info)
 {
     const int h = info->sample_height >> info->level;
     const int w = info->sample_width >> info->level;
+    LiveRegisters decoder(*info->pAritDecoder);
+    HeldModel model(*info->m0);
+    CControl& control = *info->pControl;
+    const int budget = control.Budget();
     for (int r = 0; r < h; ++r) {
         for (int c = 0; c < w; ++c) {
             if (!(s_treeFlags[r][c] & INSIDE) || info->C[r][c] != 0)
                 continue;
-            const int s = info->pAritDecoder->decode_symbol(*info->m0);
-            if (info->pControl->bEndStream())
+            const int s = model.Symbol(decoder);
+            if (decoder.ByteCount() > budget && control.bEndStream())
                 return;
-            info->B[r][c] = static_cast<UCHR>(s);
             if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
                 MarkSignificant(info, r, c, s);
             else
@@ -253,19 +261,28 @@ void DSubordinatePass(common_ptr info)
     if (info->pControl->bEndStream() || t <= 0)
         return;
     const int bit = 1 << (t - 1);
+    const position_struct* list = info->pl->head;
     const int length = info->pl->length;
-    for (int i = 0; i < length; ++i) {
-        int r, c;
-        GetAt(info, i, r, c);
-        if (info->C[r][c] != 1 || !(s_treeFlags[r][c] & INSIDE))
+    // The planes through their first row: each is one block.
+    const int width = info->sample_width;
+    const UCHR* significant = info->C[0];
+    const UCHR* flags = s_treeFlags[0];
+    int* coefficients = info->A[0];
+    LiveRegisters decoder(*info->pAritDecoder);
+    HeldModel refinement(*info->m3);
+    CControl& control = *info->pControl;
+    const int budget = control.Budget();
+    for (int k = 0; k < length; ++k) {
+        const int i = list[k].row * width + list[k].col;
+        if (significant[i] != 1 || !(flags[i] & INSIDE))
             continue;
-        const int refine = info->pAritDecoder->decode_symbol(*info->m3);
-        if (info->pControl->bEndStream())
+        const int refine = refinement.Symbol(decoder);
+        if (decoder.ByteCount() > budget && control.bEndStream())
             return;
-        if (refine) {
-            int& a = info->A[r][c];
-            a = a < 0 ? -(-a | bit) : (a | bit);
-        }
+        // No branch on the refinement bit: it is as hard to predict as the data.
+        const int add = refine ? bit : 0;
+        int& a = coefficients[i];
+        a = a < 0 ? -(-a | add) : (a | add);
     }
 }
 

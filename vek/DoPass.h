@@ -3,7 +3,8 @@
 
 #include "common_struct.h"
 
-// Symbols kept in B for the current dominant pass.
+// Symbols of a dominant pass (the encoder keeps them in B, where
+// DescendFromZTR reads them).
 enum {
     SYM_POSITIVE = 0,
     SYM_NEGATIVE = 1,

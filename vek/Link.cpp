@@ -9,31 +9,12 @@ unsigned Magnitude(int a)
     return a < 0 ? 0u - static_cast<unsigned>(a) : static_cast<unsigned>(a);
 }
 
-// Stable partition of head[begin, end): test bit set first. The entries
-// without it wait in buf, which holds the whole list if need be.
-void PartitionRun(common_ptr info, int begin, int end, int t)
-{
-    link_ptr pl = info->pl;
-    const unsigned testBit = 1u << (t - 1);
-    int write = begin;
-    int parked = 0;
-    for (int i = begin; i < end; ++i) {
-        const position_struct e = pl->head[i];
-        if (Magnitude(info->A[e.row][e.col]) & testBit)
-            pl->head[write++] = e;
-        else
-            pl->buf[parked++] = e;
-    }
-    for (int i = 0; i < parked; ++i)
-        pl->head[write++] = pl->buf[i];
-}
-
 } // namespace
 
 link_ptr Init_Link(common_ptr info, int T)
 {
     const int linklen = info->sample_width * info->sample_height;
-    const int buflen = linklen > LINK_BUFLEN ? linklen : LINK_BUFLEN;
+    const int buflen = linklen;  // Sort_Link parks at most the whole list
     // The record and both arrays in one block; entries are written before
     // they are read, so only the record needs clearing.
     auto* block = static_cast<unsigned char*>(
@@ -52,17 +33,6 @@ void Term_Link(common_ptr info)
 {
     std::free(info->pl);
     info->pl = nullptr;
-}
-
-int AddToTail(common_ptr info, int& row, int& col)
-{
-    link_ptr pl = info->pl;
-    if (pl->length >= pl->linklen)
-        return 0;
-    pl->head[pl->length].row = static_cast<int16_t>(row);
-    pl->head[pl->length].col = static_cast<int16_t>(col);
-    ++pl->length;
-    return 1;
 }
 
 int GetAt(common_ptr info, int current, int& row, int& col)
@@ -84,16 +54,32 @@ void Sort_Link(common_ptr info)
         return;
     // Bits t to T - 1 of the magnitude; T is at most 31 and t at least 1.
     const unsigned keyMask = (1u << (pl->T - t)) - 1u;
-    auto key = [&](int i) {
+    const unsigned testBit = 1u << (t - 1);
+    // One pass: entries with the test bit go back into head at once, the
+    // others wait in buf (which holds the whole list if need be) until
+    // their run ends. head is never written ahead of the entry read.
+    int write = 0;
+    int parked = 0;
+    unsigned runKey = 0;
+    for (int i = 0; i < pl->length; ++i) {
         const position_struct e = pl->head[i];
-        return (Magnitude(info->A[e.row][e.col]) >> t) & keyMask;
-    };
-    for (int begin = 0; begin < pl->length;) {
-        const unsigned runKey = key(begin);
-        int end = begin + 1;
-        while (end < pl->length && key(end) == runKey)
-            ++end;
-        PartitionRun(info, begin, end, t);
-        begin = end;
+        const unsigned magnitude = Magnitude(info->A[e.row][e.col]);
+        const unsigned key = (magnitude >> t) & keyMask;
+        if (key != runKey) {
+            for (int k = 0; k < parked; ++k)
+                pl->head[write++] = pl->buf[k];
+            parked = 0;
+            runKey = key;
+        }
+        // Which way an entry goes is as hard to predict as the bit: it is
+        // written both ways and only its count moves (head[write] has been
+        // read already, and is written again before the end).
+        const int set = (magnitude & testBit) != 0;
+        pl->head[write] = e;
+        pl->buf[parked] = e;
+        write += set;
+        parked += 1 - set;
     }
+    for (int k = 0; k < parked; ++k)
+        pl->head[write++] = pl->buf[k];
 }

@@ -48,18 +48,6 @@ void matrix_copy(matrix_t* dest, const matrix_t* src)
     std::memcpy(dest->data_, src->data_, sizeof(int) * src->datasize_);
 }
 
-void matrix_from_buf(matrix_t* matrix, int** buf)
-{
-    for (int i = 0; i < matrix->numrows_; ++i)
-        std::memcpy(matrix->rows_[i], buf[i], sizeof(int) * matrix->numcols_);
-}
-
-void matrix_to_buf(const matrix_t* matrix, int** buf)
-{
-    for (int i = 0; i < matrix->numrows_; ++i)
-        std::memcpy(buf[i], matrix->rows_[i], sizeof(int) * matrix->numcols_);
-}
-
 void matrix_mask_emerge(matrix_t* matrix)
 {
     for (int i = 0; i < matrix->datasize_; ++i)

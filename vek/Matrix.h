@@ -18,7 +18,5 @@ void matrix_destroy(matrix_t* matrix);
 // it owns nothing and is not destroyed.
 matrix_t matrix_view(int** rows, int numrows, int numcols);
 void matrix_copy(matrix_t* dest, const matrix_t* src);
-void matrix_from_buf(matrix_t* matrix, int** buf);
-void matrix_to_buf(const matrix_t* matrix, int** buf);
 // Reduces any mask to 0/1: positive values become 1, everything else 0.
 void matrix_mask_emerge(matrix_t* matrix);

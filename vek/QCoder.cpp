@@ -168,103 +168,17 @@ void AritDecoder::InitDec()
     CT = 0;
 }
 
-namespace {
-
-// The registers live in locals while a symbol is decoded: the contexts are
-// ints too, and every store to them would otherwise reload A, C and CT.
-class LiveRegisters {
-public:
-    explicit LiveRegisters(AritDecoder& d) : d_(d), A_(d.A), C_((uint32_t)d.C), CT_(d.CT) {}
-    ~LiveRegisters()
-    {
-        d_.A = A_;
-        d_.C = (int)C_;
-        d_.CT = CT_;
-    }
-
-    // One decision of context S.
-    int Decode(Adaptive_Model& m, int S)
-    {
-        const int qe = m.Qe[S];
-        A_ -= qe;
-        const int cx = (int)(C_ >> 16);
-        int D = m.MPS[S];
-        if (A_ > (cx > 0x7FFF ? cx : 0x7FFF))  // above Cx and no renormalisation due
-            return D;
-        if (A_ <= cx) {
-            // LPS interval: C drops below it, A becomes Qe; conditional exchange.
-            C_ = (C_ & 0xFFFFu) | (((uint32_t)(cx - A_) & 0xFFFFu) << 16);
-            const bool exchange = A_ < qe;
-            A_ = qe;
-            if (exchange) {
-                m.Estimate_Qe_After_MPS(S);
-            } else {
-                m.Estimate_Qe_After_LPS(S);
-                D = 1 - D;
-            }
-        } else if (A_ < qe) {
-            m.Estimate_Qe_After_LPS(S);
-            D = 1 - D;
-        } else {
-            m.Estimate_Qe_After_MPS(S);
-        }
-        Renormalise();
-        return D;
-    }
-
-private:
-    // Doubles A until it reaches 0x8000, C with it, a byte entering C every
-    // eight doublings: the doublings between two bytes go in one shift.
-    void Renormalise()
-    {
-        int n = __builtin_clz((unsigned)A_) - 16;
-        while (n > 0) {
-            if (CT_ == 0) {
-                d_.C = (int)C_;
-                d_.Byte_In();
-                C_ = (uint32_t)d_.C;
-                CT_ = 8;
-            }
-            const int k = n < CT_ ? n : CT_;
-            A_ <<= k;
-            C_ <<= k;
-            CT_ -= k;
-            n -= k;
-        }
-    }
-
-    AritDecoder& d_;
-    int A_;
-    uint32_t C_;
-    int CT_;
-};
-
-} // namespace
 
 int AritDecoder::Decode(int S)
 {
     LiveRegisters live(*this);
-    return live.Decode(*cur_model, S);
+    return live.Decide(*cur_model, S);
 }
 
 int AritDecoder::decode_symbol(Adaptive_Model& model)
 {
-    if (model.Symbols_Number < 2)
-        return 0;
     LiveRegisters live(*this);
-    int s = 0;
-    for (;;) {
-        const Tree& t = model.node[s];
-        if (live.Decode(model, s)) {
-            if (t.bLeaf1)
-                return t.next_1;
-            s = t.next_1;
-        } else {
-            if (t.bLeaf0)
-                return t.next_0;
-            s = t.next_0;
-        }
-    }
+    return live.Symbol(model);
 }
 
 int AritDecoder::decode_bit()

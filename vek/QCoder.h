@@ -87,3 +87,161 @@ public:
     int decode_bit();
     int decode_bits(int bits);
 };
+
+// A context's state outside its model, for loops that hold it in locals:
+// the next decision then waits for no store to the model.
+struct ContextState {
+    int index;
+    int mps;
+    int qe;
+};
+
+// The decoder's registers in locals for as long as a caller decodes: the
+// contexts are ints too, and every store to them would otherwise reload A, C
+// and CT. A scan keeps one through its whole loop; the decoder's own fields
+// are stale until it is gone, and only its byte count may be read meanwhile.
+class LiveRegisters {
+public:
+    explicit LiveRegisters(AritDecoder& d) : d_(d), A_(d.A), C_((uint32_t)d.C), CT_(d.CT) {}
+    ~LiveRegisters()
+    {
+        d_.A = A_;
+        d_.C = (int)C_;
+        d_.CT = CT_;
+    }
+    LiveRegisters(const LiveRegisters&) = delete;
+    LiveRegisters& operator=(const LiveRegisters&) = delete;
+
+    int ByteCount() const { return d_.byte_counter; }
+
+    // One decision of a context. Inlined into every loop, so that a held
+    // context stays in registers rather than going through memory.
+    [[gnu::always_inline]] int Decide(ContextState& c)
+    {
+        const int qe = c.qe;
+        A_ -= qe;
+        const int cx = (int)(C_ >> 16);
+        int D = c.mps;
+        if (A_ > (cx > 0x7FFF ? cx : 0x7FFF))  // above Cx and no renormalisation due
+            return D;
+        bool lps;
+        if (A_ <= cx) {
+            // LPS interval: C drops below it, A becomes Qe; conditional exchange.
+            C_ = (C_ & 0xFFFFu) | (((uint32_t)(cx - A_) & 0xFFFFu) << 16);
+            lps = A_ >= qe;
+            A_ = qe;
+        } else {
+            lps = A_ < qe;
+        }
+        const Status& now = state[c.index];
+        if (lps) {
+            c.mps ^= now.Switch_MPS;
+            c.index = now.Next_Index_LPS;
+            D = 1 - D;
+        } else {
+            c.index = now.Next_Index_MPS;
+        }
+        c.qe = state[c.index].Qe_Value;
+        Renormalise();
+        return D;
+    }
+
+    // One decision of context S of m.
+    int Decide(Adaptive_Model& m, int S)
+    {
+        ContextState c = {m.Index[S], m.MPS[S], m.Qe[S]};
+        const int D = Decide(c);
+        m.Index[S] = c.index;
+        m.MPS[S] = c.mps;
+        m.Qe[S] = c.qe;
+        return D;
+    }
+
+    // One symbol of m, down its tree from node 0.
+    int Symbol(Adaptive_Model& m)
+    {
+        if (m.Symbols_Number < 2)
+            return 0;
+        int s = 0;
+        for (;;) {
+            const Tree& t = m.node[s];
+            if (Decide(m, s)) {
+                if (t.bLeaf1)
+                    return t.next_1;
+                s = t.next_1;
+            } else {
+                if (t.bLeaf0)
+                    return t.next_0;
+                s = t.next_0;
+            }
+        }
+    }
+
+private:
+    // Doubles A until it reaches 0x8000, C with it, a byte entering C every
+    // eight doublings: the doublings between two bytes go in one shift.
+    void Renormalise()
+    {
+        int n = __builtin_clz((unsigned)A_) - 16;
+        while (n > 0) {
+            if (CT_ == 0) {
+                d_.C = (int)C_;
+                d_.Byte_In();
+                C_ = (uint32_t)d_.C;
+                CT_ = 8;
+            }
+            const int k = n < CT_ ? n : CT_;
+            A_ <<= k;
+            C_ <<= k;
+            CT_ -= k;
+            n -= k;
+        }
+    }
+
+    AritDecoder& d_;
+    int A_;
+    uint32_t C_;
+    int CT_;
+};
+
+// A model with its contexts in locals while a loop decodes with it, written
+// back when it is gone. The zero-tree models have two to four symbols: node 0
+// on top, below it node 1 decides the lower pair and, with four symbols, node
+// 2 the upper pair (with three, the upper half is symbol 2 alone). Other
+// models are decoded in place.
+class HeldModel {
+public:
+    explicit HeldModel(Adaptive_Model& m)
+        : m_(m), contexts_(m.Symbols_Number >= 2 && m.Symbols_Number <= 4 ? m.Symbols_Number - 1 : 0)
+    {
+        for (int s = 0; s < 3; ++s)
+            c_[s] = s < contexts_ ? ContextState{m.Index[s], m.MPS[s], m.Qe[s]} : ContextState{0, 0, 0};
+    }
+    ~HeldModel()
+    {
+        for (int s = 0; s < contexts_; ++s) {
+            m_.Index[s] = c_[s].index;
+            m_.MPS[s] = c_[s].mps;
+            m_.Qe[s] = c_[s].qe;
+        }
+    }
+    HeldModel(const HeldModel&) = delete;
+    HeldModel& operator=(const HeldModel&) = delete;
+
+    // Inlined, as Decide is, for the contexts' sake.
+    [[gnu::always_inline]] int Symbol(LiveRegisters& decoder)
+    {
+        if (contexts_ == 0)
+            return decoder.Symbol(m_);
+        if (contexts_ == 1)
+            return decoder.Decide(c_[0]);
+        if (decoder.Decide(c_[0]))
+            return contexts_ == 3 ? 2 + decoder.Decide(c_[2]) : 2;
+        return decoder.Decide(c_[1]);
+    }
+
+private:
+    Adaptive_Model& m_;
+    int contexts_;
+    ContextState c_[3];
+};

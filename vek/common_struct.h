@@ -50,7 +50,6 @@ typedef link_struct* link_ptr;
 // State of one colour component (0 = Y, 1 = U, 2 = V).
 struct color_struct {
     int** A;
-    UCHR** B;
     UCHR** C;
     UCHR** S;
     int t;
@@ -102,7 +101,6 @@ struct common_struct {
     int comp_length;
     int cur_length;
     color_ptr color[3];
-    PIXEL** ClrData;
     void (*read_raw)(common_ptr info);
     void (*write_raw)(common_ptr info);
     int face_model;

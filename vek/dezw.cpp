@@ -1,5 +1,6 @@
 #include "dezw.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "Color.h"
@@ -46,9 +47,14 @@ void DMask(common_ptr info)
         memset(mask[0], 1, (size_t)width * height);
         info->back = 0;
     }
-    for (int r = 0; r < info->sample_height; ++r)
-        for (int c = 0; c < info->sample_width; ++c)
-            info->SMask[r][c] = (r < height && c < width) ? mask[r][c] : 0;
+    // The picture's mask in the sample plane, which is zero beyond it.
+    for (int r = 0; r < info->sample_height; ++r) {
+        int* row = info->SMask[r];
+        const int inside = r < height ? width : 0;
+        for (int c = 0; c < inside; ++c)
+            row[c] = mask[r][c];
+        std::fill(row + inside, row + info->sample_width, 0);
+    }
     FreeBuf((void**)mask);
 }
 
@@ -58,9 +64,6 @@ void decompress(common_ptr info)
     if (DecodeFault)
         return;
     FormFMask(info);
-    const size_t plane = (size_t)info->sample_width * info->sample_height;
-    for (int k = 0; k < info->color_number; ++k)
-        memset(info->color[k]->C[0], 0, plane);
     int length = 0;
     ObjDecompress(info, 1, length);
     if (DecodeFault)

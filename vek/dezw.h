@@ -17,6 +17,7 @@ void DFaceMask(AritDecoder* decode, PIXEL** data, char** buf, int& back, VERTEX*
 void Init_Wavelet(common_ptr info);  // allocates SMask and FMask (int, sample size)
 void Term_Wavelet(common_ptr info);
 void FormFMask(common_ptr info);
+// The active colour's coefficients (A) become its pixels, not yet clamped.
 void DWavelet(common_ptr info);
 
 // Zero-tree coefficient decoding of every colour.

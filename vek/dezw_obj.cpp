@@ -46,7 +46,6 @@ void DecodeColour(common_ptr info, color_ptr color, int size)
     do {
         if (info->t < 0)
             break;
-        ClearPlane(info->B, info->sample_width, info->sample_height, SYM_NONE);
         DDomainPass(info);
         DSubordinatePass(info);
         Sort_Link(info);

@@ -33,44 +33,30 @@ void Term_Wavelet(common_ptr info)
 
 void FormFMask(common_ptr info)
 {
-    matrix_t* spatial = SamplePlane(info);
-    matrix_t* decomposed = SamplePlane(info);
+    // SMask and FMask are single blocks: the decomposition reads and writes
+    // them in place of copies.
+    const matrix_t spatial = matrix_view(info->SMask, info->sample_height, info->sample_width);
+    matrix_t decomposed = matrix_view(info->FMask, info->sample_height, info->sample_width);
+    matrix_t* rebuilt = SamplePlane(info);  // the rebuild's scratch mask
     Free_Synthesis_Plan(info->synthesis);
     info->synthesis = nullptr;
-    if (spatial && decomposed) {
-        matrix_from_buf(spatial, info->SMask);
-        do_IDWT_Mask(spatial, info->level, decomposed);
-        matrix_to_buf(decomposed, info->FMask);
-        // The rebuild's scratch mask: spatial is no longer needed.
-        info->synthesis = Plan_Synthesis(decomposed, info->level, spatial);
+    if (rebuilt) {
+        do_IDWT_Mask(&spatial, info->level, &decomposed);
+        info->synthesis = Plan_Synthesis(&decomposed, info->level, rebuilt);
     }
     if (!info->synthesis)
         Raise_Decode_Fault();
-    matrix_destroy(spatial);
-    matrix_destroy(decomposed);
+    matrix_destroy(rebuilt);
 }
 
 void DWavelet(common_ptr info)
 {
-    // The coefficients (A) and FMask are only read: the transform works on
-    // them in place of copies. SMask holds only 0 and 1, so its decomposition
-    // is FMask as made by FormFMask, and so is the plan of its rebuild.
-    const matrix_t coeff = matrix_view(info->A, info->sample_height, info->sample_width);
+    // The coefficients (A) become the pixels in place; the writers clamp
+    // them to bytes. FMask is only read. SMask holds only 0 and 1, so its
+    // decomposition is FMask as made by FormFMask, and so is the plan of its
+    // rebuild.
+    matrix_t coeff = matrix_view(info->A, info->sample_height, info->sample_width);
     const matrix_t decomposed = matrix_view(info->FMask, info->sample_height, info->sample_width);
-    matrix_t* pixels = SamplePlane(info);
-    if (pixels && info->synthesis &&
-        Synthesize_Planned(info->synthesis, &coeff, &decomposed, pixels) == 0) {
-        const int width = info->image_width;
-        for (int r = 0, height = info->image_height; r < height; ++r) {
-            const int* rebuiltRow = pixels->rows_[r];
-            int* row = info->A[r];
-            for (int c = 0; c < width; ++c) {
-                const int v = rebuiltRow[c];
-                row[c] = v < 0 ? 0 : (v > 255 ? 255 : v);
-            }
-        }
-    } else {
+    if (!info->synthesis || Synthesize_Planned(info->synthesis, &coeff, &decomposed, &coeff) != 0)
         Raise_Decode_Fault();
-    }
-    matrix_destroy(pixels);
 }

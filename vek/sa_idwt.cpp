@@ -230,26 +230,50 @@ const int kSmallEntry = 1 << 26;
 // Longest run the vector lifting keeps its low and high samples for.
 const int kVectorRun = 1024;
 
-// Whether every entry of both bands is below kSmallEntry in magnitude:
-// v ^ (v >> 31) is |v| for v >= 0 and |v| - 1 below, and their OR has no
-// bit at or above 26 exactly when none of them has.
+// Whether every entry seen is below kSmallEntry in magnitude: v ^ (v >> 31)
+// is |v| for v >= 0 and |v| - 1 below, and their OR has no bit at or above
+// 26 exactly when none of them has.
+class SmallEntries {
+public:
+    // Eight entries a step into two registers, so the ORs do not wait on each other.
+    void Add(const int* v, int count)
+    {
+        auto magnitude = [v](int i) {
+            const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + i));
+            return _mm_xor_si128(four, _mm_srai_epi32(four, 31));
+        };
+        int i = 0;
+        for (; i + 8 <= count; i += 8) {
+            bits_ = _mm_or_si128(bits_, magnitude(i));
+            more_ = _mm_or_si128(more_, magnitude(i + 4));
+        }
+        for (; i + 4 <= count; i += 4)
+            bits_ = _mm_or_si128(bits_, magnitude(i));
+        for (; i < count; ++i)
+            tail_ |= static_cast<uint32_t>(v[i] ^ (v[i] >> 31));
+    }
+    // An upper bound of every magnitude seen.
+    uint32_t Bound() const
+    {
+        __m128i bits = _mm_or_si128(bits_, more_);
+        bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(1, 0, 3, 2)));
+        bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(2, 3, 0, 1)));
+        return (tail_ | static_cast<uint32_t>(_mm_cvtsi128_si32(bits))) + 1;
+    }
+    bool All() const { return Bound() <= static_cast<uint32_t>(kSmallEntry); }
+
+private:
+    __m128i bits_ = _mm_setzero_si128();
+    __m128i more_ = _mm_setzero_si128();
+    uint32_t tail_ = 0;
+};
+
 bool SmallBands(const int* low, int lowCount, const int* high, int highCount)
 {
-    __m128i bits = _mm_setzero_si128();
-    uint32_t tail = 0;
-    for (const auto& band : {std::make_pair(low, lowCount), std::make_pair(high, highCount)}) {
-        int i = 0;
-        for (; i + 4 <= band.second; i += 4) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band.first + i));
-            bits = _mm_or_si128(bits, _mm_xor_si128(v, _mm_srai_epi32(v, 31)));
-        }
-        for (; i < band.second; ++i)
-            tail |= static_cast<uint32_t>(band.first[i] ^ (band.first[i] >> 31));
-    }
-    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(1, 0, 3, 2)));
-    bits = _mm_or_si128(bits, _mm_shuffle_epi32(bits, _MM_SHUFFLE(2, 3, 0, 1)));
-    tail |= static_cast<uint32_t>(_mm_cvtsi128_si32(bits));
-    return tail < static_cast<uint32_t>(kSmallEntry);
+    SmallEntries entries;
+    entries.Add(low, lowCount);
+    entries.Add(high, highCount);
+    return entries.All();
 }
 
 } // namespace
@@ -359,28 +383,36 @@ void LiftSmallRun(int* Out, const int* InL, const int* InH, int PosFlag, int Len
     }
     for (; k < lowCount; ++k)
         lowAt(k);
-    k = 0;
-    for (; k < -q; ++k)
-        highAt(k);
-    for (const int end = std::min(highCount, lowCount - q - 1); k + 4 <= end; k += 4) {
-        const __m128i sum = _mm_sub_epi32(one, _mm_add_epi32(Load4(lo + k + q), Load4(lo + k + q + 1)));
-        Store4(hi + k, _mm_sub_epi32(Load4(InH + k), _mm_srai_epi32(sum, 1)));
-    }
-    for (; k < highCount; ++k)
-        highAt(k);
+    // Interior high samples go straight to Out with their low partners (low
+    // sample k pairs with high sample k, the first of the two being the
+    // run's first kind); the others pair up after.
     const int* first = lowFirst ? lo : hi;
     const int* second = lowFirst ? hi : lo;
     const int pairs = std::min(lowCount, highCount);
+    auto pairUp = [&](int k) {
+        Out[2 * k] = first[k];
+        Out[2 * k + 1] = second[k];
+    };
     k = 0;
-    for (; k + 4 <= pairs; k += 4) {
-        const __m128i a = Load4(first + k), b = Load4(second + k);
+    for (; k < -q; ++k)
+        highAt(k);
+    const int interior = k;
+    for (const int end = std::min(highCount, lowCount - q - 1); k + 4 <= end; k += 4) {
+        const __m128i left = Load4(lo + k + q), right = Load4(lo + k + q + 1);
+        const __m128i sum = _mm_sub_epi32(one, _mm_add_epi32(left, right));
+        const __m128i high = _mm_sub_epi32(Load4(InH + k), _mm_srai_epi32(sum, 1));
+        const __m128i low = lowFirst ? left : right;  // low samples k to k + 3
+        const __m128i a = lowFirst ? low : high, b = lowFirst ? high : low;
         Store4(Out + 2 * k, _mm_unpacklo_epi32(a, b));
         Store4(Out + 2 * k + 4, _mm_unpackhi_epi32(a, b));
     }
-    for (; k < pairs; ++k) {
-        Out[2 * k] = first[k];
-        Out[2 * k + 1] = second[k];
-    }
+    const int interiorEnd = k;
+    for (; k < highCount; ++k)
+        highAt(k);
+    for (k = 0; k < interior; ++k)
+        pairUp(k);
+    for (k = interiorEnd; k < pairs; ++k)
+        pairUp(k);
     if (Length & 1)
         Out[Length - 1] = first[pairs];
 }
@@ -514,9 +546,38 @@ void RebuildMaskLine(const int* InMaskBuf, int* OutMaskBuf, int Length, int Dire
 // One line of the synthesis, InBuf holding its low band then its high band:
 // the shape's runs come from their bands, every other sample becomes 0. A
 // lone sample takes its low entry.
-void SynthesizeLine(int* InBuf, int* OutBuf, int Length, const MaskRun* runs, int count)
+// Whether some run has two samples: those are lifted from unscaled entries.
+bool HasPair(const MaskRun* runs, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (runs[i].length == 2)
+            return true;
+    return false;
+}
+
+// small: every entry of the line is known to be below kSmallEntry in
+// magnitude; otherwise the line is looked at.
+void SynthesizeLine(int* InBuf, int* OutBuf, int Length, const MaskRun* runs, int count, bool small)
 {
     std::fill(OutBuf, OutBuf + Length, 0);
+    // Sample x of a run takes entry x / 2 of its band, so on a line of even
+    // length no two runs share an entry: when all are small, the line is
+    // scaled in one sweep per band instead of run by run, to the same values.
+    const int half = Length / 2;
+    if (count > 0 && Length % 2 == 0 && Length <= kVectorRun && !HasPair(runs, count) &&
+        (small || SmallBands(InBuf, half, InBuf + half, half))) {
+        ScaleSmallBand(InBuf, half, kLowScale);
+        ScaleSmallBand(InBuf + half, half, kHighScale);
+        for (int i = 0; i < count; ++i) {
+            const int start = runs[i].start;
+            if (runs[i].length == 1)
+                OutBuf[start] = InBuf[start >> 1];
+            else
+                LiftSmallRun(OutBuf + start, InBuf + ((start + 1) >> 1), InBuf + half + (start >> 1),
+                             start & 1, runs[i].length);
+        }
+        return;
+    }
     for (int i = 0; i < count; ++i) {
         const int start = runs[i].start;
         const int run = runs[i].length;
@@ -536,7 +597,7 @@ int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMas
     RebuildMaskLine(InMaskBuf, OutMaskBuf, Length, Direction);
     std::vector<MaskRun> runs(RunRoom(Length));
     const int count = FindRuns(OutMaskBuf, Length, runs.data());
-    SynthesizeLine(InBuf, OutBuf, Length, runs.data(), count);
+    SynthesizeLine(InBuf, OutBuf, Length, runs.data(), count, false);
     return 0;
 }
 
@@ -591,11 +652,21 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
 {
     const int h = coeff->numrows_ >> (level - 1);
     const int w = coeff->numcols_ >> (level - 1);
+    // The columns' entries, then the rows', are looked at once for the level:
+    // when all are small, no line needs looking at.
+    auto levelBound = [&] {
+        SmallEntries entries;
+        for (int r = 0; r < h; ++r)
+            entries.Add(coeff->rows_[r], w);
+        return entries.Bound();
+    };
+    const uint32_t bound = levelBound();
+    bool small = bound <= static_cast<uint32_t>(kSmallEntry);
     auto synthesizeLine = [&](int* lineIn, int* lineOut, int length) {
         const size_t first = *line == 0 ? 0 : plan.lineEnd[*line - 1];
         const size_t last = plan.lineEnd[(*line)++];
         SynthesizeLine(lineIn, lineOut, length, plan.runs.data() + first,
-                       static_cast<int>(last - first));
+                       static_cast<int>(last - first), small);
     };
     int* const ins[4] = {in, in + longest, in + 2 * longest, in + 3 * longest};
     int* const outs[4] = {out, out + longest, out + 2 * longest, out + 3 * longest};
@@ -607,9 +678,13 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
             synthesizeLine(ins[k], outs[k], h);
         LinesToColumns(outs, count, h, coeff->data_ + c, stride);
     }
+    // A pass leaves every magnitude below three times its inputs' bound
+    // (and a few units): inputs up to 2^23 leave the rows small.
+    small = bound <= static_cast<uint32_t>(kSmallEntry / 8) || levelBound() <= static_cast<uint32_t>(kSmallEntry);
+    // A row is its own input line: the synthesis only scales entries in it
+    // before the result replaces it.
     for (int r = 0; r < h; ++r) {
-        std::memcpy(in, coeff->rows_[r], sizeof(int) * w);
-        synthesizeLine(in, out, w);
+        synthesizeLine(coeff->rows_[r], out, w);
         std::memcpy(coeff->rows_[r], out, sizeof(int) * w);
     }
 }
@@ -648,9 +723,10 @@ void Free_Synthesis_Plan(SynthesisPlan* plan)
 int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const matrix_t* InMask,
                        matrix_t* OutCoeff)
 {
-    const int* __restrict mask = InMask->data_;
-    const int* __restrict coeff = InData->data_;
-    int* __restrict pixels = OutCoeff->data_;
+    // OutCoeff may be InData: each entry is read before it is written.
+    const int* mask = InMask->data_;
+    const int* coeff = InData->data_;
+    int* pixels = OutCoeff->data_;
     for (int i = 0, n = InMask->datasize_; i < n; ++i) {
         const int value = coeff[i];  // read unconditionally, so the loop vectorises
         pixels[i] = mask[i] >= 1 ? value : 0;

@@ -23,7 +23,7 @@ void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix
 // SA_IDWT in two steps, so that the colours of one photo share the mask's
 // half of the work: the plan (the mask rebuild, left in OutMask; null when
 // memory runs out) and the synthesis of one plane along it (0, or -10 when
-// memory runs out).
+// memory runs out), which may be done in place (OutCoeff the same as InData).
 struct SynthesisPlan;
 SynthesisPlan* Plan_Synthesis(const matrix_t* InMask, int nLevels, matrix_t* OutMask);
 void Free_Synthesis_Plan(SynthesisPlan* plan);

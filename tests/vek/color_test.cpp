@@ -162,18 +162,21 @@ TEST_F(Writer, GradientBackgroundSkipsCornersAtTheOrigin)
             EXPECT_EQ(expected[i][c], Pixel(2 * i, c)[0]) << "row " << 2 * i << " col " << c;
 }
 
-TEST_F(Writer, AdToSdTakesTheLowByteInsideTheMaskOnly)
+TEST_F(Writer, AdToSdClampsInsideTheMaskOnly)
 {
-    info_.SMask[0][0] = 1;
-    info_.color[0]->A[0][0] = 0x1FF;
-    info_.color[0]->A[0][1] = 77;
+    for (int c = 0; c < 8; ++c) {
+        info_.SMask[0][c] = c != 1;
+        info_.color[0]->A[0][c] = (c % 4 == 0 ? 0x1FF : (c % 4 == 2 ? -7 : 77)) + c;
+    }
     info_.color[0]->S[0][1] = 5;
     ADtoSD(&info_, info_.color[0]);
-    EXPECT_EQ(0xFF, info_.color[0]->S[0][0]);
-    EXPECT_EQ(5, info_.color[0]->S[0][1]);
+    for (int c = 0; c < 8; ++c) {
+        const int v = info_.color[0]->A[0][c];
+        EXPECT_EQ(c == 1 ? 5 : (v < 0 ? 0 : (v > 255 ? 255 : v)), info_.color[0]->S[0][c]) << c;
+    }
 }
 
-TEST(GreyWriter, EachGreyByteBecomesAGreyPixel)
+TEST(GreyWriter, EachClampedGreyBecomesAGreyPixel)
 {
     common_struct info = {};
     info.image_width = 3;
@@ -185,13 +188,14 @@ TEST(GreyWriter, EachGreyByteBecomesAGreyPixel)
     Init_Color(&info);
     EXPECT_EQ(nullptr, info.color[1]);
     info.color[0]->A[0][0] = 7;
+    info.color[0]->A[0][1] = -5;
     info.color[0]->A[0][2] = 0x102;
     info.color[0]->A[1][1] = 255;
     info.color[0]->A[1][3] = 99;  // beyond the image width
     g_written.clear();
     Init_Write_Raw(&info);
     info.write_raw(&info);
-    EXPECT_EQ((std::vector<uint8_t>{7, 7, 7, 0, 0, 0, 2, 2, 2, 0, 0, 0, 255, 255, 255, 0, 0, 0}),
+    EXPECT_EQ((std::vector<uint8_t>{7, 7, 7, 0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 255, 255, 0, 0, 0}),
               g_written);
     Term_Color(&info);
 }

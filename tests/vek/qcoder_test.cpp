@@ -258,6 +258,37 @@ TEST(QCoderRoundTrip, SkewedSymbols)
         RoundTrip(seed, 20000, 0.97);
 }
 
+// A scan holds its model's contexts in locals: the symbols and the contexts
+// left behind are those of the encoder, for the two- to four-symbol models.
+TEST(QCoderRoundTrip, HeldModelDecodesAndWritesBack)
+{
+    for (int n = 2; n <= 4; ++n) {
+        std::mt19937 rng(300 + n);
+        QMEncoder enc;
+        Adaptive_Model em(n);
+        std::vector<int> symbols;
+        for (int i = 0; i < 3000; ++i)
+            symbols.push_back(rng() % 4 == 0 ? (int)(rng() % n) : n - 1);
+        for (int v : symbols)
+            enc.encode_symbol(em, v);
+        std::vector<UCHR> seg = enc.Finish();
+        int len = (int)seg.size();
+        AritDecoder d(seg.data(), &len);
+        Adaptive_Model dm(n);
+        {
+            LiveRegisters live(d);
+            HeldModel held(dm);
+            for (size_t i = 0; i < symbols.size(); ++i)
+                ASSERT_EQ(held.Symbol(live), symbols[i]) << n << " symbols, " << i;
+        }
+        for (int s = 0; s + 1 < n; ++s) {
+            EXPECT_EQ(dm.Index[s], em.Index[s]) << n << " symbols, context " << s;
+            EXPECT_EQ(dm.MPS[s], em.MPS[s]) << n << " symbols, context " << s;
+            EXPECT_EQ(dm.Qe[s], em.Qe[s]) << n << " symbols, context " << s;
+        }
+    }
+}
+
 TEST(QCoderRoundTrip, FfBytesAreStuffedAndCarriesPropagate)
 {
     // Long runs of LPS after MPS build-up produce 0xFF bytes and carries.

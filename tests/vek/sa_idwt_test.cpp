@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -180,6 +181,49 @@ TEST(SaIdwtSegment, FullLineIsPlain53SynthesisWithSymmetricExtension)
         ASSERT_EQ(0, iSADWT1dOddSymInt(in.data(), mask.data(), out.data(), outMask.data(), n, 1));
         EXPECT_EQ(x, out) << "length " << n;
         EXPECT_EQ(mask, outMask);
+    }
+}
+
+// A line is synthesised as its runs would be one by one, each from its own
+// entries: with and without two-sample runs, whose entries stay unscaled.
+TEST(SaIdwtSegment, LineOfRunsMatchesRunByRunSynthesis)
+{
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> value(-3000, 3000);
+    for (int trial = 0; trial < 400; ++trial) {
+        const int n = 2 * (1 + static_cast<int>(rng() % 40));
+        const bool pairs = trial % 2 == 0;
+        std::vector<int> mask(n, 0);
+        for (int p = static_cast<int>(rng() % 3); p < n;) {
+            int run = 1 + static_cast<int>(rng() % 6);
+            if (run == 2 && !pairs)
+                run = 3;
+            for (int k = p; k < std::min(n, p + run); ++k)
+                mask[k] = 1;
+            p += run + 1 + static_cast<int>(rng() % 3);
+        }
+        std::vector<int> in(n), decomposed(n);
+        for (int& v : in)
+            v = value(rng);
+        for (int i = 0; i < n / 2; ++i) {
+            decomposed[i] = mask[2 * i];
+            decomposed[n / 2 + i] = mask[2 * i + 1];
+        }
+        std::vector<int> expected(n, 0), entries(in);
+        for (int start = 0; start < n; ++start) {
+            if (!mask[start] || (start > 0 && mask[start - 1]))
+                continue;
+            int run = 0;
+            while (start + run < n && mask[start + run])
+                ++run;
+            int* low = entries.data() + (run == 1 ? start >> 1 : (start + 1) >> 1);
+            SynthesizeSegmentOddSymInt(expected.data() + start, low, entries.data() + n / 2 + (start >> 1),
+                                       start & 1, run);
+        }
+        std::vector<int> out(n), outMask(n);
+        ASSERT_EQ(0, iSADWT1dOddSymInt(in.data(), decomposed.data(), out.data(), outMask.data(), n, 1));
+        ASSERT_EQ(mask, outMask);
+        ASSERT_EQ(expected, out) << "trial " << trial;
     }
 }
 

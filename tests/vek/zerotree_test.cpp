@@ -191,7 +191,12 @@ TEST(ZeroTreeRules, NearestCodedAncestorDecides)
     ObjectDecode decode(16, 16, 3, FullMask(16, 16), 1);
     common_struct& info = decode.info();
     Active_Color(&info, info.color[0]);
-    std::memset(info.B[0], SYM_NONE, 256);
+    // The symbols as the encoder keeps them; the decoder needs no plane of them.
+    std::vector<UCHR> symbols(256, SYM_NONE);
+    UCHR* rows[16];
+    for (int r = 0; r < 16; ++r)
+        rows[r] = symbols.data() + 16 * r;
+    info.B = rows;
     // (8, 12) at level 1 has ancestors (4, 6) at level 2 and (2, 3) at level 3.
     EXPECT_EQ(0, DescendFromZTR(&info, 8, 12, 1));
     for (int root : {SYM_ZEROTREE, SYM_OUTSIDE_ZEROTREE}) {
