@@ -8,6 +8,7 @@
 
 #include "card_fonts.h"
 #include "card_photo.h"
+#include "card_templates.h"
 #include "face_text.h"
 #include "tools.h"
 
@@ -37,14 +38,11 @@ const qreal kNameLineStep = 18;
 const int kSmallestNamePixels = 8;
 const qreal kNameGapBeforePhoto = 4;
 
-QPixmap scaledTemplate(const QString& path)
+QPixmap& scaledTemplate(const QString& path)
 {
-    const QPixmap blank = Tools::bmpFileToPixmap(path);
-    if (blank.isNull())
-        return blank;
     const QSizeF card = MakeCardImg::getCardRealPixelSize();
-    return blank.scaled(static_cast<int>(card.width() + 2.0), static_cast<int>(card.height() + 1.0),
-                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return CardTemplates::canvas(path, QSize(static_cast<int>(card.width() + 2.0),
+                                             static_cast<int>(card.height() + 1.0)));
 }
 
 // The photo fitted into its box; null when the photo does not decode.
@@ -172,7 +170,7 @@ void drawEnglishName(QPixmap& face, QString name, const ForeignerFrontLayout& la
 QString composeForeignerFront(const ForeignerFrontTexts& texts, const unsigned char* headImage,
                               const ForeignerFrontLayout& layout)
 {
-    QPixmap face = Tools::bmpFileToPixmap(layout.templatePath);
+    QPixmap& face = CardTemplates::canvas(layout.templatePath);
     const QFont fieldFont = foreignerFieldFont(kForeignerFieldPixels);
     drawEnglishName(face, texts.nameEN, layout);
     Tools::drawStringInPixmap(face, texts.nameCN, kTextColour, fieldFont, layout.nameCN);
@@ -216,7 +214,7 @@ QString MakeCardImg::makeIDCardCNFrontBase64(IDCARD_INFO_ALL_CN* idcard_info_all
         return QString();
     const ID_TEXT_INFO_CN& text = idcard_info_all_cn->idTextInfoCN;
     const QString field = CardFonts::fieldFamily();
-    QPixmap face = scaledTemplate(QStringLiteral(":/Pics/IDCardFront.bmp"));
+    QPixmap& face = scaledTemplate(QStringLiteral(":/Pics/IDCardFront.bmp"));
 
     Tools::drawStringInPixmapFromBottom(face, FaceText::spreadName(FaceText::fromField(text.name)),
                                         kTextColour, field, kNamePoints, 17.0, 10.8);
@@ -251,7 +249,7 @@ QString MakeCardImg::makeIDCardCNBackBase64(IDCARD_INFO_ALL_CN* idcard_info_all_
         return QString();
     const ID_TEXT_INFO_CN& text = idcard_info_all_cn->idTextInfoCN;
     const QString field = CardFonts::fieldFamily();
-    QPixmap face = scaledTemplate(QStringLiteral(":/Pics/IDCardBack.bmp"));
+    QPixmap& face = scaledTemplate(QStringLiteral(":/Pics/IDCardBack.bmp"));
     Tools::drawStringInPixmapFromTop(face, FaceText::fromField(text.dept), kTextColour, field,
                                      kFieldPoints, 36.0, 38.3);
     Tools::drawStringInPixmapFromTop(face,
@@ -267,7 +265,7 @@ QString MakeCardImg::makeIDCardHmtFrontBase64(IDCARD_INFO_ALL_HMT* idcard_info_a
         return QString();
     const ID_TEXT_INFO_HMT& text = idcard_info_all_hmt->idTextInfoHMT;
     const QString field = CardFonts::fieldFamily();
-    QPixmap face = Tools::bmpFileToPixmap(QStringLiteral(":/Pics/hmt_front.bmp"));
+    QPixmap& face = CardTemplates::canvas(QStringLiteral(":/Pics/hmt_front.bmp"));
 
     Tools::drawStringInPixmap(face, FaceText::spreadName(FaceText::fromField(text.name)),
                               kTextColour, field, 18, 98, 64);
@@ -312,7 +310,7 @@ QString MakeCardImg::makeIDCardHmtBackBase64(IDCARD_INFO_ALL_HMT* idcard_info_al
         return QString();
     }
     const QString field = CardFonts::fieldFamily();
-    QPixmap face = Tools::bmpFileToPixmap(templatePath);
+    QPixmap& face = CardTemplates::canvas(templatePath);
     Tools::drawStringInPixmap(face, FaceText::fromField(text.dept), kTextColour, field, 14, 223,
                               firstBaseline);
     Tools::drawStringInPixmap(face,
@@ -354,11 +352,11 @@ QString MakeCardImg::makeIDCardF2017FrontBase64(IDCARD_INFO_ALL_FOREIGN_2017* id
 QString MakeCardImg::makeIDCardFNewBackBase64(IDCARD_INFO_ALL_FOREIGN_NEW*)
 {
     return Tools::convertPixmapToBase64ViaJpg(
-        Tools::bmpFileToPixmap(QStringLiteral(":/Pics/fnew_back.bmp")));
+        CardTemplates::canvas(QStringLiteral(":/Pics/fnew_back.bmp")));
 }
 
 QString MakeCardImg::makeIDCardF2017BackBase64(IDCARD_INFO_ALL_FOREIGN_2017*)
 {
     return Tools::convertPixmapToBase64ViaJpg(
-        Tools::bmpFileToPixmap(QStringLiteral(":/Pics/f2017_back.bmp")));
+        CardTemplates::canvas(QStringLiteral(":/Pics/f2017_back.bmp")));
 }

@@ -1,0 +1,16 @@
+// The blank card pictures the faces are drawn on.
+#pragma once
+
+#include <QPixmap>
+#include <QSize>
+#include <QString>
+
+namespace CardTemplates {
+
+// A picture holding the template at path (a resource), smoothly scaled to size
+// when size is valid; null when the template does not load. The picture is
+// the calling thread's own and is handed out again for the next face of the
+// same template, so it is valid until then.
+QPixmap& canvas(const QString& path, QSize size = QSize());
+
+}  // namespace CardTemplates
