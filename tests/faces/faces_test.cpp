@@ -146,6 +146,23 @@ TEST(ResidentFaces, AddressOfMoreThanThirtyUnitsIsDrawnSmaller)
     EXPECT_GE(at9.height() - at8.height(), 1);
 }
 
+// Faces of one template are drawn on the same picture, one after the other:
+// each starts from the blank template, none keeps the ink of the one before.
+TEST(ResidentFaces, FaceDrawnAfterAnotherKeepsNothingOfIt)
+{
+    auto card = SampleCards::resident();
+    auto other = SampleCards::resident();
+    other->idTextInfoCN.name = "欧阳娜娜娜";
+    other->idTextInfoCN.address = std::string(60, '8');
+    other->idTextInfoCN.dept = "某某市公安局某某分局";
+    const QString front = MakeCardImg::makeIDCardCNFrontBase64(card.get());
+    const QString back = MakeCardImg::makeIDCardCNBackBase64(card.get());
+    EXPECT_NE(MakeCardImg::makeIDCardCNFrontBase64(other.get()), front);
+    EXPECT_NE(MakeCardImg::makeIDCardCNBackBase64(other.get()), back);
+    EXPECT_EQ(MakeCardImg::makeIDCardCNFrontBase64(card.get()), front);
+    EXPECT_EQ(MakeCardImg::makeIDCardCNBackBase64(card.get()), back);
+}
+
 TEST(ResidentFaces, PhotoThatDoesNotDecodeIsLeftOut)
 {
     auto card = SampleCards::resident();
