@@ -30,6 +30,7 @@ ReadOutput readWith(const QProcessEnvironment& environment)
         return out;
     }
     out.exitCode = process.exitCode();
+    out.errors = process.readAllStandardError();
     out.json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
     out.photo = fileBytes(dir.filePath("photo.bmp"));
     out.front = fileBytes(dir.filePath("front.jpg"));
@@ -48,9 +49,9 @@ QProcessEnvironment simulatorEnvironment(const QString& card)
 void expectSameCardAsSimulated(const QString& card, const QProcessEnvironment& hardwareEnvironment)
 {
     const ReadOutput simulated = readWith(simulatorEnvironment(card));
-    ASSERT_EQ(simulated.exitCode, 0);
+    ASSERT_EQ(simulated.exitCode, 0) << simulated.errors.toStdString();
     const ReadOutput hardware = readWith(hardwareEnvironment);
-    ASSERT_EQ(hardware.exitCode, 0);
+    ASSERT_EQ(hardware.exitCode, 0) << hardware.errors.toStdString();
 
     EXPECT_EQ(hardware.json["kind"], simulated.json["kind"]);
     EXPECT_EQ(hardware.json["record"], simulated.json["record"]);

@@ -11,6 +11,7 @@ struct ReadOutput {
     int exitCode = -1;
     QJsonObject json;
     QByteArray photo, front, back;
+    QByteArray errors;  // its standard error, shown when a run fails
 };
 
 ReadOutput readWith(const QProcessEnvironment& environment);
