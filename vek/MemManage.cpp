@@ -14,69 +14,6 @@ static unsigned char buf[PIECE];
 // The cursor never moves further than this; everything past the payload reads as zero.
 static const int CURSOR_LIMIT = 1 << 30;
 
-namespace {
-
-// Each block starts with its capacity; the row pointers follow, 16-aligned.
-constexpr size_t kHeader = 16;
-
-// Freed planes are kept for the next decode on the same thread. Made afresh
-// for every decode, the planes sat at the top of the heap when freed, so the
-// allocator handed their pages back and the next decode faulted them all in
-// again: in a reader's worker thread that doubled the time of a decode.
-// Bounded, so a payload declaring huge planes leaves nothing big behind; off
-// under AddressSanitizer, which must keep seeing every use after free.
-#if defined(__SANITIZE_ADDRESS__)  // gcc
-#define VEK_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)  // clang
-#define VEK_UNDER_ASAN 1
-#endif
-#endif
-#if defined(VEK_UNDER_ASAN)
-constexpr size_t kCachedBlocks = 0;
-#else
-constexpr size_t kCachedBlocks = 12;
-#endif
-constexpr size_t kLargestCachedBlock = size_t(1) << 20;
-
-struct PlaneCache {
-    unsigned char* blocks[kCachedBlocks + 1] = {};
-    size_t count = 0;
-    ~PlaneCache()
-    {
-        for (size_t i = 0; i < count; ++i)
-            free(blocks[i]);
-    }
-};
-thread_local PlaneCache t_planes;
-
-size_t capacityOf(const unsigned char* block)
-{
-    size_t capacity;
-    memcpy(&capacity, block, sizeof capacity);
-    return capacity;
-}
-
-// A zeroed block of at least size bytes (header included), or null.
-unsigned char* takeBlock(size_t size)
-{
-    PlaneCache& cache = t_planes;
-    for (size_t i = 0; i < cache.count; ++i) {
-        unsigned char* block = cache.blocks[i];
-        if (capacityOf(block) < size)
-            continue;
-        cache.blocks[i] = cache.blocks[--cache.count];
-        memset(block + kHeader, 0, size - kHeader);
-        return block;
-    }
-    unsigned char* block = (unsigned char*)calloc(size, 1);
-    if (block != nullptr)
-        memcpy(block, &size, sizeof size);
-    return block;
-}
-
-}  // namespace
-
 void** MallocBuf(int width, int height, int bits)
 {
     const int rows = std::max(height, 1);
@@ -84,25 +21,16 @@ void** MallocBuf(int width, int height, int bits)
     // The row pointers and the rows in one zeroed block: planes are made
     // per colour and per stage, and each allocation counts in a decode.
     const size_t pointers = rows * sizeof(void*);
-    unsigned char* block = takeBlock(kHeader + pointers + std::max<size_t>(rows * row_bytes, 1));
-    if (block == nullptr)
-        return nullptr;
-    void** f = (void**)(block + kHeader);
+    unsigned char* block = (unsigned char*)calloc(pointers + std::max<size_t>(rows * row_bytes, 1), 1);
+    void** f = (void**)block;
     for (int i = 0; i < rows; ++i)
-        f[i] = block + kHeader + pointers + i * row_bytes;
+        f[i] = block + pointers + i * row_bytes;
     return f;
 }
 
 void FreeBuf(void** f)
 {
-    if (f == nullptr)
-        return;
-    unsigned char* block = (unsigned char*)f - kHeader;
-    PlaneCache& cache = t_planes;
-    if (cache.count < kCachedBlocks && capacityOf(block) <= kLargestCachedBlock)
-        cache.blocks[cache.count++] = block;
-    else
-        free(block);
+    free(f);
 }
 
 static void Advance_cursor(int64_t n)
