@@ -89,13 +89,21 @@ void CWorkField::Output(char** buf)
     m_pEdge->SetDefaultValue(0);
     for (int i = 0; i < tb.trace_num; ++i)
         fill(m_pEdge, tb.buf[i]);
+    // Rows through locals: a char store may alias any field, which would keep
+    // the loop from vectorising.
+    const int width = m_nWidth;
+    const bool whole = face_model == 0;
     int inside = 0;
     for (int r = 0; r < m_nHeight; ++r) {
-        for (int c = 0; c < m_nWidth; ++c) {
-            const char in = (face_model == 0 || m_pEdge->m_pData[r][c] != 0) ? 1 : 0;
-            buf[r][c] = in;
-            inside += in;
+        const unsigned char* edge = m_pEdge->m_pData[r];
+        char* out = buf[r];
+        int rowInside = 0;
+        for (int c = 0; c < width; ++c) {
+            const char in = (whole || edge[c] != 0) ? 1 : 0;
+            out[c] = in;
+            rowInside += in;
         }
+        inside += rowInside;
     }
     // Share of the picture inside the mask, in percent.
     mask_area_ratio = inside * 100 / (m_nWidth * m_nHeight);
