@@ -1,11 +1,12 @@
 #include "Color.h"
 
+#include "CpuFeatures.h"
 #include "Interpolation.h"
 #include "MemManage.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <emmintrin.h>
+#include <immintrin.h>
 #include <vector>
 
 namespace {
@@ -197,14 +198,42 @@ __m128i Truncate(const Lanes& a)
 
 } // namespace
 
-// yuv2rgb four pixels at a time; the conversion's ints fit 16 bits, so the
-// saturating packs are the clamps. Two pixels go out in one 8-byte store, its
-// last two bytes written over by the pixel after them: the loop leaves at
+namespace {
+
+// Four pixels' r, g and b (ints that fit 16 bits, so the saturating packs
+// are the clamps) stored as bytes. Two pixels go out in one 8-byte store, its
+// last two bytes written over by the pixel after them: the callers leave at
 // least one pixel to the end.
-void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
+void StoreFour(unsigned char* out, __m128i r, __m128i g, __m128i b)
+{
+    const __m128i low32 = _mm_set_epi32(0, -1, 0, -1);
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(r, g), _mm_packs_epi32(b, b));  // r0..r3 g0..g3 b0..b3
+    // One pixel a 32-bit lane (r | g << 8 | b << 16), then two a 64-bit lane.
+    const __m128i redGreen = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 4));
+    const __m128i blue = _mm_unpacklo_epi8(_mm_srli_si128(bytes, 8), _mm_setzero_si128());
+    const __m128i pixels = _mm_unpacklo_epi16(redGreen, blue);
+    const __m128i pairs =
+        _mm_or_si128(_mm_and_si128(pixels, low32), _mm_slli_epi64(_mm_srli_epi64(pixels, 32), 24));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), pairs);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_unpackhi_epi64(pairs, pairs));
+}
+
+void EmergeOneByOne(unsigned char* pImage, int x, int width, const UCHR* pY, const UCHR* pU, const UCHR* pV)
+{
+    for (; x < width; ++x) {
+        int r, g, b;
+        yuv2rgb(pY[x], pU[x], pV[x], &r, &g, &b);
+        pImage[3 * x] = static_cast<unsigned char>(r);
+        pImage[3 * x + 1] = static_cast<unsigned char>(g);
+        pImage[3 * x + 2] = static_cast<unsigned char>(b);
+    }
+}
+
+} // namespace
+
+void Emerge_Color_Sse2(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
 {
     const __m128i bias = _mm_set1_epi32(128);
-    const __m128i low32 = _mm_set_epi32(0, -1, 0, -1);
     int x = 0;
     for (; x + 4 < width; x += 4) {
         const Lanes y = ToDouble(Widen4(pY + x));
@@ -213,25 +242,41 @@ void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV
         const __m128i r = Truncate(Plus(Times(1.402, v), y));
         const __m128i g = Truncate(Minus(Minus(y, Times(0.34414, u)), Times(0.71414, v)));
         const __m128i b = Truncate(Plus(Times(1.772, u), y));
-        const __m128i rg = _mm_packs_epi32(r, g);
-        const __m128i bytes = _mm_packus_epi16(rg, _mm_packs_epi32(b, b));  // r0..r3 g0..g3 b0..b3
-        // One pixel a 32-bit lane (r | g << 8 | b << 16), then two a 64-bit lane.
-        const __m128i redGreen = _mm_unpacklo_epi8(bytes, _mm_srli_si128(bytes, 4));
-        const __m128i blue = _mm_unpacklo_epi8(_mm_srli_si128(bytes, 8), _mm_setzero_si128());
-        const __m128i pixels = _mm_unpacklo_epi16(redGreen, blue);
-        const __m128i pairs =
-            _mm_or_si128(_mm_and_si128(pixels, low32), _mm_slli_epi64(_mm_srli_epi64(pixels, 32), 24));
-        unsigned char* out = pImage + 3 * x;
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), pairs);
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_unpackhi_epi64(pairs, pairs));
+        StoreFour(pImage + 3 * x, r, g, b);
     }
-    for (; x < width; ++x) {
-        int r, g, b;
-        yuv2rgb(pY[x], pU[x], pV[x], &r, &g, &b);
-        pImage[3 * x] = static_cast<unsigned char>(r);
-        pImage[3 * x + 1] = static_cast<unsigned char>(g);
-        pImage[3 * x + 2] = static_cast<unsigned char>(b);
+    EmergeOneByOne(pImage, x, width, pY, pU, pV);
+}
+
+[[gnu::target("avx")]] void Emerge_Color_Avx(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
+{
+    const __m128i bias = _mm_set1_epi32(128);
+    int x = 0;
+    for (; x + 4 < width; x += 4) {
+        const __m256d y = _mm256_cvtepi32_pd(Widen4(pY + x));
+        const __m256d u = _mm256_cvtepi32_pd(_mm_sub_epi32(Widen4(pU + x), bias));
+        const __m256d v = _mm256_cvtepi32_pd(_mm_sub_epi32(Widen4(pV + x), bias));
+        const __m128i r = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(1.402), v), y));
+        const __m128i g = _mm256_cvttpd_epi32(_mm256_sub_pd(
+            _mm256_sub_pd(y, _mm256_mul_pd(_mm256_set1_pd(0.34414), u)), _mm256_mul_pd(_mm256_set1_pd(0.71414), v)));
+        const __m128i b = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(1.772), u), y));
+        StoreFour(pImage + 3 * x, r, g, b);
     }
+    // The compiler leaves the upper halves dirty before a tail call, and every
+    // SSE instruction after it would pay for that.
+    _mm256_zeroupper();
+    EmergeOneByOne(pImage, x, width, pY, pU, pV);
+}
+
+namespace {
+const bool kHasAvx = Has_Avx();
+}
+
+void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
+{
+    if (kHasAvx)
+        Emerge_Color_Avx(pImage, width, pY, pU, pV);
+    else
+        Emerge_Color_Sse2(pImage, width, pY, pU, pV);
 }
 
 void Init_Write_Raw(common_ptr info)

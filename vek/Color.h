@@ -17,5 +17,8 @@ void Write_Gray_Raw(common_ptr info);
 
 // One pixel, in double precision: truncated, then clamped to 0..255.
 void yuv2rgb(int y, int u, int v, int* r, int* g, int* b);
-// One row of width pixels from the Y, U and V bytes, as r, g, b.
+// One row of width pixels from the Y, U and V bytes, as r, g, b: the AVX form
+// where the processor has it, else the SSE2 form (the same double operations).
 void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV);
+void Emerge_Color_Sse2(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV);
+void Emerge_Color_Avx(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV);

@@ -1,5 +1,7 @@
 #include "sa_idwt.h"
 
+#include "CpuFeatures.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -294,14 +296,6 @@ bool SmallBands(const int* low, int lowCount, const int* high, int highCount)
     }
     for (; i < count; ++i)
         band[i] = ScaleRound(band[i], scale);
-}
-
-// Asked while the library is loaded, perhaps before the compiler's own
-// processor probe has run: it is run here first.
-bool Has_Avx()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx");
 }
 
 // ScaleRound over a band of small entries, two at a time: the same double

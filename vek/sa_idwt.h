@@ -41,4 +41,3 @@ int Round(double x);
 // have it (Has_Avx); the decoder picks one when it is loaded.
 void ScaleSmallBandSse2(int* band, int count, double scale);
 void ScaleSmallBandAvx(int* band, int count, double scale);
-bool Has_Avx();

@@ -1,5 +1,6 @@
 // Colour conversion and the raster writers: background, seam softening, grey.
 #include "Color.h"
+#include "CpuFeatures.h"
 #include "MemManage.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,9 @@ TEST(ColorConversion, EmergeEqualsThePixelConversionForEveryTriple)
     const int width = 259;
     std::vector<UCHR> y(width), u(width), v(width);
     std::vector<unsigned char> row(3 * width);
+    std::vector<decltype(&Emerge_Color)> forms = {Emerge_Color_Sse2};
+    if (Has_Avx())
+        forms.push_back(Emerge_Color_Avx);
     for (int yy = 0; yy < 256; ++yy) {
         for (int uu = 0; uu < 256; ++uu) {
             for (int x = 0; x < width; ++x) {
@@ -97,12 +101,14 @@ TEST(ColorConversion, EmergeEqualsThePixelConversionForEveryTriple)
                 u[x] = static_cast<UCHR>(uu);
                 v[x] = static_cast<UCHR>((x + yy) % 256);
             }
-            Emerge_Color(row.data(), width, y.data(), u.data(), v.data());
-            for (int x = 0; x < width; ++x) {
-                int r, g, b;
-                yuv2rgb(y[x], u[x], v[x], &r, &g, &b);
-                if (row[3 * x] != r || row[3 * x + 1] != g || row[3 * x + 2] != b)
-                    FAIL() << "y " << yy << " u " << uu << " v " << int(v[x]);
+            for (auto* emerge : forms) {
+                emerge(row.data(), width, y.data(), u.data(), v.data());
+                for (int x = 0; x < width; ++x) {
+                    int r, g, b;
+                    yuv2rgb(y[x], u[x], v[x], &r, &g, &b);
+                    if (row[3 * x] != r || row[3 * x + 1] != g || row[3 * x + 2] != b)
+                        FAIL() << "y " << yy << " u " << uu << " v " << int(v[x]);
+                }
             }
         }
     }

@@ -1,5 +1,6 @@
 // Shape-adaptive 5/3 transform: segment synthesis, mask decomposition and the
 // mask/coefficient rebuild.
+#include "CpuFeatures.h"
 #include "sa_idwt.h"
 
 #include <gtest/gtest.h>

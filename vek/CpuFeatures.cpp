@@ -1,0 +1,9 @@
+#include "CpuFeatures.h"
+
+// Asked while the library is loaded, perhaps before the compiler's own
+// processor probe has run: it is run here first.
+bool Has_Avx()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx");
+}
