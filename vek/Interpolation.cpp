@@ -1,22 +1,10 @@
 #include "Interpolation.h"
 
 #include <cstring>
+#include <emmintrin.h>
 #include <vector>
 
 namespace {
-
-unsigned char ClampColor(float c)
-{
-    if (c < 0)
-        return 0;
-    if (c >= 255)
-        return 255;
-    return static_cast<unsigned char>(static_cast<int>(c));
-}
-
-struct Rgb {
-    float r, g, b;
-};
 
 void PutPixel(unsigned char* row, int width, int x, unsigned char r, unsigned char g,
               unsigned char b)
@@ -26,12 +14,6 @@ void PutPixel(unsigned char* row, int width, int x, unsigned char r, unsigned ch
     row[3 * x] = r;
     row[3 * x + 1] = g;
     row[3 * x + 2] = b;
-}
-
-// Inside a span the colour is stored truncated, without clamping.
-unsigned char SpanByte(float c)
-{
-    return static_cast<unsigned char>(static_cast<int>(c));
 }
 
 void FillFlat(unsigned char** background, int width, int height, const PIXEL& p)
@@ -114,6 +96,45 @@ void buildActiveList(int scan, Edge* active, Edge** edges)
     edges[scan]->next = nullptr;
 }
 
+namespace {
+
+// A colour as one register (r, g, b, 0): the three float sums of a span move
+// together, each lane doing exactly the scalar operation.
+__m128 ColourOf(const Edge& e)
+{
+    return _mm_setr_ps(e.rColor, e.gColor, e.bColor, 0);
+}
+
+// Three bytes from the register's lanes, packed without saturating: the
+// values are already bytes.
+void PutBytes(unsigned char* row, int width, int x, __m128i bytes)
+{
+    if (x < 0 || x >= width)
+        return;
+    const __m128i words = _mm_packs_epi32(bytes, bytes);
+    const int packed = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+    std::memcpy(row + 3 * x, &packed, 3);
+}
+
+// Inside a span the colour is stored truncated, without clamping: the low
+// byte of each lane's int.
+__m128i SpanBytes(__m128 c)
+{
+    return _mm_and_si128(_mm_cvttps_epi32(c), _mm_set1_epi32(0xFF));
+}
+
+// Beyond the outer edges each lane is clamped to 0..255 first (compared as
+// a float, so a lane that is not a number truncates to a low byte of 0).
+__m128i ClampedBytes(__m128 c)
+{
+    const __m128i below = _mm_castps_si128(_mm_cmplt_ps(c, _mm_setzero_ps()));
+    const __m128i above = _mm_castps_si128(_mm_cmpge_ps(c, _mm_set1_ps(255)));
+    const __m128i inRange = _mm_andnot_si128(below, SpanBytes(c));
+    return _mm_or_si128(_mm_and_si128(above, _mm_set1_epi32(255)), _mm_andnot_si128(above, inRange));
+}
+
+} // namespace
+
 void fillScan(unsigned char** background, int width, int scan, Edge* active)
 {
     if (!active->next || !active->next->next)
@@ -122,38 +143,28 @@ void fillScan(unsigned char** background, int width, int scan, Edge* active)
     for (Edge* e1 = active->next; e1->next; e1 = e1->next) {
         Edge* e2 = e1->next;
         const float span = e2->xIntersect - e1->xIntersect;
-        Rgb dc = {0, 0, 0};
-        if (span != 0) {
-            dc.r = (e2->rColor - e1->rColor) / span;
-            dc.g = (e2->gColor - e1->gColor) / span;
-            dc.b = (e2->bColor - e1->bColor) / span;
-        }
+        const __m128 dc =
+            span != 0 ? _mm_div_ps(_mm_sub_ps(ColourOf(*e2), ColourOf(*e1)), _mm_set1_ps(span)) : _mm_setzero_ps();
         const int x1 = static_cast<int>(e1->xIntersect);
         const int x2 = static_cast<int>(e2->xIntersect);
-        Rgb c = {e1->rColor, e1->gColor, e1->bColor};
+        __m128 c = ColourOf(*e1);
         for (int x = x1; x < x2; ++x) {
-            PutPixel(row, width, x, SpanByte(c.r), SpanByte(c.g), SpanByte(c.b));
-            c.r += dc.r;
-            c.g += dc.g;
-            c.b += dc.b;
+            PutBytes(row, width, x, SpanBytes(c));
+            c = _mm_add_ps(c, dc);
         }
         if (e1 == active->next && x1 >= 0) {
-            c = {e1->rColor, e1->gColor, e1->bColor};
+            c = ColourOf(*e1);
             for (int x = x1; x >= 0; --x) {
-                PutPixel(row, width, x, ClampColor(c.r), ClampColor(c.g), ClampColor(c.b));
-                c.r -= dc.r;
-                c.g -= dc.g;
-                c.b -= dc.b;
+                PutBytes(row, width, x, ClampedBytes(c));
+                c = _mm_sub_ps(c, dc);
             }
         }
         if (!e2->next) {
             if (x2 < width) {
-                c = {e2->rColor, e2->gColor, e2->bColor};
+                c = ColourOf(*e2);
                 for (int x = x2; x < width; ++x) {
-                    PutPixel(row, width, x, ClampColor(c.r), ClampColor(c.g), ClampColor(c.b));
-                    c.r += dc.r;
-                    c.g += dc.g;
-                    c.b += dc.b;
+                    PutBytes(row, width, x, ClampedBytes(c));
+                    c = _mm_add_ps(c, dc);
                 }
             }
             return;

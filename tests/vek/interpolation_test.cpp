@@ -91,6 +91,23 @@ TEST(Gradient, OneActiveEdgePaintsNothing)
     deleteAfter(&active);
 }
 
+TEST(Gradient, ContinuationsBeyondTheIntRangeClampLikeAnyOther)
+{
+    // Two crossings a hair apart: the slope is about 1e9 a pixel, so from the
+    // second pixel on the continuations leave the int range both ways.
+    Plane plane(6, 3);
+    Edge active = {};
+    Edge left = {}, right = {};
+    left.xIntersect = 2;
+    right.xIntersect = 2.0000002f;
+    right.rColor = right.gColor = right.bColor = 255;
+    insertEdge(&active, &left);
+    insertEdge(&active, &right);
+    fillScan(plane.rows(), 6, 1, &active);
+    for (int channel = 0; channel < 3; ++channel)
+        EXPECT_EQ(std::vector<int>({0, 0, 255, 255, 255, 255}), plane.Row(1, channel)) << channel;
+}
+
 TEST(Gradient, EqualCrossingsKeepInsertionOrder)
 {
     Edge list = {};
