@@ -45,18 +45,24 @@ int BackgroundPolygon(const common_struct& info, VERTEX* polygon)
 // Background pixels next to the object become the mean of their 3 x 3 block,
 // in place, so the seam between photo and painted background is not hard.
 // A pixel whose own mask is 0 touches the object when some entry of its
-// 3 x 3 block is above 0: the columns of three are tested once per row.
+// 3 x 3 block is above 0. The seam pixels of a row are found first, with
+// whole-row loops over the masks; the few there are are then softened in
+// order (each sees its softened neighbours, as it always has).
 void SoftenSeam(UCHR** picture, int** mask, int width, int height)
 {
-    std::vector<UCHR> column(width > 0 ? width : 0);
+    std::vector<UCHR> columns(width > 0 ? width : 0), seams(width > 0 ? width : 0);
+    UCHR* column = columns.data();
+    UCHR* seam = seams.data();
     for (int r = 1; r < height - 1; ++r) {
         const int* up = mask[r - 1];
         const int* row = mask[r];
         const int* down = mask[r + 1];
         for (int c = 0; c < width; ++c)
             column[c] = (up[c] > 0) | (row[c] > 0) | (down[c] > 0);
+        for (int c = 1; c < width - 1; ++c)
+            seam[c] = (row[c] == 0) & (column[c - 1] | column[c] | column[c + 1]);
         for (int c = 1; c < width - 1; ++c) {
-            if (row[c] != 0 || !(column[c - 1] | column[c] | column[c + 1]))
+            if (!seam[c])
                 continue;
             for (int k = 0; k < 3; ++k) {
                 int sum = 0;
@@ -302,19 +308,19 @@ void Write_Color_Raw(common_ptr info)
     }
     const color_ptr* color = info->color;
     for (int r = 0; r < height; ++r) {
-        Emerge_Color(picture[r], width, color[0]->S[r], color[1]->S[r], color[2]->S[r]);
         const int* mask = info->SMask[r];
         const UCHR* shown = background[info->back ? r : 0];
-        // Outside the object a run at a time.
+        UCHR* out = picture[r];
+        // A run at a time: the object's pixels converted, the others copied.
         for (int c = 0; c < width;) {
-            if (mask[c] != 0) {
-                ++c;
-                continue;
-            }
+            const bool inside = mask[c] != 0;
             int end = c + 1;
-            while (end < width && mask[end] == 0)
+            while (end < width && (mask[end] != 0) == inside)
                 ++end;
-            std::memcpy(picture[r] + 3 * c, shown + 3 * c, 3 * static_cast<size_t>(end - c));
+            if (inside)
+                Emerge_Color(out + 3 * c, end - c, color[0]->S[r] + c, color[1]->S[r] + c, color[2]->S[r] + c);
+            else
+                std::memcpy(out + 3 * c, shown + 3 * c, 3 * static_cast<size_t>(end - c));
             c = end;
         }
     }
