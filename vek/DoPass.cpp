@@ -167,8 +167,9 @@ void Init_Tree_Flags(common_ptr info)
     UCHR* flags = s_treeFlags[0];
     const int* fmask = info->FMask[0];
     const int width = info->sample_width;
+    const int layer = info->MaskLayer;  // a local: the byte stores may alias info
     for (int i = 0, n = width * info->sample_height; i < n; ++i)
-        flags[i] = fmask[i] == info->MaskLayer ? INSIDE | IN_SCAN : 0;
+        flags[i] = fmask[i] == layer ? INSIDE | IN_SCAN : 0;
     // Level by level from the finest: a detail coefficient is also scanned
     // when one of its four children is.
     for (int l = 2; l <= info->level; ++l) {

@@ -113,10 +113,17 @@ void trace_info(trace_header* head, int index)
         box->m_pData[y][x] = (unsigned char)index;
     }
 
-    rect.area = 0;
-    for (int r = 0; r < box->m_Height; ++r)
-        for (int c = 0; c < box->m_Width; ++c)
-            rect.area += box->m_pData[r][c] == (unsigned char)index;
+    // Width and rows through locals: a byte store may alias any field, which
+    // would keep this loop and fill's from vectorising.
+    const int width = box->m_Width;
+    const unsigned char mark = (unsigned char)index;
+    int area = 0;
+    for (int r = 0; r < box->m_Height; ++r) {
+        const unsigned char* row = box->m_pData[r];
+        for (int c = 0; c < width; ++c)
+            area += row[c] == mark;
+    }
+    rect.area = area;
 }
 
 void end_trace_info(trace_header* head)
@@ -129,10 +136,13 @@ void fill(CImageData* pSrc, trace_header* head)
 {
     trace_info(head, 255);
     const CImageData* box = head->rect.buf;
+    const int width = box->m_Width;
+    const int x1 = head->rect.x1;
+    const int y1 = head->rect.y1;
     for (int r = 0; r < box->m_Height; ++r) {
         const unsigned char* from = box->m_pData[r];
-        unsigned char* to = pSrc->m_pData[head->rect.y1 + r] + head->rect.x1;
-        for (int c = 0; c < box->m_Width; ++c)
+        unsigned char* to = pSrc->m_pData[y1 + r] + x1;
+        for (int c = 0; c < width; ++c)
             to[c] = from[c] == 255 ? 255 : to[c];  // a select, so the row vectorises
     }
     end_trace_info(head);
