@@ -154,7 +154,8 @@ bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
             if (b == SYM_POSITIVE || b == SYM_NEGATIVE)
                 MarkSignificant(info, p.row, p.col, b);
         }
-        open.Offer(p.row, p.col, l > 1 && b != SYM_ZEROTREE && b != SYM_OUTSIDE_ZEROTREE);
+        if (l > 1)  // the finest level's children are not visited
+            open.Offer(p.row, p.col, b != SYM_ZEROTREE && b != SYM_OUTSIDE_ZEROTREE);
     }
     return true;
 }
