@@ -61,15 +61,18 @@ void SoftenSeam(UCHR** picture, int** mask, int width, int height)
             column[c] = (up[c] > 0) | (row[c] > 0) | (down[c] > 0);
         for (int c = 1; c < width - 1; ++c)
             seam[c] = (row[c] == 0) & (column[c - 1] | column[c] | column[c + 1]);
+        // Rows through locals: a byte store may alias the row pointers.
+        const UCHR* above = picture[r - 1];
+        UCHR* here = picture[r];
+        const UCHR* below = picture[r + 1];
         for (int c = 1; c < width - 1; ++c) {
             if (!seam[c])
                 continue;
-            for (int k = 0; k < 3; ++k) {
+            for (int k = 3 * c - 3; k < 3 * c; ++k) {
                 int sum = 0;
-                for (int dr = -1; dr <= 1; ++dr)
-                    for (int dc = -1; dc <= 1; ++dc)
-                        sum += picture[r + dr][3 * (c + dc) + k];
-                picture[r][3 * c + k] = static_cast<UCHR>(sum / 9);
+                for (int dc = 0; dc <= 6; dc += 3)
+                    sum += above[k + dc] + here[k + dc] + below[k + dc];
+                here[k + 3] = static_cast<UCHR>(sum / 9);
             }
         }
     }
