@@ -127,8 +127,8 @@ void MarkSignificant(common_ptr info, int r, int c, int s)
 // Visits a band's coefficients and keeps those whose children are visited
 // next; false when the budget ran out. The planes are read through their
 // first row: each is one block.
-template <typename Scan>
-bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
+template <bool Finest, typename Scan>
+bool ScanBand(common_ptr info, const Scan& scan, PositionList& open)
 {
     open.count = 0;
     const int width = info->sample_width;
@@ -137,13 +137,15 @@ bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
     LiveRegisters decoder(*info->pAritDecoder);
     CControl& control = *info->pControl;
     const int budget = control.Budget();
-    HeldModel inside(l > 1 ? *info->m1 : *info->m2);
-    HeldModel outside(*info->m5);
+    // The colour's models: four symbols above the finest level, three on it;
+    // two outside the shape.
+    HeldModel<Finest ? 3 : 4> inside(Finest ? *info->m2 : *info->m1);
+    HeldModel<2> outside(*info->m5);
     for (const position_struct& p : scan) {
         const int i = p.row * width + p.col;
         int b = SYM_NONE;  // the symbol of an entry already significant
         if (!(flags[i] & INSIDE)) {
-            if (l > 1) {
+            if (!Finest) {
                 const int s = outside.Symbol(decoder);
                 b = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
             }
@@ -154,10 +156,16 @@ bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
             if (b == SYM_POSITIVE || b == SYM_NEGATIVE)
                 MarkSignificant(info, p.row, p.col, b);
         }
-        if (l > 1)  // the finest level's children are not visited
+        if (!Finest)  // the finest level's children are not visited
             open.Offer(p.row, p.col, b != SYM_ZEROTREE && b != SYM_OUTSIDE_ZEROTREE);
     }
     return true;
+}
+
+template <typename Scan>
+bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
+{
+    return l == 1 ? ScanBand<true>(info, scan, open) : ScanBand<false>(info, scan, open);
 }
 
 } // namespace
@@ -211,7 +219,7 @@ void DCScan(common_ptr info)
     const int h = info->sample_height >> info->level;
     const int w = info->sample_width >> info->level;
     LiveRegisters decoder(*info->pAritDecoder);
-    HeldModel model(*info->m0);
+    HeldModel<3> model(*info->m0);
     CControl& control = *info->pControl;
     const int budget = control.Budget();
     for (int r = 0; r < h; ++r) {
@@ -271,7 +279,7 @@ void DSubordinatePass(common_ptr info)
     const UCHR* flags = s_treeFlags[0];
     int* coefficients = info->A[0];
     LiveRegisters decoder(*info->pAritDecoder);
-    HeldModel refinement(*info->m3);
+    HeldModel<2> refinement(*info->m3);
     CControl& control = *info->pControl;
     const int budget = control.Budget();
     for (int k = 0; k < length; ++k) {

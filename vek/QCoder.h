@@ -204,22 +204,26 @@ private:
     int CT_;
 };
 
-// A model with its contexts in locals while a loop decodes with it, written
-// back when it is gone. The zero-tree models have two to four symbols: node 0
-// on top, below it node 1 decides the lower pair and, with four symbols, node
-// 2 the upper pair (with three, the upper half is symbol 2 alone). Other
-// models are decoded in place.
+// A model of Symbols symbols (two to four) with its contexts in locals while
+// a loop decodes with it, written back when it is gone. Node 0 is on top,
+// below it node 1 decides the lower pair and, with four symbols, node 2 the
+// upper pair (with three, the upper half is symbol 2 alone). The count is
+// fixed where the loop is compiled, so the tree's shape costs no test.
+template <int Symbols>
 class HeldModel {
+    static_assert(Symbols >= 2 && Symbols <= 4, "two to four symbols");
+    static const int CONTEXTS = Symbols - 1;
+
 public:
-    explicit HeldModel(Adaptive_Model& m)
-        : m_(m), contexts_(m.Symbols_Number >= 2 && m.Symbols_Number <= 4 ? m.Symbols_Number - 1 : 0)
+    // m must have Symbols symbols.
+    explicit HeldModel(Adaptive_Model& m) : m_(m)
     {
-        for (int s = 0; s < 3; ++s)
-            c_[s] = s < contexts_ ? ContextState{m.Index[s], m.MPS[s], m.Qe[s]} : ContextState{0, 0, 0};
+        for (int s = 0; s < CONTEXTS; ++s)
+            c_[s] = ContextState{m.Index[s], m.MPS[s], m.Qe[s]};
     }
     ~HeldModel()
     {
-        for (int s = 0; s < contexts_; ++s) {
+        for (int s = 0; s < CONTEXTS; ++s) {
             m_.Index[s] = c_[s].index;
             m_.MPS[s] = c_[s].mps;
             m_.Qe[s] = c_[s].qe;
@@ -231,17 +235,14 @@ public:
     // Inlined, as Decide is, for the contexts' sake.
     [[gnu::always_inline]] int Symbol(LiveRegisters& decoder)
     {
-        if (contexts_ == 0)
-            return decoder.Symbol(m_);
-        if (contexts_ == 1)
+        if (CONTEXTS == 1)
             return decoder.Decide(c_[0]);
         if (decoder.Decide(c_[0]))
-            return contexts_ == 3 ? 2 + decoder.Decide(c_[2]) : 2;
+            return CONTEXTS == 3 ? 2 + decoder.Decide(c_[2]) : 2;
         return decoder.Decide(c_[1]);
     }
 
 private:
     Adaptive_Model& m_;
-    int contexts_;
-    ContextState c_[3];
+    ContextState c_[CONTEXTS];
 };

@@ -59,7 +59,8 @@ void DecodeColour(common_ptr info, color_ptr color, int size)
 
 } // namespace
 
-// A colour's six models, made in one allocation.
+// A colour's six models, made in one allocation. The scans hold them with
+// these symbol counts (HeldModel<n>).
 struct ColourModels {
     Adaptive_Model m0{3}, m1{4}, m2{3}, m3{2}, m4{2}, m5{2};
 };

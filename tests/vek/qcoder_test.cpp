@@ -260,9 +260,10 @@ TEST(QCoderRoundTrip, SkewedSymbols)
 
 // A scan holds its model's contexts in locals: the symbols and the contexts
 // left behind are those of the encoder, for the two- to four-symbol models.
-TEST(QCoderRoundTrip, HeldModelDecodesAndWritesBack)
+template <int n>
+void HeldModelRoundTrip()
 {
-    for (int n = 2; n <= 4; ++n) {
+    {
         std::mt19937 rng(300 + n);
         QMEncoder enc;
         Adaptive_Model em(n);
@@ -277,7 +278,7 @@ TEST(QCoderRoundTrip, HeldModelDecodesAndWritesBack)
         Adaptive_Model dm(n);
         {
             LiveRegisters live(d);
-            HeldModel held(dm);
+            HeldModel<n> held(dm);
             for (size_t i = 0; i < symbols.size(); ++i)
                 ASSERT_EQ(held.Symbol(live), symbols[i]) << n << " symbols, " << i;
         }
@@ -287,6 +288,13 @@ TEST(QCoderRoundTrip, HeldModelDecodesAndWritesBack)
             EXPECT_EQ(dm.Qe[s], em.Qe[s]) << n << " symbols, context " << s;
         }
     }
+}
+
+TEST(QCoderRoundTrip, HeldModelDecodesAndWritesBack)
+{
+    HeldModelRoundTrip<2>();
+    HeldModelRoundTrip<3>();
+    HeldModelRoundTrip<4>();
 }
 
 TEST(QCoderRoundTrip, FfBytesAreStuffedAndCarriesPropagate)
