@@ -581,6 +581,82 @@ void SynthesizeLine(int* InBuf, int* OutBuf, int Length, const MaskRun* runs, in
     }
 }
 
+// Columns synthesised across instead of one by one: this many side by side,
+// a row of them at a time.
+const int kAcross = 8;
+
+// SynthesizeLine's fast form on kAcross neighbouring columns that share
+// their runs, done a row at a time: the same scaling and the same integer
+// lifting of each column, without turning columns into lines and back. top
+// holds the block's first row, stride apart; the columns' entries must all be
+// small. work holds (h + h / 2 + 1) x kAcross ints.
+void SynthesizeColumnsAcross(int* top, size_t stride, int h, const MaskRun* runs, int count, int* work)
+{
+    const int half = h / 2;
+    int* in = work;  // the entries, row after row
+    int* lo = work + static_cast<size_t>(h) * kAcross;
+    auto row = [&](int r) { return top + r * stride; };
+    auto copy = [](int* to, const int* from) { std::memcpy(to, from, sizeof(int) * kAcross); };
+    for (int r = 0; r < h; ++r) {
+        copy(in + r * kAcross, row(r));
+        std::fill(row(r), row(r) + kAcross, 0);
+    }
+    ScaleSmallBand(in, half * kAcross, kLowScale);
+    ScaleSmallBand(in + half * kAcross, half * kAcross, kHighScale);
+    const __m128i two = _mm_set1_epi32(2), one = _mm_set1_epi32(1);
+    for (int i = 0; i < count; ++i) {
+        const int start = runs[i].start;
+        const int length = runs[i].length;
+        if (length == 1) {
+            copy(row(start), in + (start >> 1) * kAcross);
+            continue;
+        }
+        const bool lowFirst = (start & 1) == 0;
+        const int highCount = lowFirst ? length / 2 : (length + 1) / 2;
+        const int lowCount = length - highCount;
+        const int* inLow = in + ((start + 1) >> 1) * kAcross;
+        const int* inHigh = in + (half + (start >> 1)) * kAcross;
+        // As in LiftSmallRun: low sample k between high samples k + o and
+        // k + o + 1, high sample k between low samples k + q and k + q + 1, the
+        // neighbour inside standing for both at an end of the run.
+        auto neighbours = [](int k, int offset, int n, int& left, int& right) {
+            left = k + offset;
+            right = left + 1;
+            if (left < 0)
+                left = right;
+            if (right >= n)
+                right = left;
+        };
+        for (int k = 0; k < lowCount; ++k) {
+            int left, right;
+            neighbours(k, lowFirst ? -1 : 0, highCount, left, right);
+            const int* l = inLow + k * kAcross;
+            const int* a = inHigh + left * kAcross;
+            const int* b = inHigh + right * kAcross;
+            int* out = lo + k * kAcross;
+            int* shown = row(start + (lowFirst ? 2 * k : 2 * k + 1));
+            for (int j = 0; j < kAcross; j += 4) {
+                const __m128i sum = _mm_add_epi32(_mm_add_epi32(Load4(a + j), Load4(b + j)), two);
+                const __m128i low = _mm_sub_epi32(Load4(l + j), _mm_srai_epi32(sum, 2));
+                Store4(out + j, low);
+                Store4(shown + j, low);
+            }
+        }
+        for (int k = 0; k < highCount; ++k) {
+            int left, right;
+            neighbours(k, lowFirst ? 0 : -1, lowCount, left, right);
+            const int* hi = inHigh + k * kAcross;
+            const int* a = lo + left * kAcross;
+            const int* b = lo + right * kAcross;
+            int* out = row(start + (lowFirst ? 2 * k + 1 : 2 * k));
+            for (int j = 0; j < kAcross; j += 4) {
+                const __m128i sum = _mm_sub_epi32(one, _mm_add_epi32(Load4(a + j), Load4(b + j)));
+                Store4(out + j, _mm_sub_epi32(Load4(hi + j), _mm_srai_epi32(sum, 1)));
+            }
+        }
+    }
+}
+
 } // namespace
 
 int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMaskBuf, int Length,
@@ -606,6 +682,27 @@ struct SynthesisPlan {
 };
 
 namespace {
+
+// The runs of the plan's line `line`.
+std::pair<const MaskRun*, int> RunsOf(const SynthesisPlan& plan, size_t line)
+{
+    const size_t first = line == 0 ? 0 : plan.lineEnd[line - 1];
+    return {plan.runs.data() + first, static_cast<int>(plan.lineEnd[line] - first)};
+}
+
+// How many of the lines from `line` on (at most `limit`) have the same runs as it.
+int LinesSharingRuns(const SynthesisPlan& plan, size_t line, int limit)
+{
+    const auto mine = RunsOf(plan, line);
+    auto same = [](const MaskRun& a, const MaskRun& b) { return a.start == b.start && a.length == b.length; };
+    int n = 1;
+    for (; n < limit; ++n) {
+        const auto other = RunsOf(plan, line + n);
+        if (other.second != mine.second || !std::equal(mine.first, mine.first + mine.second, other.first, same))
+            break;
+    }
+    return n;
+}
 
 // The mask rebuild of one level, recording each line's runs of the shape.
 void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* out)
@@ -657,20 +754,41 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
     const uint32_t bound = levelBound();
     bool small = bound <= static_cast<uint32_t>(kSmallEntry);
     auto synthesizeLine = [&](int* lineIn, int* lineOut, int length) {
-        const size_t first = *line == 0 ? 0 : plan.lineEnd[*line - 1];
-        const size_t last = plan.lineEnd[(*line)++];
-        SynthesizeLine(lineIn, lineOut, length, plan.runs.data() + first,
-                       static_cast<int>(last - first), small);
+        const auto runs = RunsOf(plan, (*line)++);
+        SynthesizeLine(lineIn, lineOut, length, runs.first, runs.second, small);
     };
     int* const ins[4] = {in, in + longest, in + 2 * longest, in + 3 * longest};
     int* const outs[4] = {out, out + longest, out + 2 * longest, out + 3 * longest};
     const size_t stride = coeff->numcols_;
-    for (int c = 0; c < w; c += 4) {
+    // Neighbouring columns with the same runs (a rectangular shape, the
+    // picture's margins) whose lines SynthesizeLine would take in one sweep
+    // are synthesised across, kAcross at a time.
+    auto acrossFits = [&](int c, const std::pair<const MaskRun*, int>& runs) {
+        if (runs.second == 0)
+            return true;
+        if (h % 2 != 0 || h > kVectorRun || HasPair(runs.first, runs.second))
+            return false;
+        if (small)
+            return true;
+        SmallEntries entries;
+        for (int r = 0; r < h; ++r)
+            entries.Add(coeff->rows_[r] + c, kAcross);
+        return entries.All();
+    };
+    for (int c = 0; c < w;) {
+        const auto runs = RunsOf(plan, *line);
+        if (w - c >= kAcross && LinesSharingRuns(plan, *line, kAcross) == kAcross && acrossFits(c, runs)) {
+            SynthesizeColumnsAcross(coeff->data_ + c, stride, h, runs.first, runs.second, in);
+            *line += kAcross;
+            c += kAcross;
+            continue;
+        }
         const int count = std::min(4, w - c);
         ColumnsToLines(coeff->data_ + c, stride, h, count, ins);
         for (int k = 0; k < count; ++k)
             synthesizeLine(ins[k], outs[k], h);
         LinesToColumns(outs, count, h, coeff->data_ + c, stride);
+        c += count;
     }
     // A pass leaves every magnitude below three times its inputs' bound
     // (and a few units): inputs up to 2^23 leave the rows small.
@@ -726,8 +844,10 @@ int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const 
         pixels[i] = mask[i] >= 1 ? value : 0;
     }
     const size_t longest = static_cast<size_t>(std::max(OutCoeff->numrows_, OutCoeff->numcols_)) + 1;
-    int* in = static_cast<int*>(std::malloc(sizeof(int) * 8 * longest));
-    int* out = in + 4 * longest;
+    // Four lines in and four out, or a block of columns synthesised across.
+    const size_t room = std::max<size_t>(4 * longest, (longest + longest / 2 + 1) * kAcross);
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * 2 * room));
+    int* out = in + room;
     const int result = in ? 0 : -10;
     size_t line = 0;
     for (int l = plan->levels; l >= 1 && result == 0; --l)
