@@ -334,6 +334,19 @@ void ScaleSmallBand(int* band, int count, double scale)
 __m128i Load4(const int* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 void Store4(int* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
+// The two neighbours of sample k of one kind among the count samples of the
+// other kind along a run, k + offset and the one after it; at an end of the
+// run the neighbour inside stands for both.
+void RunNeighbours(int k, int offset, int count, int& left, int& right)
+{
+    left = k + offset;
+    right = left + 1;
+    if (left < 0)
+        left = right;
+    if (right >= count)
+        right = left;
+}
+
 // LiftRun<int> four samples at a time: all low samples first, then all high
 // ones, then the two interleaved into Out. Low sample k lies between high
 // entries k + o and k + o + 1 (o = -1 when the run starts with a low sample),
@@ -348,22 +361,14 @@ void LiftSmallRun(int* Out, const int* InL, const int* InH, int PosFlag, int Len
     int lo[kVectorRun / 2 + 1], hi[kVectorRun / 2 + 1];
     const int o = lowFirst ? -1 : 0;
     const int q = lowFirst ? 0 : -1;
-    auto neighbours = [](int k, int offset, int count, int& left, int& right) {
-        left = k + offset;
-        right = left + 1;
-        if (left < 0)
-            left = right;
-        if (right >= count)
-            right = left;
-    };
     auto lowAt = [&](int k) {
         int left, right;
-        neighbours(k, o, highCount, left, right);
+        RunNeighbours(k, o, highCount, left, right);
         lo[k] = InL[k] - ((InH[left] + InH[right] + 2) >> 2);
     };
     auto highAt = [&](int k) {
         int left, right;
-        neighbours(k, q, lowCount, left, right);
+        RunNeighbours(k, q, lowCount, left, right);
         hi[k] = InH[k] - ((-lo[left] - lo[right] + 1) >> 1);
     };
     const __m128i two = _mm_set1_epi32(2), one = _mm_set1_epi32(1);
@@ -640,19 +645,10 @@ void SynthesizeColumnsAcross(int* top, size_t stride, int h, const MaskRun* runs
         const int* inLow = in + ((start + 1) >> 1) * kAcross;
         const int* inHigh = in + (half + (start >> 1)) * kAcross;
         // As in LiftSmallRun: low sample k between high samples k + o and
-        // k + o + 1, high sample k between low samples k + q and k + q + 1, the
-        // neighbour inside standing for both at an end of the run.
-        auto neighbours = [](int k, int offset, int n, int& left, int& right) {
-            left = k + offset;
-            right = left + 1;
-            if (left < 0)
-                left = right;
-            if (right >= n)
-                right = left;
-        };
-        for (int k = 0; k < lowCount; ++k) {
+        // k + o + 1, high sample k between low samples k + q and k + q + 1.
+            for (int k = 0; k < lowCount; ++k) {
             int left, right;
-            neighbours(k, lowFirst ? -1 : 0, highCount, left, right);
+            RunNeighbours(k, lowFirst ? -1 : 0, highCount, left, right);
             const int* l = inLow + k * kAcross;
             const int* a = inHigh + left * kAcross;
             const int* b = inHigh + right * kAcross;
@@ -667,7 +663,7 @@ void SynthesizeColumnsAcross(int* top, size_t stride, int h, const MaskRun* runs
         }
         for (int k = 0; k < highCount; ++k) {
             int left, right;
-            neighbours(k, lowFirst ? 0 : -1, lowCount, left, right);
+            RunNeighbours(k, lowFirst ? 0 : -1, lowCount, left, right);
             const int* hi = inHigh + k * kAcross;
             const int* a = lo + left * kAcross;
             const int* b = lo + right * kAcross;
