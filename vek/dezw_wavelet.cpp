@@ -52,11 +52,10 @@ void FormFMask(common_ptr info)
 void DWavelet(common_ptr info)
 {
     // The coefficients (A) become the pixels in place; the writers clamp
-    // them to bytes. FMask is only read. SMask holds only 0 and 1, so its
-    // decomposition is FMask as made by FormFMask, and so is the plan of its
-    // rebuild.
+    // them to bytes. SMask holds only 0 and 1, so its decomposition is FMask
+    // as made by FormFMask, and so is the plan of its rebuild. The passes
+    // write A only inside the shape (FMask 1), so it is 0 everywhere else.
     matrix_t coeff = matrix_view(info->A, info->sample_height, info->sample_width);
-    const matrix_t decomposed = matrix_view(info->FMask, info->sample_height, info->sample_width);
-    if (!info->synthesis || Synthesize_Planned(info->synthesis, &coeff, &decomposed, &coeff) != 0)
+    if (!info->synthesis || Synthesize_Planned(info->synthesis, &coeff) != 0)
         Raise_Decode_Fault();
 }

@@ -851,8 +851,23 @@ void Free_Synthesis_Plan(SynthesisPlan* plan)
     delete plan;
 }
 
-int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const matrix_t* InMask,
-                       matrix_t* OutCoeff)
+int Synthesize_Planned(const SynthesisPlan* plan, matrix_t* coeff)
+{
+    const size_t longest = static_cast<size_t>(std::max(coeff->numrows_, coeff->numcols_)) + 1;
+    // Four lines in and four out, or a block of columns synthesised across.
+    const size_t room = std::max<size_t>(4 * longest, (longest + longest / 2 + 1) * kAcross);
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * 2 * room));
+    int* out = in + room;
+    const int result = in ? 0 : -10;
+    size_t line = 0;
+    for (int l = plan->levels; l >= 1 && result == 0; --l)
+        SynthesizeOneLevelInt(*plan, &line, coeff, l, in, out, longest);
+    std::free(in);
+    return result;
+}
+
+void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix_t* OutCoeff,
+             matrix_t* OutMask)
 {
     // OutCoeff may be InData: each entry is read before it is written.
     const int* mask = InMask->data_;
@@ -862,24 +877,8 @@ int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const 
         const int value = coeff[i];  // read unconditionally, so the loop vectorises
         pixels[i] = mask[i] >= 1 ? value : 0;
     }
-    const size_t longest = static_cast<size_t>(std::max(OutCoeff->numrows_, OutCoeff->numcols_)) + 1;
-    // Four lines in and four out, or a block of columns synthesised across.
-    const size_t room = std::max<size_t>(4 * longest, (longest + longest / 2 + 1) * kAcross);
-    int* in = static_cast<int*>(std::malloc(sizeof(int) * 2 * room));
-    int* out = in + room;
-    const int result = in ? 0 : -10;
-    size_t line = 0;
-    for (int l = plan->levels; l >= 1 && result == 0; --l)
-        SynthesizeOneLevelInt(*plan, &line, OutCoeff, l, in, out, longest);
-    std::free(in);
-    return result;
-}
-
-void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix_t* OutCoeff,
-             matrix_t* OutMask)
-{
     SynthesisPlan* plan = Plan_Synthesis(InMask, nLevels, OutMask);
     if (plan)
-        Synthesize_Planned(plan, InData, InMask, OutCoeff);
+        Synthesize_Planned(plan, OutCoeff);
     Free_Synthesis_Plan(plan);
 }

@@ -22,13 +22,13 @@ void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix
 
 // SA_IDWT in two steps, so that the colours of one photo share the mask's
 // half of the work: the plan (the mask rebuild, left in OutMask; null when
-// memory runs out) and the synthesis of one plane along it (0, or -10 when
-// memory runs out), which may be done in place (OutCoeff the same as InData).
+// memory runs out) and the synthesis of one plane along it, in place (0, or
+// -10 when memory runs out). The plane's entries outside the shape (where the
+// decomposed mask is below 1) must be 0, as the decoder leaves them.
 struct SynthesisPlan;
 SynthesisPlan* Plan_Synthesis(const matrix_t* InMask, int nLevels, matrix_t* OutMask);
 void Free_Synthesis_Plan(SynthesisPlan* plan);
-int Synthesize_Planned(const SynthesisPlan* plan, const matrix_t* InData, const matrix_t* InMask,
-                       matrix_t* OutCoeff);
+int Synthesize_Planned(const SynthesisPlan* plan, matrix_t* coeff);
 int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMaskBuf, int Length,
                       int Direction);
 int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Length);
