@@ -229,10 +229,6 @@ __m128i Truncate(const Lanes& a)
     return _mm_unpacklo_epi64(_mm_cvttpd_epi32(a.lo), _mm_cvttpd_epi32(a.hi));
 }
 
-} // namespace
-
-namespace {
-
 // Four pixels' r, g and b (ints that fit 16 bits, so the saturating packs
 // are the clamps) stored as bytes. Two pixels go out in one 8-byte store, its
 // last two bytes written over by the pixel after them: the callers leave at

@@ -646,7 +646,7 @@ void SynthesizeColumnsAcross(int* top, size_t stride, int h, const MaskRun* runs
         const int* inHigh = in + (half + (start >> 1)) * kAcross;
         // As in LiftSmallRun: low sample k between high samples k + o and
         // k + o + 1, high sample k between low samples k + q and k + q + 1.
-            for (int k = 0; k < lowCount; ++k) {
+        for (int k = 0; k < lowCount; ++k) {
             int left, right;
             RunNeighbours(k, lowFirst ? -1 : 0, highCount, left, right);
             const int* l = inLow + k * kAcross;
@@ -709,18 +709,17 @@ std::pair<const MaskRun*, int> RunsOf(const SynthesisPlan& plan, size_t line)
     return {plan.runs.data() + first, static_cast<int>(plan.lineEnd[line] - first)};
 }
 
-// How many of the lines from `line` on (at most `limit`) have the same runs as it.
-int LinesSharingRuns(const SynthesisPlan& plan, size_t line, int limit)
+// Whether the count lines from `line` on all have the same runs.
+bool LinesShareRuns(const SynthesisPlan& plan, size_t line, int count)
 {
     const auto mine = RunsOf(plan, line);
     auto same = [](const MaskRun& a, const MaskRun& b) { return a.start == b.start && a.length == b.length; };
-    int n = 1;
-    for (; n < limit; ++n) {
+    for (int n = 1; n < count; ++n) {
         const auto other = RunsOf(plan, line + n);
         if (other.second != mine.second || !std::equal(mine.first, mine.first + mine.second, other.first, same))
-            break;
+            return false;
     }
-    return n;
+    return true;
 }
 
 // The mask rebuild of one level, recording each line's runs of the shape.
@@ -796,7 +795,7 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
     };
     for (int c = 0; c < w;) {
         const auto runs = RunsOf(plan, *line);
-        if (w - c >= kAcross && LinesSharingRuns(plan, *line, kAcross) == kAcross && acrossFits(c, runs)) {
+        if (w - c >= kAcross && LinesShareRuns(plan, *line, kAcross) && acrossFits(c, runs)) {
             SynthesizeColumnsAcross(coeff->data_ + c, stride, h, runs.first, runs.second, in);
             *line += kAcross;
             c += kAcross;
