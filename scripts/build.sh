@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds one flavour of the tree into a build directory.
-#   scripts/build.sh normal   -> build/       (RelWithDebInfo)
+#   scripts/build.sh run      -> build/       (only pelorin-read and the simulated reader)
+#   scripts/build.sh normal   -> build/       (RelWithDebInfo, everything)
 #   scripts/build.sh asan     -> build-asan/  (AddressSanitizer + UndefinedBehaviorSanitizer)
 #   scripts/build.sh fuzz     -> build-fuzz/  (clang, libFuzzer harnesses only)
 #   scripts/build.sh fuzz-fast -> build-fuzz-fast/ (the same without sanitizers, for long runs)
@@ -8,14 +9,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 flavour="${1:-normal}"
 jobs="${PELORIN_JOBS:-$(nproc)}"
+targets=()
 case "$flavour" in
-  normal) dir=build; args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
+  run)    dir=build; args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELORIN_TESTS=OFF -DPELORIN_BENCH=OFF)
+          targets=(--target pelorin-read kvsdecompose) ;;
+  normal) dir=build; args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELORIN_TESTS=ON -DPELORIN_BENCH=ON) ;;
   asan)   dir=build-asan; args=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DPELORIN_SANITIZE=ON) ;;
   fuzz)   dir=build-fuzz; args=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O1 -DPELORIN_FUZZ=ON
                                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
   fuzz-fast) dir=build-fuzz-fast; args=(-DCMAKE_BUILD_TYPE=Release -DPELORIN_FUZZ=ON -DPELORIN_FUZZ_SANITIZE=OFF
                                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
-  *) echo "usage: $0 [normal|asan|fuzz|fuzz-fast]" >&2; exit 2 ;;
+  *) echo "usage: $0 [run|normal|asan|fuzz|fuzz-fast]" >&2; exit 2 ;;
 esac
 # ccache, when present, serves unchanged files from earlier builds, also of
 # other clones: paths are hashed relative to the source tree.
@@ -24,4 +28,4 @@ if command -v ccache >/dev/null; then
   args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B "$dir" -G Ninja "${args[@]}" >/dev/null
-cmake --build "$dir" -j "$jobs"
+cmake --build "$dir" -j "$jobs" "${targets[@]}"

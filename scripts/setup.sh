@@ -1,26 +1,49 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the tools and the tests need.
+# Installs the Debian packages one job needs, and no more:
+#   scripts/setup.sh run    build and run pelorin-read (the main job)
+#   scripts/setup.sh test   the whole test suite (the default)
+# The build dependencies are read from debian/control, so that list is kept
+# once; below are only the packages running and testing need beyond it.
 # Idempotent: packages already present are not touched, and the package
 # lists are refreshed once, only when something is missing.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+job="${1:-test}"
 
-PACKAGES=(
-  build-essential cmake ninja-build pkg-config ccache
-  qtbase5-dev qtbase5-dev-tools libqt5opengl5-dev
-  libusb-1.0-0-dev
+# The card faces are drawn with this CJK family (see pelorin_lib/card_fonts.h).
+RUN_PACKAGES=(build-essential fontconfig fonts-noto-cjk)
+
+TEST_PACKAGES=(
+  ccache
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
-  xvfb x11-utils xauth xdotool
-  fonts-noto-cjk fontconfig
-  umockdev libumockdev-dev
-  python3 python3-pytest
-  libqt5websockets5-dev python3-websockets chromium
-  libturbojpeg0-dev libwebp-dev libopenjp2-7-dev
-  dpkg-dev debhelper lintian
+  clang libclang-rt-14-dev                    # fuzzers, LeakSanitizer
+  xvfb x11-utils xauth xdotool                # the demo on a real X display
+  umockdev libumockdev-dev                    # emulated USB readers
+  python3 python3-pytest python3-websockets   # Python module and service clients
+  chromium                                    # the example web page in a browser
+  libturbojpeg0-dev libwebp-dev libopenjp2-7-dev   # peers of the photo decoder's benchmark
+  lintian
 )
 
+# The first alternative of each Build-Depends entry, without versions,
+# architectures or profiles.
+build_depends() {
+  awk '/^Build-Depends:/ { on = 1; sub(/^Build-Depends:/, ""); print; next }
+       on && /^[ \t]/ { print; next }
+       { on = 0 }' debian/control |
+    tr ',' '\n' | sed 's/|.*//; s/([^)]*)//g; s/\[[^]]*\]//g; s/<[^>]*>//g' |
+    awk 'NF { print $1 }' |
+    sed 's/^debhelper-compat$/debhelper/'
+}
+
+case "$job" in
+  run)  packages=($(build_depends | grep -vx debhelper) "${RUN_PACKAGES[@]}") ;;
+  test) packages=($(build_depends) "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
+
 missing=()
-for p in "${PACKAGES[@]}"; do
+for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$p")
   fi

@@ -5,7 +5,7 @@
 # a short run of every fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+bash scripts/setup.sh test
 
 # Tests that need a real display start their own Xvfb; the rest paint offscreen.
 export QT_QPA_PLATFORM="${QT_QPA_PLATFORM:-offscreen}"
