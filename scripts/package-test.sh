@@ -46,9 +46,11 @@ done
 # readers is. The linker needs it too, to resolve libpelorin's reader calls.
 export LD_LIBRARY_PATH="$lib/pelorin/simulator:$lib"
 export QT_QPA_PLATFORM=offscreen
-cmake -S examples/read-card -B "$work/example-cmake" -DCMAKE_PREFIX_PATH="$root/usr" >/dev/null
+# The example as the package installs it, not the source tree's copy.
+example="$root/usr/share/doc/libpelorin-dev/examples/read-card"
+cmake -S "$example" -B "$work/example-cmake" -DCMAKE_PREFIX_PATH="$root/usr" >/dev/null
 cmake --build "$work/example-cmake" >/dev/null
-cp -r examples/read-card "$work/example-make"
+cp -r "$example" "$work/example-make"
 make -C "$work/example-make" >/dev/null
 expected=$'陈思远\nresident identity card'
 for program in "$work/example-cmake/read-card" "$work/example-make/read-card"; do
