@@ -38,7 +38,7 @@ ReadOutcome outcomeOf(READ_RESULT result, const CardRead& read)
         outcome.result = UNSUPPORT_CARD;
         return outcome;
     }
-    outcome.card = cardJsonFromReader(read, {});
+    outcome.card = cardJson(read, {});
     outcome.photoPng = pngBase64(read.headImage());
     outcome.frontJpeg = QString::fromStdString(read.frontBase64);
     outcome.backJpeg = QString::fromStdString(read.backBase64);

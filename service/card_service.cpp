@@ -2,23 +2,34 @@
 
 #include "service_log.h"
 
+#include <QTcpSocket>
 #include <QWebSocket>
 #include <QWebSocketCorsAuthenticator>
 
 namespace {
 
-// A client that lets this much of its replies pile up unread is cut off.
-constexpr qint64 kMaxUnsentBytes = 64 << 20;
+// A client that leaves this much unread (replies, and the pongs Qt sends to
+// its pings on its own) is aborted.
+constexpr qint64 kMaxUnsentBytes = 4 << 20;
+// What is read of a client at a time: the pongs for one such chunk of pings
+// are all a client can add to its unsent bytes before they are looked at.
+constexpr qint64 kReadChunkBytes = 64 << 10;
+// How often every client's unsent bytes and time-outs are looked at.
+constexpr int kSweepMs = 100;
+// A client cut off with a close frame that is still there this much later
+// is aborted: one that reads nothing never answers the close frame.
+constexpr qint64 kCloseGraceMs = 1000;
 
 }  // namespace
 
 CardService::CardService(const ServiceConfig& config, QObject* parent)
     : QObject(parent),
       m_config(config),
-      m_gate(config.allowedOrigins(), config.port, config.maxClients),
+      m_gate({config.allowedOrigins(), config.port, config.maxClients, config.allowedUser()}),
       m_server("pelorin-service", QWebSocketServer::NonSecureMode)
 {
     m_clock.start();
+    connect(&m_gate, &HandshakeGate::admitted, this, &CardService::watchUnsent);
     connect(&m_gate, &HandshakeGate::admitted, &m_server, &QWebSocketServer::handleConnection);
     // The gate has judged Origin already; this second look judges the origin
     // the WebSocket layer itself read from the request, should the two
@@ -34,6 +45,8 @@ CardService::CardService(const ServiceConfig& config, QObject* parent)
             });
     connect(&m_server, &QWebSocketServer::newConnection, this, &CardService::connectClient);
     connect(&m_scheduler, &ReadScheduler::send, this, &CardService::send);
+    m_sweepTimer.setInterval(kSweepMs);
+    connect(&m_sweepTimer, &QTimer::timeout, this, &CardService::sweep);
 }
 
 CardService::~CardService()
@@ -52,31 +65,56 @@ void CardService::connectClient()
     while (QWebSocket* socket = m_server.nextPendingConnection()) {
         const quint64 id = m_nextClientId++;
         auto client = std::make_shared<Client>(
-            socket, MessageLimits{m_config.maxMessageBytes, m_config.requestsPerSecond});
+            socket, MessageLimits{m_config.maxMessageBytes, m_config.requestsPerSecond}, m_clock.elapsed());
         socket->setParent(this);
+        // Larger messages make Qt close the connection with code 1009.
         socket->setMaxAllowedIncomingFrameSize(static_cast<quint64>(m_config.maxMessageBytes));
         socket->setMaxAllowedIncomingMessageSize(static_cast<quint64>(m_config.maxMessageBytes));
         connect(socket, &QWebSocket::textMessageReceived, this,
                 [this, id](const QString& text) { handleMessage(id, text.toUtf8(), false); });
         connect(socket, &QWebSocket::binaryMessageReceived, this,
                 [this, id](const QByteArray& data) { handleMessage(id, data, true); });
+        // Closes Qt starts itself (a message over the size limit, a broken
+        // frame) or the client starts get the same grace as ours.
+        connect(socket, &QWebSocket::aboutToClose, this, [this, id, socket] {
+            const auto client = m_clients.value(id);
+            if (!client || client->cutOffAtMs >= 0)
+                return;
+            client->cutOffAtMs = m_clock.elapsed();
+            if (socket->closeCode() == QWebSocketProtocol::CloseCodeTooMuchData)
+                logLine(QString("disconnected client %1: message of more than %2 bytes (close code 1009)")
+                            .arg(id)
+                            .arg(m_config.maxMessageBytes));
+        });
         // Queued: a client may go away while the scheduler walks its lists.
         connect(socket, &QWebSocket::disconnected, this, [this, id] { dropClient(id); }, Qt::QueuedConnection);
-        client->idleTimer.setSingleShot(true);
-        client->idleTimer.setInterval(m_config.idleTimeoutSeconds * 1000);
-        connect(&client->idleTimer, &QTimer::timeout, this, [this, id] {
-            if (!m_scheduler.isWatching(id))
-                cutOff(id, "idle for too long");
-        });
         m_clients.insert(id, client);
-        restartIdleTimer(id);
+        m_sweepTimer.start();
     }
+}
+
+void CardService::watchUnsent(QTcpSocket* tcp)
+{
+    // Qt answers pings by itself: a flood of them from a client that reads
+    // nothing grows its unsent bytes far faster than one sweep to the next.
+    tcp->setReadBufferSize(kReadChunkBytes);
+    connect(tcp, &QTcpSocket::readyRead, this, [this, tcp] {
+        if (tcp->bytesToWrite() <= kMaxUnsentBytes)
+            return;
+        for (auto client = m_clients.cbegin(); client != m_clients.cend(); ++client) {
+            const QWebSocket* socket = client.value()->socket;
+            if (socket->peerPort() == tcp->peerPort() && socket->peerAddress() == tcp->peerAddress()) {
+                withinUnsentLimit(client.key());
+                return;
+            }
+        }
+    });
 }
 
 void CardService::handleMessage(quint64 id, const QByteArray& message, bool binary)
 {
     const auto client = m_clients.value(id);
-    if (!client || client->closing)
+    if (!client || client->cutOffAtMs >= 0)
         return;
     const qint64 now = m_clock.elapsed();
     const Handled handled =
@@ -85,7 +123,7 @@ void CardService::handleMessage(quint64 id, const QByteArray& message, bool bina
         cutOff(id, handled.reason);
         return;
     }
-    restartIdleTimer(id);
+    client->lastRequestMs = now;
     if (!handled.reply.isEmpty())
         send(id, handled.reply);
     switch (handled.request.kind) {
@@ -99,23 +137,50 @@ void CardService::handleMessage(quint64 id, const QByteArray& message, bool bina
 void CardService::send(quint64 id, const QByteArray& message)
 {
     const auto client = m_clients.value(id);
-    if (!client)
-        return;
-    if (client->socket->bytesToWrite() > kMaxUnsentBytes) {
-        cutOff(id, "does not read its replies");
-        return;
+    if (client && client->cutOffAtMs < 0 && withinUnsentLimit(id))
+        client->socket->sendTextMessage(QString::fromUtf8(message));
+}
+
+void CardService::sweep()
+{
+    const qint64 now = m_clock.elapsed();
+    const qint64 idleMs = m_config.idleTimeoutSeconds * 1000LL;
+    for (const quint64 id : m_clients.keys()) {
+        const auto client = m_clients.value(id);
+        if (!withinUnsentLimit(id))
+            continue;
+        if (client->cutOffAtMs >= 0) {
+            if (now - client->cutOffAtMs >= kCloseGraceMs)
+                client->socket->abort();
+        } else if (now - client->lastRequestMs >= idleMs && !m_scheduler.isWatching(id)) {
+            cutOff(id, "idle for too long");
+        }
     }
-    client->socket->sendTextMessage(QString::fromUtf8(message));
+}
+
+bool CardService::withinUnsentLimit(quint64 id)
+{
+    const auto client = m_clients.value(id);
+    if (!client || client->socket->bytesToWrite() <= kMaxUnsentBytes)
+        return true;
+    if (client->cutOffAtMs < 0) {
+        client->cutOffAtMs = m_clock.elapsed();
+        logLine(QString("disconnected client %1: does not read what it is sent (more than %2 bytes unsent)")
+                    .arg(id)
+                    .arg(kMaxUnsentBytes));
+    }
+    // A close frame would wait behind all that is unsent.
+    client->socket->abort();
+    return false;
 }
 
 void CardService::cutOff(quint64 id, const QString& reason)
 {
     const auto client = m_clients.value(id);
-    if (!client || client->closing)
+    if (!client || client->cutOffAtMs >= 0)
         return;
-    client->closing = true;
+    client->cutOffAtMs = m_clock.elapsed();
     logLine(QString("disconnected client %1: %2").arg(id).arg(reason));
-    client->idleTimer.stop();
     client->socket->close(QWebSocketProtocol::CloseCodePolicyViolated, reason);
 }
 
@@ -126,10 +191,6 @@ void CardService::dropClient(quint64 id)
         return;
     m_scheduler.forget(id);
     client->socket->deleteLater();
-}
-
-void CardService::restartIdleTimer(quint64 id)
-{
-    if (const auto client = m_clients.value(id))
-        client->idleTimer.start();
+    if (m_clients.isEmpty())
+        m_sweepTimer.stop();
 }

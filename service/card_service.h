@@ -15,6 +15,7 @@
 
 #include <memory>
 
+class QTcpSocket;
 class QWebSocket;
 
 class CardService : public QObject {
@@ -29,25 +30,31 @@ public:
 
 private:
     struct Client {
-        Client(QWebSocket* webSocket, const MessageLimits& limits) : socket(webSocket), handler(limits) {}
+        Client(QWebSocket* webSocket, const MessageLimits& limits, qint64 nowMs)
+            : socket(webSocket), handler(limits), lastRequestMs(nowMs)
+        {
+        }
         QWebSocket* socket;
         RequestHandler handler;
-        QTimer idleTimer;
-        bool closing = false;  // cut off; what it still sends is ignored
+        qint64 lastRequestMs;
+        qint64 cutOffAtMs = -1;  // when it was cut off; what it still sends is ignored
     };
 
+    void watchUnsent(QTcpSocket* tcp);
     void connectClient();
     void handleMessage(quint64 id, const QByteArray& message, bool binary);
     void send(quint64 id, const QByteArray& message);
+    void sweep();
+    bool withinUnsentLimit(quint64 id);
     void cutOff(quint64 id, const QString& reason);
     void dropClient(quint64 id);
-    void restartIdleTimer(quint64 id);
 
     ServiceConfig m_config;
     HandshakeGate m_gate;
     QWebSocketServer m_server;
     ReadScheduler m_scheduler;
     QElapsedTimer m_clock;
+    QTimer m_sweepTimer;
     QMap<quint64, std::shared_ptr<Client>> m_clients;
     quint64 m_nextClientId = 1;
 };

@@ -10,6 +10,23 @@
 
 #include <cstdio>
 
+#include <sys/resource.h>
+
+namespace {
+
+// Each connection holds a descriptor until its handshake is judged; the
+// usual soft limit of 1024 would let a few accounts' floods use them all.
+void raiseOpenFileLimit()
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
     // The card faces are painted with Qt's GUI classes; a service has no
@@ -43,6 +60,7 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    raiseOpenFileLimit();
     CardService service(config);
     if (!service.listen(error)) {
         logLine(error);

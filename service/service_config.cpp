@@ -4,6 +4,11 @@
 #include <QSet>
 #include <QStandardPaths>
 
+#include <pwd.h>
+#include <unistd.h>
+
+#include <vector>
+
 namespace {
 
 constexpr qint64 kMaxConfigBytes = 1 << 20;
@@ -29,6 +34,24 @@ bool parseNumber(const QString& text, int min, int max, int& value)
     return ok && value >= min && value <= max;
 }
 
+// An account name, or a uid in digits; false when no account has that name.
+bool findUser(const QString& text, uid_t& uid)
+{
+    bool isNumber = false;
+    const uint number = text.toUInt(&isNumber);
+    if (isNumber) {
+        uid = number;
+        return uid != static_cast<uid_t>(-1);
+    }
+    passwd entry{};
+    passwd* found = nullptr;
+    std::vector<char> buffer(16384);
+    if (getpwnam_r(text.toLocal8Bit().constData(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found)
+        return false;
+    uid = found->pw_uid;
+    return true;
+}
+
 // Applies one setting; an empty result means it was accepted.
 QString applySetting(const QString& key, const QString& value, ServiceConfig& config)
 {
@@ -47,6 +70,13 @@ QString applySetting(const QString& key, const QString& value, ServiceConfig& co
         config.port = static_cast<quint16>(port);
         return {};
     }
+    if (key == "user") {
+        uid_t uid = 0;
+        if (!findUser(value, uid))
+            return QString("user \"%1\" is not an account of this machine").arg(value);
+        config.clientUser = uid;
+        return {};
+    }
     for (const NumberSetting& setting : kNumbers) {
         if (key == setting.key) {
             if (!parseNumber(value, setting.min, setting.max, config.*setting.field))
@@ -57,12 +87,17 @@ QString applySetting(const QString& key, const QString& value, ServiceConfig& co
             return {};
         }
     }
-    return QString("unknown setting \"%1\" (expected port, origin, max-clients, max-message-bytes, "
+    return QString("unknown setting \"%1\" (expected port, origin, user, max-clients, max-message-bytes, "
                    "requests-per-second or idle-timeout)")
         .arg(key);
 }
 
 }  // namespace
+
+uid_t ServiceConfig::allowedUser() const
+{
+    return clientUser.value_or(geteuid());
+}
 
 bool parseServiceConfig(const QByteArray& text, const QString& fileName, ServiceConfig& config,
                         QString& error)

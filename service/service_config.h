@@ -5,6 +5,9 @@
 
 #include <QString>
 
+#include <optional>
+#include <sys/types.h>
+
 struct ServiceConfig {
     quint16 port = 47801;
     // Empty: the file named no origin, and the pages of this machine may connect.
@@ -13,8 +16,12 @@ struct ServiceConfig {
     int maxMessageBytes = 4096;
     int requestsPerSecond = 10;
     int idleTimeoutSeconds = 120;
+    // The account whose programs and browser may connect; unset: the
+    // account the service runs as.
+    std::optional<uid_t> clientUser;
 
     OriginList allowedOrigins() const { return origins.isEmpty() ? OriginList::thisMachine() : origins; }
+    uid_t allowedUser() const;
 };
 
 // Reads "key = value" lines; '#' starts a comment. On the first bad line,
