@@ -2,10 +2,14 @@
 Usage: service_clients_test.py SERVICE_BINARY CARD_FIXTURES_DIR CASE"""
 import asyncio
 import json
+import os
+import signal
 import socket
 import subprocess
 import sys
+import threading
 import time
+import traceback
 
 import websockets
 
@@ -15,13 +19,106 @@ BINARY, FIXTURES, CASE = sys.argv[1], sys.argv[2], sys.argv[3]
 PAGE = "http://127.0.0.1:8000"
 
 
-def raw_handshake(port, headers):
-    """The status line the service answers to a handshake with these headers."""
+def handshake_request(headers, path="/", upgrade=True):
+    lines = [f"GET {path} HTTP/1.1"] + headers
+    if upgrade:
+        lines += ["Upgrade: websocket", "Connection: Upgrade", "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==",
+                  "Sec-WebSocket-Version: 13"]
+    return ("\r\n".join(lines) + "\r\n\r\n").encode()
+
+
+def raw_handshake(port, headers, path="/", upgrade=True):
+    """The status line the service answers to a request with these headers."""
     with socket.create_connection(("127.0.0.1", port), timeout=10) as s:
-        s.sendall(("GET / HTTP/1.1\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
-                   "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n"
-                   + "".join(f"{h}\r\n" for h in headers) + "\r\n").encode())
+        s.sendall(handshake_request(headers, path, upgrade))
         return s.recv(4096).split(b"\r\n")[0].decode()
+
+
+def open_raw(port, receive_buffer=None):
+    """A WebSocket connection on a plain socket, for clients that misbehave."""
+    s = socket.socket()
+    if receive_buffer:
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, receive_buffer)
+    s.connect(("127.0.0.1", port))
+    s.sendall(handshake_request([f"Host: 127.0.0.1:{port}"]))
+    assert b" 101 " in s.recv(4096).split(b"\r\n")[0]
+    return s
+
+
+# Masked with the key 0, as a client must send it.
+PING = bytes([0x89, 0x80 | 125, 0, 0, 0, 0]) + b"p" * 125
+
+
+def in_child(uid, function, *args):
+    """Starts function(*args) in a forked child, as `uid` when given; returns
+    its pid and a file that yields what the function returns, as JSON."""
+    read_end, write_end = os.pipe()
+    pid = os.fork()
+    if pid == 0:
+        status = 1
+        try:
+            os.close(read_end)
+            if uid is not None:
+                os.setgroups([])
+                os.setgid(uid)
+                os.setuid(uid)
+            with os.fdopen(write_end, "w") as out:
+                json.dump(function(*args), out)
+            status = 0
+        except BaseException:
+            traceback.print_exc()
+        finally:
+            os._exit(status)
+    os.close(write_end)
+    return pid, os.fdopen(read_end)
+
+
+def run_as(uid, function, *args):
+    pid, result = in_child(uid, function, *args)
+    with result:
+        text = result.read()
+    assert os.waitpid(pid, 0)[1] == 0, "the child failed"
+    return json.loads(text)
+
+
+def trickle(port, count, seconds):
+    """`count` connections that send a handshake one byte every half second,
+    never all of it, and open again when the service closes them."""
+    request = handshake_request([f"Host: 127.0.0.1:{port}"])
+    sent = {}
+
+    def open_one():
+        s = socket.socket()
+        s.setblocking(False)
+        s.connect_ex(("127.0.0.1", port))
+        sent[s] = 0
+
+    for _ in range(count):
+        open_one()
+    end = time.time() + seconds
+    while time.time() < end:
+        time.sleep(0.5)
+        for s in list(sent):
+            try:
+                if sent[s] < len(request) - 1:
+                    sent[s] += s.send(request[sent[s]:sent[s] + 1])
+            except BlockingIOError:
+                pass
+            except OSError:
+                s.close()
+                del sent[s]
+                open_one()
+    return count
+
+
+NOBODY = 65534
+
+
+async def until(condition, seconds=10):
+    end = time.time() + seconds
+    while not condition():
+        assert time.time() < end, "waited in vain"
+        await asyncio.sleep(0.05)
 
 
 async def ask(ws, message):
@@ -54,6 +151,10 @@ async def handshakes(service):
     assert raw_handshake(port, [f"Origin: {PAGE}"]) == "HTTP/1.1 400 Bad Request"
     assert raw_handshake(port, [f"Host: [::1]:{port}", f"Origin: {PAGE}"]).startswith("HTTP/1.1 101")
 
+    host = [f"Host: 127.0.0.1:{port}"]
+    assert raw_handshake(port, host, upgrade=False) == "HTTP/1.1 426 Upgrade Required"
+    assert raw_handshake(port, host, path="/index.html") == "HTTP/1.1 404 Not Found"
+
     async with websockets.connect(service.url, origin=PAGE) as page:
         assert (await ask(page, {"type": "version", "id": 1}))["sdk"] == "version:1.5.5"
     async with websockets.connect(service.url) as local_program:  # no Origin
@@ -78,7 +179,8 @@ async def bad_clients(service):
                 await bad.send(message)
                 assert json.loads(await bad.recv())["error"] == error, message
             await bad.send("x" * 5000)  # over max-message-bytes
-            assert await closed_code(bad) in (1008, 1009)
+            assert await closed_code(bad) == 1009
+            assert "message of more than 4096 bytes (close code 1009)" in service.log_text()
         async with websockets.connect(service.url, origin=PAGE) as flood:
             # The service may close the flood before all 40 are sent; frames still
             # arriving then can make the closed socket answer with a reset, which
@@ -92,6 +194,7 @@ async def bad_clients(service):
         assert "more than 10 requests a second" in service.log_text()
         reply = await ask(good, {"type": "read", "id": 9, "photo": True})
         assert reply["type"] == "read" and reply["id"] == 9 and reply["photo"].startswith("iVBOR"), reply
+        assert set(reply["card"]) == {"kind", "idType", "record", "files"}, "no paths of this machine"
 
         # A client that leaves in the middle of a read: the read ends, others are served.
         service.set_scenario("block:800")
@@ -108,6 +211,102 @@ async def bad_clients(service):
             assert await closed_code(idle) == 1008
             assert 1.5 < time.time() - start < 6
             assert watcher.open, "a watching client is not idle"
+
+
+async def other_users(service):
+    port = service.port
+    host = [f"Host: 127.0.0.1:{port}"]
+    refused = run_as(NOBODY, lambda: [raw_handshake(port, host + extra) for extra in ([], [f"Origin: {PAGE}"])])
+    assert refused == ["HTTP/1.1 403 Forbidden"] * 2, refused
+    assert service.log_text().count(f"runs as uid {NOBODY}; only uid {os.geteuid()} may connect") == 2
+    async with websockets.connect(service.url, origin=PAGE) as own:
+        assert (await ask(own, {"type": "read"}))["type"] == "read"
+
+    # A service for a kiosk account serves that account only.
+    with Service(BINARY, "user = nobody") as kiosk:
+        kiosk_host = [f"Host: 127.0.0.1:{kiosk.port}"]
+        assert raw_handshake(kiosk.port, kiosk_host) == "HTTP/1.1 403 Forbidden"
+        assert run_as(NOBODY, raw_handshake, kiosk.port, kiosk_host) == "HTTP/1.1 101 Switching Protocols"
+
+
+async def slow_handshakes(service):
+    """Handshakes trickled in a byte at a time by this account, and by another
+    account with more of them than the service has descriptors for."""
+    children = [in_child(None, trickle, service.port, 150, 30), in_child(NOBODY, trickle, service.port, 500, 30)]
+    try:
+        await until(lambda: service.open_files() >= 150 + 256)
+        assert f"uid {NOBODY} has 256 handshakes open" in service.log_text()
+        times = []
+        for i in range(10):
+            start = time.time()
+            async with websockets.connect(service.url, origin=PAGE, open_timeout=10) as page:
+                assert (await ask(page, {"type": "read", "id": i, "photo": True}))["id"] == i
+            times.append(time.time() - start)
+            await asyncio.sleep(0.1)  # across the trickles' sends and reconnections
+        assert max(times) < 1.0, times
+    finally:
+        for pid, result in children:
+            os.kill(pid, signal.SIGKILL)
+            os.waitpid(pid, 0)
+            result.close()
+
+
+def ping_flood(service, limit):
+    """Pings without reading a byte, until the service cuts the connection;
+    the service's highest RSS meanwhile."""
+    peak = [service.rss_mib()]
+    flooding = True
+
+    def watch():
+        while flooding:
+            peak[0] = max(peak[0], service.rss_mib())
+            time.sleep(0.002)
+
+    watcher = threading.Thread(target=watch)
+    watcher.start()
+    chunk = PING * 8000
+    sent = 0
+    try:
+        with open_raw(service.port) as s:
+            while sent < limit:
+                s.sendall(chunk)
+                sent += len(chunk)
+    except OSError:
+        pass
+    finally:
+        flooding = False
+        watcher.join()
+    return peak[0]
+
+
+async def greedy_clients(service):
+    async with websockets.connect(service.url, origin=PAGE) as warm_up:
+        assert (await ask(warm_up, {"type": "read", "photo": True, "faces": True}))["type"] == "read"
+    base = service.rss_mib()
+    peak = ping_flood(service, 300 << 20)
+    assert "does not read what it is sent" in service.log_text()
+    # A sanitized service keeps what it frees in quarantine: its RSS tells nothing.
+    if os.environ.get("SERVICE_SANITIZED") != "ON":
+        assert peak < base + 40, (base, peak)
+        await until(lambda: service.rss_mib() < base + 10)
+
+    # Both slots: clients that leave megabytes of pongs unread, then go idle.
+    stuck = [open_raw(service.port, receive_buffer=4096) for _ in range(2)]
+    for s in stuck:
+        s.sendall(PING * 40000)
+    start = time.time()
+    while time.time() - start < 10:
+        try:
+            async with websockets.connect(service.url, origin=PAGE) as page:
+                assert (await ask(page, {"type": "read"}))["type"] == "read"
+                break
+        except websockets.InvalidStatusCode as refused:
+            assert refused.status_code == 503, refused.status_code
+            await asyncio.sleep(0.1)
+    waited = time.time() - start
+    assert waited < 1 + 1 + 1.5, f"a slot came free after {waited:.1f} s"
+    for s in stuck:
+        s.close()
 
 
 async def many_clients(service):
@@ -183,13 +382,21 @@ async def watch_events(service):
 
 CASES = {
     "handshakes": ("origin = http://127.0.0.1:8000", handshakes),
+    "other_users": ("origin = http://127.0.0.1:8000", other_users),
+    "slow_handshakes": ("origin = http://127.0.0.1:8000", slow_handshakes),
     "bad_clients": ("origin = http://127.0.0.1:8000\nidle-timeout = 2", bad_clients),
+    "greedy_clients": ("origin = http://127.0.0.1:8000\nidle-timeout = 1\nmax-clients = 2", greedy_clients),
     "many_clients": ("origin = http://127.0.0.1:8000\nmax-clients = 50\nrequests-per-second = 20", many_clients),
     "watch": ("origin = http://127.0.0.1:8000", watch_events),
 }
 
+SKIPPED = 77
+if CASE in ("other_users", "slow_handshakes") and os.geteuid() != 0:
+    print(f"{CASE}: skipped, needs root to run clients as the user nobody")
+    sys.exit(SKIPPED)
 settings, run = CASES[CASE]
-with Service(BINARY, settings, card=f"{FIXTURES}/hmt.json",
-             scenario="no-card" if CASE == "watch" else "") as service:
+# Few descriptors, so that connections held open by another account could use them all up.
+with Service(BINARY, settings, card=f"{FIXTURES}/hmt.json", scenario="no-card" if CASE == "watch" else "",
+             open_files=600 if CASE == "slow_handshakes" else None) as service:
     asyncio.run(run(service))
 print(f"{CASE}: passed")

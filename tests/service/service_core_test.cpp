@@ -12,6 +12,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <unistd.h>
+
 namespace {
 
 OriginList listOf(std::initializer_list<const char*> texts)
@@ -78,6 +80,11 @@ TEST(Config, SettingsCommentsAndOneClearLinePerError)
     EXPECT_TRUE(config.allowedOrigins().allows("http://app.local:8080"));
     EXPECT_FALSE(config.allowedOrigins().allows("http://localhost:8080")) << "naming origins replaces the default";
     EXPECT_TRUE(ServiceConfig().allowedOrigins().allows("http://localhost:8080"));
+    EXPECT_EQ(config.allowedUser(), geteuid()) << "by default the service's own account";
+    ASSERT_TRUE(parseServiceConfig("user = nobody\n", "f.conf", config, error)) << qPrintable(error);
+    EXPECT_EQ(config.allowedUser(), 65534u);
+    ASSERT_TRUE(parseServiceConfig("user = 1234\n", "f.conf", config, error)) << qPrintable(error);
+    EXPECT_EQ(config.allowedUser(), 1234u);
 
     const std::pair<const char*, const char*> bad[] = {
         {"port = 0", "f.conf:2: port"},
@@ -90,6 +97,8 @@ TEST(Config, SettingsCommentsAndOneClearLinePerError)
         {"max-clients =", "f.conf:2: expected"},
         {"requests-per-second = 0", "f.conf:2: requests-per-second \"0\""},
         {"idle-timeout = 5\nidle-timeout = 6", "f.conf:3: idle-timeout is set twice"},
+        {"user = no-such-account", "f.conf:2: user \"no-such-account\" is not an account"},
+        {"user = -1", "f.conf:2: user \"-1\" is not an account"},
     };
     for (const auto& [line, expected] : bad) {
         ServiceConfig ignored;
@@ -101,20 +110,33 @@ TEST(Config, SettingsCommentsAndOneClearLinePerError)
 TEST(Handshake, VerdictFromTheHeaderBlock)
 {
     const OriginList origins = listOf({"http://127.0.0.1:8000"});
-    const auto verdict = [&](const QByteArray& headers) {
-        return judgeHandshake("GET / HTTP/1.1\r\n" + headers + "\r\n", origins, 47801).verdict;
+    const auto verdict = [&](const QByteArray& headers, const QByteArray& requestLine = "GET / HTTP/1.1") {
+        return judgeHandshake(requestLine + "\r\n" + headers + "\r\n", origins, 47801).verdict;
     };
-    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nOrigin: http://127.0.0.1:8000\r\n"), HandshakeVerdict::Admit);
-    EXPECT_EQ(verdict("host:localhost:47801\r\n"), HandshakeVerdict::Admit) << "no Origin: a local program";
-    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nOrigin: null\r\n"), HandshakeVerdict::OriginRefused);
+    const QByteArray page = "Host: 127.0.0.1:47801\r\nOrigin: http://127.0.0.1:8000\r\n";
+    const QByteArray upgrade = "Upgrade: websocket\r\n";
+    EXPECT_EQ(verdict(page + upgrade), HandshakeVerdict::Admit);
+    EXPECT_EQ(verdict("host:localhost:47801\r\nupgrade: WebSocket\r\n"), HandshakeVerdict::Admit)
+        << "no Origin: a local program";
+    EXPECT_EQ(verdict(page + "Upgrade: h2c, websocket\r\n", "GET /?session=1 HTTP/1.1"), HandshakeVerdict::Admit);
+    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nOrigin: null\r\n" + upgrade), HandshakeVerdict::OriginRefused);
     EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nORIGIN: http://evil.com\r\n"), HandshakeVerdict::OriginRefused);
     EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nOrigin: \r\n"), HandshakeVerdict::OriginRefused);
-    EXPECT_EQ(verdict("Host: rebound.evil.com:47801\r\nOrigin: http://127.0.0.1:8000\r\n"),
+    EXPECT_EQ(verdict("Host: rebound.evil.com:47801\r\nOrigin: http://127.0.0.1:8000\r\n", "GET /x HTTP/1.1"),
               HandshakeVerdict::ForeignHost);
-    EXPECT_EQ(verdict("Origin: http://127.0.0.1:8000\r\n"), HandshakeVerdict::BadRequest);
+
+    EXPECT_EQ(verdict(page), HandshakeVerdict::NotWebSocket) << "plain HTTP";
+    EXPECT_EQ(verdict(page + "Upgrade: h2c\r\n"), HandshakeVerdict::NotWebSocket);
+    EXPECT_EQ(verdict(page + upgrade, "POST / HTTP/1.1"), HandshakeVerdict::NotWebSocket);
+    EXPECT_EQ(verdict(page + upgrade, "GET /favicon.ico HTTP/1.1"), HandshakeVerdict::UnknownPath);
+    EXPECT_EQ(verdict(page, "GET //evil HTTP/1.1"), HandshakeVerdict::UnknownPath);
+
+    EXPECT_EQ(verdict(page + upgrade, "GET / HTTP/2"), HandshakeVerdict::BadRequest);
+    EXPECT_EQ(verdict(page + upgrade, "GET /"), HandshakeVerdict::BadRequest);
+    EXPECT_EQ(verdict(page + upgrade, "GET  / HTTP/1.1"), HandshakeVerdict::BadRequest);
+    EXPECT_EQ(verdict("Origin: http://127.0.0.1:8000\r\n" + upgrade), HandshakeVerdict::BadRequest);
     EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nHost: evil.com\r\n"), HandshakeVerdict::BadRequest);
-    EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\nOrigin: http://127.0.0.1:8000\r\nOrigin: http://evil.com\r\n"),
-              HandshakeVerdict::BadRequest);
+    EXPECT_EQ(verdict(page + "Origin: http://evil.com\r\n"), HandshakeVerdict::BadRequest);
     EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\n Origin: http://evil.com\r\n"), HandshakeVerdict::BadRequest);
     EXPECT_EQ(headerBlockEnd("GET / HTTP/1.1\r\nHost: x\r\n"), -1);
     EXPECT_EQ(headerBlockEnd("GET / HTTP/1.1\r\n\r\nframe"), 18);

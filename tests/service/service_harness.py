@@ -1,6 +1,7 @@
 """Starts pelorin-service on a free loopback port with a configuration of the
 test's own, and stops it again, checking that it ends cleanly."""
 import os
+import resource
 import signal
 import socket
 import subprocess
@@ -15,7 +16,7 @@ def free_port():
 
 
 class Service:
-    def __init__(self, binary, settings="", card=None, scenario=""):
+    def __init__(self, binary, settings="", card=None, scenario="", open_files=None):
         self.dir = tempfile.TemporaryDirectory()
         self.port = free_port()
         self.scenario_file = os.path.join(self.dir.name, "scenario")
@@ -31,7 +32,9 @@ class Service:
         if card:
             env["KVSSIM_CARD"] = card
         self.log = open(self.log_file, "w")
-        self.process = subprocess.Popen([binary, "--config", config], stdout=self.log, stderr=self.log, env=env)
+        limit = (lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (open_files, open_files))) if open_files else None
+        self.process = subprocess.Popen([binary, "--config", config], stdout=self.log, stderr=self.log, env=env,
+                                        preexec_fn=limit)
         self.url = f"ws://127.0.0.1:{self.port}"
         self._wait_listening()
 
@@ -52,6 +55,16 @@ class Service:
     def log_text(self):
         with open(self.log_file, errors="replace") as f:
             return f.read()
+
+    def rss_mib(self):
+        with open(f"/proc/{self.process.pid}/status") as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1]) / 1024
+        raise AssertionError("service has no VmRSS")
+
+    def open_files(self):
+        return len(os.listdir(f"/proc/{self.process.pid}/fd"))
 
     def trace(self):
         if not os.path.exists(self.trace_file):
