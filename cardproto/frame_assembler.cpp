@@ -22,13 +22,16 @@ bool plausibleLength(size_t length)
 
 void FrameAssembler::feed(const uint8_t* data, size_t size)
 {
-    if (hasFrame())
-        return;
     m_bytes.insert(m_bytes.end(), data, data + size);
     resynchronise();
-    // Bytes after a complete frame belong to nothing we asked for.
-    if (hasFrame())
-        m_bytes.resize(lengthField(m_bytes.data()) + kHeaderSize);
+}
+
+void FrameAssembler::dropFrame()
+{
+    if (!hasFrame())
+        return;
+    m_bytes.erase(m_bytes.begin(), m_bytes.begin() + long(frameSize()));
+    resynchronise();
 }
 
 void FrameAssembler::resynchronise()
@@ -45,15 +48,19 @@ void FrameAssembler::resynchronise()
     m_bytes.erase(m_bytes.begin(), m_bytes.begin() + long(start));
 }
 
+size_t FrameAssembler::frameSize() const
+{
+    return m_bytes.size() < kHeaderSize ? 0 : lengthField(m_bytes.data()) + kHeaderSize;
+}
+
 bool FrameAssembler::hasFrame() const
 {
-    return m_bytes.size() >= kHeaderSize &&
-           m_bytes.size() >= lengthField(m_bytes.data()) + kHeaderSize;
+    return m_bytes.size() >= kHeaderSize && m_bytes.size() >= frameSize();
 }
 
 Bytes FrameAssembler::frame() const
 {
-    return m_bytes;
+    return Bytes(m_bytes.begin(), m_bytes.begin() + long(frameSize()));
 }
 
 void FrameAssembler::clear()

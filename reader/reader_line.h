@@ -17,4 +17,6 @@ public:
     virtual Outcome receive(uint8_t* buffer, size_t capacity, int timeoutMs, size_t& received) = 0;
     // Drops bytes that arrived unasked, left over from an earlier exchange.
     virtual void discardInput() {}
+    // How long `bytes` take on the line; nothing worth counting on USB.
+    virtual int wireTimeMs(size_t /*bytes*/) const { return 0; }
 };

@@ -18,10 +18,12 @@ int resultOf(ReaderLine::Outcome outcome)
 
 }  // namespace
 
-int ReaderSession::exchange(const cardproto::Bytes& request, cardproto::Bytes& answer)
+int ReaderSession::exchange(const cardproto::Bytes& request, const ExpectedAnswer& expected,
+                            cardproto::Bytes& answer)
 {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kFrameTimeoutMs);
+    const int timeoutMs = kAnswerAllowanceMs + m_line->wireTimeMs(request.size() + expected.longest());
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     auto msLeft = [&] {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         return left.count() > 0 ? int(left.count()) : 0;
@@ -34,7 +36,14 @@ int ReaderSession::exchange(const cardproto::Bytes& request, cardproto::Bytes& a
 
     cardproto::FrameAssembler assembler;
     uint8_t piece[cardproto::kLongestFrame];
-    while (!assembler.hasFrame()) {
+    for (;;) {
+        while (assembler.hasFrame()) {
+            answer = assembler.frame();
+            assembler.dropFrame();
+            if (expected.fits(answer))
+                return cardproto::checkByteMatches(answer.data(), answer.size()) ? reader_result::kOk
+                                                                                : reader_result::kBadFrame;
+        }
         const int left = msLeft();
         if (left == 0)
             return reader_result::kTimedOut;
@@ -44,16 +53,12 @@ int ReaderSession::exchange(const cardproto::Bytes& request, cardproto::Bytes& a
             return resultOf(outcome);
         assembler.feed(piece, received);
     }
-    answer = assembler.frame();
-    if (!cardproto::checkByteMatches(answer.data(), answer.size()))
-        return reader_result::kBadFrame;
-    return reader_result::kOk;
 }
 
 int ReaderSession::findCard()
 {
     cardproto::Bytes answer;
-    const int result = exchange(cardproto::findCardRequest(), answer);
+    const int result = exchange(cardproto::findCardRequest(), findCardAnswer(), answer);
     if (result != reader_result::kOk)
         return result;
     const uint8_t status = answer[cardproto::kStatusAt];
@@ -64,13 +69,13 @@ int ReaderSession::readCard(CardInfoStruct& info, unsigned char* photo, unsigned
                             unsigned char* fingerprints, unsigned int& fingerprintLength)
 {
     cardproto::Bytes answer;
-    int result = exchange(cardproto::selectCardRequest(), answer);
+    int result = exchange(cardproto::selectCardRequest(), selectCardAnswer(), answer);
     if (result != reader_result::kOk)
         return result;
     if (answer[cardproto::kStatusAt] != cardproto::kStatusOk)
         return answer[cardproto::kStatusAt];
 
-    result = exchange(cardproto::readCardRequest(), answer);
+    result = exchange(cardproto::readCardRequest(), readCardAnswer(), answer);
     if (result != reader_result::kOk)
         return result;
     if (answer[cardproto::kStatusAt] != cardproto::kStatusOk)

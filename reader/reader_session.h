@@ -1,16 +1,20 @@
 // The frame protocol on one open line: find card, select card, read card
-// data, each request answered by one frame within a time-out.
+// data, each request answered by one frame within a time-out: a fixed
+// allowance for the reader to answer, plus the time the request and its
+// longest answer take on the line. At the slowest speed (9600 baud) the three
+// steps of a read together still end well inside a read's 8 seconds.
 #pragma once
 
 #include <memory>
 
+#include "expected_answer.h"
 #include "frame.h"
 #include "kvsdecompose.h"
 #include "reader_line.h"
 
 class ReaderSession {
 public:
-    static constexpr int kFrameTimeoutMs = 2000;
+    static constexpr int kAnswerAllowanceMs = 1500;
 
     explicit ReaderSession(std::unique_ptr<ReaderLine> line) : m_line(std::move(line)) {}
 
@@ -24,9 +28,11 @@ public:
                  unsigned char* fingerprints, unsigned int& fingerprintLength);
 
 private:
-    // Sends `request` and waits for its answer; 144 with the frame in
-    // `answer`, else a negative reader_result.
-    int exchange(const cardproto::Bytes& request, cardproto::Bytes& answer);
+    // Sends `request` and waits for an answer that fits `expected`, dropping
+    // late answers to earlier requests; 144 with the frame in `answer`, else
+    // a negative reader_result.
+    int exchange(const cardproto::Bytes& request, const ExpectedAnswer& expected,
+                 cardproto::Bytes& answer);
 
     std::unique_ptr<ReaderLine> m_line;
 };

@@ -80,7 +80,7 @@ std::unique_ptr<SerialLine> SerialLine::open(const std::string& path, int baud, 
         return nullptr;
     }
     tcflush(fd, TCIOFLUSH);
-    return std::unique_ptr<SerialLine>(new SerialLine(fd));
+    return std::unique_ptr<SerialLine>(new SerialLine(fd, baud));
 }
 
 SerialLine::~SerialLine()
@@ -132,4 +132,11 @@ ReaderLine::Outcome SerialLine::receive(uint8_t* buffer, size_t capacity, int ti
 void SerialLine::discardInput()
 {
     tcflush(m_fd, TCIFLUSH);
+}
+
+int SerialLine::wireTimeMs(size_t bytes) const
+{
+    // 8N1: a start bit, eight data bits and a stop bit a byte.
+    constexpr size_t kBitsPerByte = 10;
+    return int((bytes * kBitsPerByte * 1000 + size_t(m_baud) - 1) / size_t(m_baud));
 }

@@ -20,8 +20,10 @@ public:
     Outcome send(const uint8_t* data, size_t size, int timeoutMs) override;
     Outcome receive(uint8_t* buffer, size_t capacity, int timeoutMs, size_t& received) override;
     void discardInput() override;
+    int wireTimeMs(size_t bytes) const override;
 
 private:
-    explicit SerialLine(int fd) : m_fd(fd) {}
+    SerialLine(int fd, int baud) : m_fd(fd), m_baud(baud) {}
     int m_fd;
+    int m_baud;
 };

@@ -26,6 +26,20 @@ void convert(const cardproto::Bytes& frame)
     cardproto::fillCardInfo(blocks.text, info);
 }
 
+// Every whole frame, one after the other, as a reader session takes them.
+void takeFrames(cardproto::FrameAssembler& assembler)
+{
+    while (assembler.hasFrame()) {
+        const cardproto::Bytes frame = assembler.frame();
+        if (frame.size() > cardproto::kLongestFrame || frame.size() != cardproto::lengthField(frame.data()) + 7 ||
+            !std::equal(frame.begin(), frame.begin() + 5, cardproto::kPreamble))
+            std::abort();
+        cardproto::checkByteMatches(frame.data(), frame.size());
+        convert(frame);
+        assembler.dropFrame();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -40,15 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t at = 0; at < line.size(); at += piece) {
         const size_t n = line.size() - at < piece ? line.size() - at : piece;
         assembler.feed(line.data() + at, n);
-        if (!assembler.hasFrame())
-            continue;
-        const cardproto::Bytes frame = assembler.frame();
-        if (frame.size() > cardproto::kLongestFrame || frame.size() != cardproto::lengthField(frame.data()) + 7 ||
-            !std::equal(frame.begin(), frame.begin() + 5, cardproto::kPreamble))
-            std::abort();
-        cardproto::checkByteMatches(frame.data(), frame.size());
-        convert(frame);
-        assembler.clear();
+        takeFrames(assembler);
     }
 
     if (line.size() >= cardproto::kTextBlockSize) {
