@@ -8,16 +8,16 @@ QString cardFixture(const QString& name)
     return QStringLiteral(PELORIN_FIXTURES_DIR "/cards/") + name;
 }
 
-EmulatedSerialReader::EmulatedSerialReader(const QString& card, const QStringList& extra)
+EmulatedSerialReader::EmulatedSerialReader(const QString& card, const QStringList& extra, int baud)
 {
     const QString link = linkPath();
+    const QString speed = baud > 0 ? " " + QString::number(baud) : QString();
     QFile conf(readersFile());
-    if (!conf.open(QIODevice::WriteOnly) || conf.write(("serial " + link + "\n").toUtf8()) <= 0)
+    if (!conf.open(QIODevice::WriteOnly) || conf.write(("serial " + link + speed + "\n").toUtf8()) <= 0)
         return;
     conf.close();
-    // No pacing: the tests check behaviour; the benchmark checks the pace.
-    m_process.start(PELORIN_EMULATOR_PATH,
-                    QStringList{"--card", cardFixture(card), "--link", link, "--baud", "0"} + extra);
+    m_process.start(PELORIN_EMULATOR_PATH, QStringList{"--card", cardFixture(card), "--link", link,
+                                                       "--baud", QString::number(baud)} + extra);
     m_ready = m_process.waitForReadyRead(10000) && m_process.readLine().trimmed() == "ready";
     setenv("PELORIN_READERS", qPrintable(readersFile()), 1);
 }

@@ -10,8 +10,10 @@
 class EmulatedSerialReader {
 public:
     // `card` is a file name under tests/fixtures/cards; extra arguments such
-    // as {"--fault", "truncated"} go to the emulator.
-    explicit EmulatedSerialReader(const QString& card, const QStringList& extra = {});
+    // as {"--fault", "truncated"} go to the emulator. With `baud` the reader
+    // answers at that speed and the readers file names it; without, the
+    // answers go out at once.
+    explicit EmulatedSerialReader(const QString& card, const QStringList& extra = {}, int baud = 0);
     ~EmulatedSerialReader();
 
     bool ready() const { return m_ready; }

@@ -1,10 +1,12 @@
-// Frame reassembly from what a serial line delivers, and the readers file.
+// Frame reassembly from what a serial line delivers, which answers fit which
+// request, and the readers file.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "data_frame.h"
+#include "expected_answer.h"
 #include "frame_assembler.h"
 #include "reader_config.h"
 
@@ -51,6 +53,51 @@ TEST(FrameAssembler, WaitsForTheWholeFrameAndClearsForTheNext)
     assembler.feed(frame.data(), frame.size());
     ASSERT_TRUE(assembler.hasFrame());
     EXPECT_EQ(assembler.frame(), frame);
+}
+
+TEST(FrameAssembler, KeepsWhatFollowsAFrameForTheNext)
+{
+    const Bytes late = cardproto::cardSelectedResponse(), own = cardproto::cardFoundResponse();
+    Bytes line = late;
+    line.insert(line.end(), own.begin(), own.end() - 1);
+    FrameAssembler assembler;
+    assembler.feed(line.data(), line.size());
+    ASSERT_TRUE(assembler.hasFrame());
+    EXPECT_EQ(assembler.frame(), late);
+    assembler.dropFrame();
+    EXPECT_FALSE(assembler.hasFrame());
+    assembler.feed(&own.back(), 1);
+    ASSERT_TRUE(assembler.hasFrame());
+    EXPECT_EQ(assembler.frame(), own);
+}
+
+// An answer fits its request by status and length: the done answer of
+// another request never does; another status does alone or in a frame of the
+// request's own length.
+TEST(ExpectedAnswer, LateAnswersToOtherRequestsDoNotFit)
+{
+    const Bytes found = cardproto::cardFoundResponse(), selected = cardproto::cardSelectedResponse();
+    const Bytes data = dataFrame(), tryAgain = cardproto::buildFrame({0x00, 0x00, 0x41});
+    const Bytes doneAlone = cardproto::buildFrame({0x00, 0x00, 0x90});
+    // "No card" as long as the find answer, and as long as the select answer.
+    const Bytes noCardFound = cardproto::buildFrame({0x00, 0x00, 0x80, 0, 0, 0, 0});
+    const Bytes noCardSelected = cardproto::buildFrame({0x00, 0x00, 0x80, 0, 0, 0, 0, 0, 0, 0, 0});
+    const struct {
+        const ExpectedAnswer& expected;
+        std::vector<Bytes> fitting, others;
+    } cases[] = {
+        {findCardAnswer(), {found, tryAgain, noCardFound}, {selected, data, doneAlone, noCardSelected}},
+        {selectCardAnswer(), {selected, tryAgain}, {found, data, doneAlone}},
+        {readCardAnswer(), {data, tryAgain}, {found, selected, doneAlone}},
+    };
+    for (const auto& c : cases) {
+        for (const Bytes& frame : c.fitting)
+            EXPECT_TRUE(c.expected.fits(frame)) << frame.size();
+        for (const Bytes& frame : c.others)
+            EXPECT_FALSE(c.expected.fits(frame)) << frame.size();
+    }
+    EXPECT_EQ(readCardAnswer().longest(), cardproto::kLongestFrame);
+    EXPECT_EQ(findCardAnswer().longest(), found.size());
 }
 
 class ReadersFile : public ::testing::Test {

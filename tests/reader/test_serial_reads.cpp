@@ -1,7 +1,8 @@
 // readIDCard through the reader library for real readers (this test runs
 // with LD_LIBRARY_PATH naming it) against the emulated serial reader: every
 // fault ends the read with its code within the read's time-out, and the next
-// read works.
+// read works; "try again" is retried, other statuses are not; the slowest
+// speed reads the longest card.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
@@ -21,12 +22,23 @@ struct FaultCase {
 };
 
 // No card and silence strike the find step, which the session reports as no
-// card data; a broken card data frame or a line that goes away fails the read.
+// card data; a broken card data frame or a line that goes away fails the
+// read. A late answer to select card fails that read and arrives during the
+// next one, which must not take it for the answer to find card.
 const FaultCase kFaults[] = {
     {"no-card", READ_NO_DATA},          {"silence", READ_NO_DATA},
     {"truncated", READ_DATA_FAIL},      {"bad-checksum", READ_DATA_FAIL},
     {"wrong-preamble", READ_DATA_FAIL}, {"hang-up", READ_DATA_FAIL},
+    {"late", READ_DATA_FAIL},
 };
+
+void expectResidentCard(ReadArguments& read)
+{
+    ASSERT_EQ(read.read(), READ_OK);
+    EXPECT_EQ(read.idType, ID_TYPE_CN);
+    EXPECT_EQ(read.cn->idTextInfoCN.name, "李婉清");
+    EXPECT_FALSE(read.front.empty());
+}
 
 TEST(SerialReads, EachFaultGivesItsCodeInTimeAndTheNextReadWorks)
 {
@@ -41,11 +53,47 @@ TEST(SerialReads, EachFaultGivesItsCodeInTimeAndTheNextReadWorks)
         EXPECT_LT(clock.elapsed(), kReadTimeoutMs);
 
         ReadArguments next;
-        ASSERT_EQ(next.read(), READ_OK);
-        EXPECT_EQ(next.idType, ID_TYPE_CN);
-        EXPECT_EQ(next.cn->idTextInfoCN.name, "李婉清");
-        EXPECT_FALSE(next.front.empty());
+        expectResidentCard(next);
     }
+}
+
+// The reader answers select card or read card with its status alone, the
+// first COUNT times: "try again" (41) is asked again, up to ten attempts in
+// all; any other status ends the read at once.
+TEST(SerialReads, TryAgainIsRetriedTenTimesAndOtherStatusesFailTheRead)
+{
+    const struct {
+        const char* status;
+        READ_RESULT code;
+    } cases[] = {
+        {"select:41:3", READ_OK},        {"read:41:9", READ_OK},
+        {"read:41:10", READ_DATA_FAIL},  {"select:6f:1", READ_DATA_FAIL},
+        {"read:80:1", READ_DATA_FAIL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        EmulatedSerialReader reader("cn_payload.json", {"--status", c.status});
+        ASSERT_TRUE(reader.ready());
+        ReadArguments first;
+        EXPECT_EQ(first.read(), c.code);
+        ReadArguments next;
+        expectResidentCard(next);
+    }
+}
+
+// 2321 bytes of card data (1024 of fingerprints) take 2.42 s on the line at
+// 9600 baud: the read waits for them, and still ends within its time-out.
+TEST(SerialReads, SlowestSpeedReadsTheLongestCard)
+{
+    EmulatedSerialReader reader("cn_payload.json", {}, 9600);
+    ASSERT_TRUE(reader.ready());
+    ReadArguments read;
+    QElapsedTimer clock;
+    clock.start();
+    expectResidentCard(read);
+    EXPECT_GE(clock.elapsed(), 2420);  // the reader kept to the line's pace
+    EXPECT_LT(clock.elapsed(), kReadTimeoutMs);
+    EXPECT_EQ(read.cn->idInfoTailCN.finger_info_type, TWO_FP_INFO);
 }
 
 TEST(SerialReads, NoiseAndSlowAnswersStillReadTheCard)

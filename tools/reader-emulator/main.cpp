@@ -17,7 +17,10 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
-enum class Fault { None, NoCard, Slow, Truncated, BadChecksum, WrongPreamble, Garbage, Silence, HangUp };
+// How long after a late answer the answer to the request it met follows.
+constexpr int kLateGapMs = 100;
+
+enum class Fault { None, NoCard, Slow, Late, Truncated, BadChecksum, WrongPreamble, Garbage, Silence, HangUp };
 
 struct FaultName {
     const char* name;
@@ -25,27 +28,65 @@ struct FaultName {
 };
 const FaultName kFaults[] = {
     {"no-card", Fault::NoCard},          {"slow", Fault::Slow},
-    {"truncated", Fault::Truncated},     {"bad-checksum", Fault::BadChecksum},
-    {"wrong-preamble", Fault::WrongPreamble}, {"garbage", Fault::Garbage},
-    {"silence", Fault::Silence},         {"hang-up", Fault::HangUp},
+    {"late", Fault::Late},               {"truncated", Fault::Truncated},
+    {"bad-checksum", Fault::BadChecksum}, {"wrong-preamble", Fault::WrongPreamble},
+    {"garbage", Fault::Garbage},         {"silence", Fault::Silence},
+    {"hang-up", Fault::HangUp},
 };
+
+// The reader's own status in place of the answer to select card or read card,
+// for the first `count` of those requests (--status STEP:HEX:COUNT).
+struct StatusAnswer {
+    cardproto::Bytes request;  // empty: none
+    uint8_t status = 0;
+    int count = 0;
+};
+
+bool parseStatusAnswer(const QString& text, StatusAnswer& answer)
+{
+    const QStringList parts = text.split(':');
+    if (parts.size() != 3)
+        return false;
+    bool statusOk = false, countOk = false;
+    const unsigned status = parts[1].toUInt(&statusOk, 16);
+    answer.status = uint8_t(status);
+    answer.count = parts[2].toInt(&countOk);
+    if (parts[0] == "select")
+        answer.request = cardproto::selectCardRequest();
+    else if (parts[0] == "read")
+        answer.request = cardproto::readCardRequest();
+    return !answer.request.empty() && statusOk && status <= 0xFF && countOk && answer.count > 0;
+}
 
 // The reader: answers each request it recognises. Faults that break a read
 // strike once, at the first request they concern, so the next read works.
 class Emulator {
 public:
-    Emulator(PtyPort& port, cardproto::Bytes dataFrame, Fault fault, int delayMs)
-        : m_port(port), m_dataFrame(std::move(dataFrame)), m_fault(fault), m_delayMs(delayMs) {}
+    Emulator(PtyPort& port, cardproto::Bytes dataFrame, Fault fault, int delayMs, StatusAnswer status)
+        : m_port(port), m_dataFrame(std::move(dataFrame)), m_fault(fault), m_delayMs(delayMs),
+          m_status(std::move(status)) {}
 
     void answer(const cardproto::Bytes& request)
     {
-        if (request == cardproto::findCardRequest()) {
+        if (!m_heldBack.empty()) {
+            // The late answer comes first; this request's own answer a moment later.
+            send(m_heldBack);
+            m_heldBack.clear();
+            std::this_thread::sleep_for(std::chrono::milliseconds(kLateGapMs));
+        }
+        if (request == m_status.request && m_status.count > 0) {
+            --m_status.count;
+            send(cardproto::buildFrame({0x00, 0x00, m_status.status}));
+        } else if (request == cardproto::findCardRequest()) {
             if (strike(Fault::Silence))
                 return;
             send(strike(Fault::NoCard) ? cardproto::buildFrame({0x00, 0x00, cardproto::kStatusNoCard})
                                        : cardproto::cardFoundResponse());
         } else if (request == cardproto::selectCardRequest()) {
-            send(cardproto::cardSelectedResponse());
+            if (strike(Fault::Late))
+                m_heldBack = cardproto::cardSelectedResponse();
+            else
+                send(cardproto::cardSelectedResponse());
         } else if (request == cardproto::readCardRequest()) {
             answerRead();
         }
@@ -95,6 +136,8 @@ private:
     cardproto::Bytes m_dataFrame;
     Fault m_fault;
     int m_delayMs;
+    StatusAnswer m_status;
+    cardproto::Bytes m_heldBack;  // the late answer, sent when the next request comes
     bool m_struck = false;
 };
 
@@ -134,22 +177,30 @@ int main(int argc, char** argv)
         "at its end of the line; name LINK in the readers file as \"serial LINK\".\n"
         "Faults (-f): no-card, silence (the first find card), truncated, bad-checksum,\n"
         "wrong-preamble, hang-up (the first card data: half a frame, then the line closes and\n"
-        "a new one opens), slow (every answer late by --delay), garbage (noise before every answer).");
+        "a new one opens), late (the first answer to select card is held back until the next\n"
+        "request comes, then sent just before that request's answer), slow (every answer late\n"
+        "by --delay), garbage (noise before every answer).\n"
+        "--status STEP:HEX:COUNT answers the first COUNT select card (STEP select) or read card\n"
+        "(STEP read) requests with status HEX alone, e.g. select:41:3 (41: try again).");
     parser.addHelpOption();
     parser.addOptions({{{"c", "card"}, "The card file.", "FILE"},
                        {{"l", "link"}, "The path that leads to the line.", "LINK"},
                        {{"b", "baud"}, "Pace of the answers; 0 sends at once.", "BAUD", "115200"},
                        {{"f", "fault"}, "How to misbehave.", "FAULT"},
-                       {"delay", "Lateness of the slow fault.", "MS", "500"}});
+                       {"delay", "Lateness of the slow fault.", "MS", "500"},
+                       {"status", "Answer with a status alone.", "STEP:HEX:COUNT"}});
     parser.process(app);
 
     Fault fault = Fault::None;
     for (const FaultName& known : kFaults)
         if (parser.value("fault") == QLatin1String(known.name))
             fault = known.fault;
+    StatusAnswer status;
     if (!parser.isSet("card") || !parser.isSet("link") ||
-        (parser.isSet("fault") && fault == Fault::None)) {
-        std::fprintf(stderr, "reader emulator: needs --card and --link, and a known --fault\n");
+        (parser.isSet("fault") && fault == Fault::None) ||
+        (parser.isSet("status") && !parseStatusAnswer(parser.value("status"), status))) {
+        std::fprintf(stderr, "reader emulator: needs --card and --link, a known --fault, and\n"
+                             "--status as select:HEX:COUNT or read:HEX:COUNT\n");
         return 2;
     }
     cardproto::Bytes dataFrame;
@@ -170,7 +221,7 @@ int main(int argc, char** argv)
     std::printf("ready\n");
     std::fflush(stdout);
 
-    Emulator emulator(port, dataFrame, fault, parser.value("delay").toInt());
+    Emulator emulator(port, dataFrame, fault, parser.value("delay").toInt(), status);
     RequestReader requests;
     while (!g_stop) {
         uint8_t bytes[256];
