@@ -63,9 +63,4 @@ Bytes FrameAssembler::frame() const
     return Bytes(m_bytes.begin(), m_bytes.begin() + long(frameSize()));
 }
 
-void FrameAssembler::clear()
-{
-    m_bytes.clear();
-}
-
 }  // namespace cardproto

@@ -18,8 +18,6 @@ public:
     Bytes frame() const;
     // Forgets the first whole frame and goes on with what followed it.
     void dropFrame();
-    // Forgets everything received so far.
-    void clear();
 
 private:
     void resynchronise();

@@ -2,7 +2,7 @@
 // data, each request answered by one frame within a time-out: a fixed
 // allowance for the reader to answer, plus the time the request and its
 // longest answer take on the line. At the slowest speed (9600 baud) the three
-// steps of a read together still end well inside a read's 8 seconds.
+// steps of a read, each at its time-out, end within 7 of a read's 8 seconds.
 #pragma once
 
 #include <memory>
