@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "frame.h"
 #include "reader_open.h"
 #include "reader_results.h"
 #include "reader_session.h"
@@ -12,12 +13,23 @@ const char* findAnswer(int result)
 {
     switch (result) {
     case reader_result::kOk: return "card found";
-    case 0x80: return "no card";
+    case cardproto::kStatusNoCard: return "no card";
     case reader_result::kTimedOut: return "no answer";
     case reader_result::kBadFrame: return "garbled answer";
     case reader_result::kLineLost: return "line lost";
     default: return "reader status";
     }
+}
+
+// The best answer of all readers counts: a card anywhere, else a reader that
+// said "no card", else none answered.
+int probeStatus(int best, int result)
+{
+    if (result == reader_result::kOk)
+        return probe_status::kCardFound;
+    if (result == cardproto::kStatusNoCard && best != probe_status::kCardFound)
+        return probe_status::kNoCard;
+    return best;
 }
 
 }  // namespace
@@ -29,9 +41,10 @@ int listReaders(bool probe)
     std::string problem;
     if (!loadReaders(file, readers, problem)) {
         std::fprintf(stderr, "pelorin-read: %s\n", problem.c_str());
-        return 1;
+        return probe_status::kNotConfigured;
     }
     std::printf("readers file: %s\n", file.c_str());
+    int status = probe_status::kNoAnswer;
     for (const ConfiguredReader& reader : readers) {
         const bool present = reader.present();
         std::printf("%s: %s", reader.describe().c_str(), present ? "present" : "absent");
@@ -42,9 +55,10 @@ int listReaders(bool probe)
             } else {
                 const int result = ReaderSession(std::move(line)).findCard();
                 std::printf(", %s (%d)", findAnswer(result), result);
+                status = probeStatus(status, result);
             }
         }
         std::printf("\n");
     }
-    return 0;
+    return probe ? status : 0;
 }
