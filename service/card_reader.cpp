@@ -1,18 +1,15 @@
 #include "card_reader.h"
 
+#include "card_check.h"
 #include "card_json.h"
 
 #include <QBuffer>
 #include <QImage>
 
-#include <kvsdecompose.h>
-#include <pelorin/mps_reader.h>
-
 #include <memory>
 
 namespace {
 
-constexpr int kProbeLockMs = 8000;  // as long as a read may take
 // zlib level 1: the default level costs more time than the read's own work
 // around it for a photo of 38 KB, and saves only a few kilobytes.
 constexpr int kPngQuality = 80;
@@ -57,21 +54,5 @@ void CardReader::read()
 
 void CardReader::probe()
 {
-    // The library's read lock keeps the probe off the reader while a read,
-    // even one whose call has timed out, still uses it.
-    if (!CMpsReader::s_mtxRead.tryLock(kProbeLockMs)) {
-        emit probed(DEV_IS_BUSY);
-        return;
-    }
-    int result = DEV_IS_BUSY;
-    if (CMpsReader::getReaderStatus() == DEV_UNINIT) {
-        if (KVS_OpenPort(KVS_PORT) != KVS_OK) {
-            result = OPEN_DEV_FAIL;
-        } else {
-            result = KVS_FindIDCard(KVS_PORT) == KVS_OK ? READ_OK : READ_NO_DATA;
-            KVS_ClosePort(KVS_PORT);
-        }
-    }
-    CMpsReader::s_mtxRead.unlock();
-    emit probed(result);
+    emit probed(checkForCard());
 }

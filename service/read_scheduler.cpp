@@ -2,15 +2,7 @@
 
 #include "replies.h"
 
-#include <pelorin/pelorin_api.h>
-
 #include <algorithm>
-
-namespace {
-
-constexpr int kPollIntervalMs = 500;
-
-}  // namespace
 
 ReadScheduler::ReadScheduler(QObject* parent) : QObject(parent), m_reader(new CardReader)
 {
@@ -19,7 +11,7 @@ ReadScheduler::ReadScheduler(QObject* parent) : QObject(parent), m_reader(new Ca
     connect(&m_thread, &QThread::finished, m_reader, &QObject::deleteLater);
     connect(m_reader, &CardReader::readDone, this, &ReadScheduler::readDone);
     connect(m_reader, &CardReader::probed, this, &ReadScheduler::probed);
-    m_pollTimer.setInterval(kPollIntervalMs);
+    m_pollTimer.setInterval(CardPresence::kLookIntervalMs);
     connect(&m_pollTimer, &QTimer::timeout, this, &ReadScheduler::pollDue);
     m_thread.start();
 }
@@ -39,10 +31,8 @@ void ReadScheduler::requestRead(quint64 client, const Request& request)
 void ReadScheduler::watch(quint64 client, const Request& request)
 {
     // Watching again only changes what the card events carry.
-    const bool hasCard = m_watchers.value(client).hasCard;
-    m_watchers.insert(client, {request, hasCard});
+    m_watchers[client].request = request;
     if (!m_pollTimer.isActive()) {
-        m_lastWatchFailure = READ_OK;
         m_pollTimer.start();
         pollDue();  // a card already on the reader is announced at once
     }
@@ -76,7 +66,7 @@ void ReadScheduler::startNext()
     if (m_running != Job::None)
         return;
     const bool someoneWaitsForCard = std::any_of(m_watchers.cbegin(), m_watchers.cend(),
-                                                 [](const Watcher& watcher) { return !watcher.hasCard; });
+                                                 [](const Watcher& watcher) { return watcher.presence.needsRead(); });
     if (!m_waiting.isEmpty() || (m_pollDue && someoneWaitsForCard)) {
         m_inRead.swap(m_waiting);
         m_waiting.clear();
@@ -102,49 +92,26 @@ void ReadScheduler::readDone(const ReadOutcome& outcome)
 void ReadScheduler::probed(int result)
 {
     m_running = Job::None;
-    if (result == READ_NO_DATA)
-        cardRemoved();
-    else if (result != READ_OK)
-        reportWatchFailure(result);
+    ReadOutcome outcome;
+    outcome.result = result;
+    for (auto it = m_watchers.begin(); it != m_watchers.end(); ++it)
+        tellWatcher(it.key(), *it, it->presence.afterCheck(result), outcome);
     startNext();
 }
 
 void ReadScheduler::tellWatchers(const ReadOutcome& outcome)
 {
-    if (outcome.result == READ_NO_DATA) {
-        cardRemoved();
-        return;
-    }
-    if (outcome.result != READ_OK) {
-        reportWatchFailure(outcome.result);
-        return;
-    }
-    m_lastWatchFailure = READ_OK;
-    for (auto it = m_watchers.begin(); it != m_watchers.end(); ++it) {
-        if (!it->hasCard) {
-            it->hasCard = true;
-            emit send(it.key(), cardEvent(it->request, outcome));
-        }
-    }
+    for (auto it = m_watchers.begin(); it != m_watchers.end(); ++it)
+        tellWatcher(it.key(), *it, it->presence.afterRead(outcome.result), outcome);
 }
 
-void ReadScheduler::cardRemoved()
+void ReadScheduler::tellWatcher(quint64 client, const Watcher& watcher, CardPresence::Event event,
+                                const ReadOutcome& outcome)
 {
-    m_lastWatchFailure = READ_OK;
-    for (auto it = m_watchers.begin(); it != m_watchers.end(); ++it) {
-        if (it->hasCard) {
-            it->hasCard = false;
-            emit send(it.key(), removedEvent());
-        }
+    switch (event) {
+    case CardPresence::Event::Placed: emit send(client, cardEvent(watcher.request, outcome)); break;
+    case CardPresence::Event::Removed: emit send(client, removedEvent()); break;
+    case CardPresence::Event::Failed: emit send(client, watchFailureEvent(outcome.result)); break;
+    case CardPresence::Event::None: break;
     }
-}
-
-// A reader that keeps failing the same way is reported once, not every poll.
-void ReadScheduler::reportWatchFailure(int result)
-{
-    if (result == m_lastWatchFailure)
-        return;
-    m_lastWatchFailure = result;
-    for (auto it = m_watchers.cbegin(); it != m_watchers.cend(); ++it)
-        emit send(it.key(), watchFailureEvent(result));
 }

@@ -5,6 +5,7 @@
 // reading, whether the card is still there.
 #pragma once
 
+#include "card_presence.h"
 #include "card_reader.h"
 #include "request_handler.h"
 
@@ -39,7 +40,7 @@ private:
     };
     struct Watcher {
         Request request;
-        bool hasCard = false;  // has had the card event for the card on the reader
+        CardPresence presence;
     };
 
     void startNext();
@@ -47,8 +48,7 @@ private:
     void readDone(const ReadOutcome& outcome);
     void probed(int result);
     void tellWatchers(const ReadOutcome& outcome);
-    void cardRemoved();
-    void reportWatchFailure(int result);
+    void tellWatcher(quint64 client, const Watcher& watcher, CardPresence::Event event, const ReadOutcome& outcome);
 
     QThread m_thread;
     CardReader* m_reader;
@@ -58,5 +58,4 @@ private:
     QMap<quint64, Watcher> m_watchers;
     QTimer m_pollTimer;
     bool m_pollDue = false;
-    int m_lastWatchFailure = 0;
 };
