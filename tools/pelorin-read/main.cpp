@@ -1,12 +1,11 @@
-// pelorin-read: reads the card on the reader once and prints it as JSON.
-#include "card_files.h"
+// pelorin-read: reads the card on the reader and prints it as JSON.
 #include "card_json.h"
+#include "card_output.h"
 #include "gui_platform.h"
 #include "read_options.h"
 #include "reader_list.h"
-#include "result_text.h"
-#include "stdout_redirect.h"
 #include "usb_read.h"
+#include "watch_loop.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -18,26 +17,13 @@
 
 namespace {
 
-void reportFailure(int result)
-{
-    fprintf(stderr, "%s (%d): %s\n", readResultName(result), result,
-            readResultExplanation(result));
-}
-
-// `files` holds entries of files already written; earlierWritten says whether
-// all of them were.
 int printCard(const ReadOptions& options, const CardRead& read, QJsonObject files = {},
-              bool earlierWritten = true)
+              bool allWritten = true)
 {
-    bool allWritten = true;
-    const QJsonObject cardFiles = writeCardFiles(options, read, allWritten);
-    for (auto it = cardFiles.begin(); it != cardFiles.end(); ++it)
-        files.insert(it.key(), it.value());
-    // The USB path speaks to the reader itself; the others go through a reader library.
-    const QJsonObject card = options.usbIds.isEmpty() ? cardJsonFromReader(read, files) : cardJson(read, files);
+    const QJsonObject card = cardDocument(options, read, allWritten, files);
     const QByteArray json = QJsonDocument(card).toJson(QJsonDocument::Indented);
     fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
-    return allWritten && earlierWritten ? 0 : 3;
+    return allWritten ? 0 : 3;
 }
 
 int readCardFromUsb(const ReadOptions& options)
@@ -56,12 +42,7 @@ int readCardFromUsb(const ReadOptions& options)
 int readCard(const ReadOptions& options)
 {
     auto read = std::make_unique<CardRead>();
-    READ_RESULT result;
-    {
-        StdoutToStderr progressToStderr;
-        result = readIDCard(&read->idType, &read->cn, &read->foreign2017, &read->foreignNew,
-                            &read->hmt, &read->frontBase64, &read->backBase64);
-    }
+    const READ_RESULT result = readIntoRecords(*read);
     if (result == READ_DATA_TIMEOUT) {
         // The timed-out worker may still be running and may still write into
         // the records: leave at once, without tearing anything down under it.
@@ -105,11 +86,13 @@ int main(int argc, char** argv)
     if (!options.usbIds.isEmpty())
         return readCardFromUsb(options);
 
+    if (options.watch)
+        holdStopSignals();
     preferOffscreenWithoutDisplay();
     const bool ownApplication = QCoreApplication::instance() == nullptr;
     if (ownApplication)
         guiInit();
-    const int status = readCard(options);
+    const int status = options.watch ? watchCards(options) : readCard(options);
     if (ownApplication)
         guiUninit();
     return status;

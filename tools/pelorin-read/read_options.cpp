@@ -25,6 +25,8 @@ QString checkUsbOptions(const ReadOptions& options)
         return "--usb needs VID:PID in hexadecimal, such as 0400:c35a";
     if (!options.fpFile.isEmpty() && options.usbIds.isEmpty())
         return "--fp-file works only with --usb";
+    if (options.watch && !options.usbIds.isEmpty())
+        return "--watch works only through the reader library, not with --usb";
     return QString();
 }
 
@@ -53,8 +55,8 @@ ReadOptions parseReadOptions(int argc, char** argv)
             options.version = true;
             continue;
         }
-        if (arg == "--list-readers" || arg == "--probe") {
-            (arg == "--probe" ? options.probe : options.listReaders) = true;
+        if (arg == "--list-readers" || arg == "--probe" || arg == "--watch") {
+            (arg == "--probe" ? options.probe : arg == "--watch" ? options.watch : options.listReaders) = true;
             continue;
         }
         bool known = false;

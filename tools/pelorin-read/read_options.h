@@ -13,6 +13,7 @@ struct ReadOptions {
     bool version = false;
     bool listReaders = false;  // show the configured readers and whether each is there
     bool probe = false;        // ask each present reader for a card
+    bool watch = false;        // a line per card placed and taken away, until stopped
     QString error;  // set when the command line cannot be used
 };
 

@@ -1,0 +1,14 @@
+#include "card_look.h"
+
+#include "card_check.h"
+
+#include <pelorin/pelorin_api.h>
+
+CardPresence::Event lookAtReader(CardPresence& presence, const std::function<int()>& read, int& result)
+{
+    result = checkForCard();
+    if (result != READ_OK || !presence.needsRead())
+        return presence.afterCheck(result);
+    result = read();
+    return presence.afterRead(result);
+}
