@@ -4,6 +4,9 @@
     card = pelorin.read()          # raises pelorin.PelorinError on failure
     print(card.kind, card.id_code)
 
+    for event in pelorin.watch():  # a card when placed, Removed when taken away
+        print(event)
+
 The library is found by its installed name, or taken from the file named by
 the environment variable PELORIN_LIBRARY (e.g. build/bin/libpelorin_c.so).
 Reads must all come from the thread of the first read; each read writes one
@@ -11,19 +14,24 @@ progress line to standard output.
 """
 
 import ctypes
+import logging
 import re
+import time
 
 from ctypes import POINTER, byref, c_char_p, c_int, c_size_t, c_ubyte, c_void_p
+from dataclasses import dataclass
 
 from ._library import library
 from .cards import (CARD_CLASSES, PART_CLASSES, Birth, Card, FingerprintType, ForeignerCard2017,
                     ForeignerCardNew, ResidencePermit, ResidentCard, ValidPeriod)
 
-__all__ = ["read", "PelorinError", "Card", "ResidentCard", "ResidencePermit", "ForeignerCardNew",
+__all__ = ["read", "watch", "Removed", "PelorinError", "Card", "ResidentCard", "ResidencePermit", "ForeignerCardNew",
            "ForeignerCard2017", "Birth", "ValidPeriod", "FingerprintType"]
 
 _OK = 0
 _UNKNOWN_FIELD = -103
+_WATCH_PLACED, _WATCH_REMOVED, _WATCH_FAILED = 1, 2, 3
+_WATCH_INTERVAL = 0.5  # seconds: PELORIN_WATCH_INTERVAL_MS
 
 
 class PelorinError(Exception):
@@ -103,3 +111,41 @@ def read():
         return _card(lib, handle)
     finally:
         lib.pelorin_card_free(handle)
+
+
+@dataclass(frozen=True)
+class Removed:
+    """watch(): the card it yielded last, with this id_code, was taken away."""
+    id_code: str
+
+
+def watch():
+    """Yields a card, as read() returns it, each time one is placed on the
+    reader and Removed when it is taken away, until the caller stops (break,
+    close() or Ctrl-C). Each card is read once. A failing reader is logged as
+    a warning (logger "pelorin") once while it fails the same way, and
+    watching goes on; reads must come from one thread, as for read()."""
+    lib = library()
+    handle = c_void_p()
+    _check(lib.pelorin_watch_new(byref(handle)))
+    try:
+        id_code = None
+        while True:
+            event, card = c_int(), c_void_p()
+            result = lib.pelorin_watch_look(handle, byref(event), byref(card))
+            if event.value == _WATCH_PLACED:
+                try:
+                    placed = _card(lib, card)
+                finally:
+                    lib.pelorin_card_free(card)
+                id_code = placed.id_code
+                yield placed
+            elif event.value == _WATCH_REMOVED:
+                yield Removed(id_code)
+            elif event.value == _WATCH_FAILED:
+                logging.getLogger("pelorin").warning("%s", PelorinError(result))
+            else:
+                _check(result)  # misuse, such as a look from another thread
+            time.sleep(_WATCH_INTERVAL)
+    finally:
+        lib.pelorin_watch_free(handle)

@@ -23,6 +23,9 @@ _PROTOTYPES = {
     "pelorin_card_front": _BYTES,
     "pelorin_card_back": _BYTES,
     "pelorin_card_fingerprints": _BYTES + [POINTER(c_int)],
+    "pelorin_watch_new": [POINTER(c_void_p)],
+    "pelorin_watch_free": [c_void_p],
+    "pelorin_watch_look": [c_void_p, POINTER(c_int), POINTER(c_void_p)],
 }
 
 _library = None

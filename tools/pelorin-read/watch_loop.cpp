@@ -42,12 +42,6 @@ int readInto(const ReadOptions& options, QJsonObject& card)
 {
     auto read = std::make_unique<CardRead>();
     const READ_RESULT result = readIntoRecords(*read);
-    if (result == READ_DATA_TIMEOUT) {
-        // The timed-out worker may still write into the records: they are
-        // left to it for good.
-        static_cast<void>(read.release());
-        return result;
-    }
     if (result != READ_OK)
         return result;
     if (idTypeName(read->idType) == nullptr)

@@ -116,6 +116,31 @@ int pelorin_card_back(const pelorin_card* card, const unsigned char** jpeg, size
 int pelorin_card_fingerprints(const pelorin_card* card, const unsigned char** block,
                               size_t* size, int* fp_type);
 
+/* Watching the reader for cards placed and taken away, for a desk that reads
+ * card after card. A watch starts with no card announced: a card already on
+ * the reader is its first PELORIN_WATCH_PLACED. Each look checks whether a
+ * card is there and reads it only when it is new, so each card is read once.
+ * Look every PELORIN_WATCH_INTERVAL_MS; a look that reads takes as long as
+ * pelorin_read() and follows its thread rule. */
+typedef struct pelorin_watch pelorin_watch;
+
+#define PELORIN_WATCH_INTERVAL_MS 500
+#define PELORIN_WATCH_NOTHING 0 /* no change since the last look */
+#define PELORIN_WATCH_PLACED 1  /* a card was placed: *card is it, to free as pelorin_read's */
+#define PELORIN_WATCH_REMOVED 2 /* the card of the last PELORIN_WATCH_PLACED was taken away */
+#define PELORIN_WATCH_FAILED 3  /* the reader failed as the result says; told once while it
+                                   keeps failing that way, and watching may go on */
+
+/* A new watch for pelorin_watch_look(); free it with pelorin_watch_free()
+ * (NULL is accepted). A watch is a plain pointer: pass only live ones. */
+int pelorin_watch_new(pelorin_watch** watch);
+int pelorin_watch_free(pelorin_watch* watch);
+
+/* One look at the reader. *event is one of PELORIN_WATCH_*; *card is a new
+ * card with PELORIN_WATCH_PLACED and NULL otherwise. Returns PELORIN_OK, or
+ * the reader's failure with PELORIN_WATCH_FAILED. */
+int pelorin_watch_look(pelorin_watch* watch, int* event, pelorin_card** card);
+
 /* The result's name ("READ_NO_DATA") and a one-line explanation for a person
  * at the reader. Static text, never NULL; "UNKNOWN" for values no result has. */
 const char* pelorin_result_name(int result);
