@@ -267,8 +267,11 @@ TEST(PelorinReadCommandLine, VersionHelpAndBadArguments)
     run = runTool({"--help"});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_TRUE(run.out.startsWith("Usage: pelorin-read"));
+    // Which reader library the loader took, here the simulated reader beside libpelorin.
+    EXPECT_TRUE(run.out.endsWith("/bin/libkvsdecompose.so\n")) << run.out.toStdString();
 
-    for (const QStringList& args : {QStringList{"--photo"}, QStringList{"--front="}, QStringList{"-x"}}) {
+    for (const QStringList& args : {QStringList{"--photo"}, QStringList{"--front="}, QStringList{"-x"},
+                                    QStringList{"--watch", "--usb", "0400:c35a"}}) {
         run = runTool(args);
         EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty());

@@ -3,6 +3,7 @@
 #include "card_output.h"
 #include "gui_platform.h"
 #include "read_options.h"
+#include "reader_library.h"
 #include "reader_list.h"
 #include "usb_read.h"
 #include "watch_loop.h"
@@ -73,6 +74,8 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         fputs(readUsageText(), stdout);
+        // The loader has chosen by now: tell which one it took.
+        printf("\nReader library in use: %s\n", qPrintable(readerLibraryPath()));
         return 0;
     }
     if (options.version) {
