@@ -68,5 +68,18 @@ if LD_LIBRARY_PATH="$lib" PELORIN_READERS="$root/etc/pelorin/readers.conf" "$wor
   echo "read a card without the simulator step"; exit 1
 fi
 
+# pelorin-read names the reader library the loader took, installed as in a
+# build tree; with the readers file as installed --probe says "not configured".
+for dir in "$lib" "$lib/pelorin/simulator"; do
+  LD_LIBRARY_PATH="$dir:$lib" "$root/usr/bin/pelorin-read" --help |
+    grep -qx "Reader library in use: $(realpath "$dir/libkvsdecompose.so")" ||
+    { echo "pelorin-read --help does not name $dir/libkvsdecompose.so"; exit 1; }
+done
+status=0
+LD_LIBRARY_PATH="$lib" PELORIN_READERS="$root/etc/pelorin/readers.conf" "$root/usr/bin/pelorin-read" --probe \
+  >/dev/null 2>&1 || status=$?
+[ "$status" = 6 ] || { echo "pelorin-read --probe without readers exited $status, not 6"; exit 1; }
+echo "pelorin-read: names the reader library in use; --probe without readers exits 6"
+
 lintian --fail-on error "$work"/*.changes
 echo "packages: lintian reports no errors"
