@@ -1,27 +1,118 @@
 #include "gui_thread.h"
 
-#include "gui_platform.h"
+#include "guest_mode.h"
 
-#include <pelorin/pelorin_api.h>
 #include <pelorin/pelorin_c.h>
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTextCodec>
 #include <QThread>
 
+#include <atomic>
+#include <clocale>
+#include <condition_variable>
+#include <csignal>
 #include <mutex>
+#include <string>
+#include <thread>
+#include <unistd.h>
 
-int enterGuiThread()
-{
-    // Two threads reading first at the same time must not both create one.
-    static std::mutex creation;
-    std::lock_guard<std::mutex> lock(creation);
-    if (QCoreApplication::instance() == nullptr) {
-        preferOffscreenWithoutDisplay();
-        guiInit();
+namespace {
+
+// Whether the process's application object is the one the library made.
+std::atomic<bool> g_ownApplication{false};
+
+// The library's own GUI thread. It lives as long as the process, and once
+// started it waits for reads without touching Qt in between, so the
+// process can end at any moment.
+class OwnGuiThread {
+public:
+    OwnGuiThread() { std::thread([this] { serve(); }).detach(); }
+
+    int run(const std::function<int()>& read)
+    {
+        std::lock_guard<std::mutex> turn(m_turn);
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_read = &read;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_read == nullptr; });
+        return m_result;
     }
-    // The library reads on the GUI thread, whose event loop it runs while it
-    // waits, and Qt's GUI objects belong to that thread: other threads are
-    // refused rather than left to chance.
-    return QThread::currentThread() == QCoreApplication::instance()->thread() ? PELORIN_OK
-                                                                             : PELORIN_WRONG_THREAD;
+
+private:
+    void serve()
+    {
+        leaveAsynchronousSignalsToTheHost();
+        GuestMode guest;  // everything this thread does, it does for the host
+        createApplication();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        for (;;) {
+            m_changed.wait(lock, [this] { return m_read != nullptr; });
+            lock.unlock();
+            const int result = (*m_read)();
+            lock.lock();
+            m_result = result;
+            m_read = nullptr;
+            m_changed.notify_all();
+        }
+    }
+
+    // The host's signals (SIGINT, SIGCHLD, a JVM's SIGQUIT) go to its own
+    // threads; the faults of this thread stay this thread's.
+    static void leaveAsynchronousSignalsToTheHost()
+    {
+        sigset_t asynchronous;
+        sigfillset(&asynchronous);
+        for (int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT})
+            sigdelset(&asynchronous, fault);
+        pthread_sigmask(SIG_BLOCK, &asynchronous, nullptr);
+    }
+
+    // Offscreen whatever the environment says, chosen by argument so that
+    // the environment stays the host's. Qt sets the process's locale from
+    // the environment when the object is made: the host's comes back at
+    // once, after Qt has settled its file-name encoding on the environment's.
+    static void createApplication()
+    {
+        static int argc = 3;
+        static char name[] = "pelorin", platform[] = "-platform", offscreen[] = "offscreen";
+        static char* argv[] = {name, platform, offscreen, nullptr};
+        const std::string hostLocale = setlocale(LC_ALL, nullptr);
+        new QGuiApplication(argc, argv);
+        g_ownApplication = true;
+        QTextCodec::codecForLocale();
+        setlocale(LC_ALL, hostLocale.c_str());
+    }
+
+    std::mutex m_turn;  // one caller at a time
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    const std::function<int()>* m_read = nullptr;
+    int m_result = PELORIN_OK;
+};
+
+}  // namespace
+
+int readerAccess()
+{
+    static const pid_t firstUse = getpid();
+    if (getpid() != firstUse)
+        return PELORIN_FORKED;
+    const QCoreApplication* application = QCoreApplication::instance();
+    if (application != nullptr && !g_ownApplication && QThread::currentThread() != application->thread())
+        return PELORIN_WRONG_THREAD;
+    return PELORIN_OK;
+}
+
+int runOnGuiThread(const std::function<int()>& read)
+{
+    const int access = readerAccess();
+    if (access != PELORIN_OK)
+        return access;
+    // Never destroyed: its thread may still wait when the process ends.
+    static OwnGuiThread* const own = QCoreApplication::instance() == nullptr ? new OwnGuiThread : nullptr;
+    if (own != nullptr)
+        return own->run(read);
+    GuestMode guest;  // on the host's GUI thread
+    return read();
 }

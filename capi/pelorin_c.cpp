@@ -25,9 +25,6 @@ namespace {
 
 int readCard(pelorin_card** card)
 {
-    const int thread = enterGuiThread();
-    if (thread != PELORIN_OK)
-        return thread;
     auto read = std::make_unique<CardRead>();
     const READ_RESULT result = readIDCard(&read->idType, &read->cn, &read->foreign2017,
                                           &read->foreignNew, &read->hmt, &read->frontBase64,
@@ -63,10 +60,17 @@ int pelorin_read(pelorin_card** card)
     if (card == nullptr)
         return PELORIN_NULL_ARGUMENT;
     *card = nullptr;
+    // Out of memory: nothing may unwind into C, nor out of the GUI thread.
     try {
-        return readCard(card);
+        return runOnGuiThread([card] {
+            try {
+                return readCard(card);
+            } catch (...) {
+                return PELORIN_UNKNOWN_ERROR;
+            }
+        });
     } catch (...) {
-        return PELORIN_UNKNOWN_ERROR;  // out of memory: nothing may unwind into C
+        return PELORIN_UNKNOWN_ERROR;
     }
 }
 

@@ -17,7 +17,9 @@ const InterfaceResult kInterfaceResults[] = {
     {PELORIN_BAD_CARD, "PELORIN_BAD_CARD", "the card was already freed or never handed out by pelorin_read"},
     {PELORIN_UNKNOWN_FIELD, "PELORIN_UNKNOWN_FIELD", "the card has no text field of that name or number"},
     {PELORIN_WRONG_THREAD, "PELORIN_WRONG_THREAD",
-     "reads must come from the thread of the first read (the GUI thread)"},
+     "in a Qt application, reads must come from the thread of its application object"},
+    {PELORIN_FORKED, "PELORIN_FORKED",
+     "this process was forked after it first read a card: read in the parent or in a new process"},
 };
 
 const InterfaceResult* findInterfaceResult(int result)

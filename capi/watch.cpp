@@ -35,10 +35,10 @@ int pelorin_watch_look(pelorin_watch* watch, int* event, pelorin_card** card)
         return PELORIN_NULL_ARGUMENT;
     *event = PELORIN_WATCH_NOTHING;
     *card = nullptr;
-    // The same thread rule for the checks as for the reads they lead to.
-    const int thread = enterGuiThread();
-    if (thread != PELORIN_OK)
-        return thread;
+    // The same rules for the checks as for the reads they lead to.
+    const int access = readerAccess();
+    if (access != PELORIN_OK)
+        return access;
     try {
         int result = PELORIN_OK;
         switch (lookAtReader(watch->presence, [card] { return pelorin_read(card); }, result)) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dbglog.h"
+#include "guest_mode.h"
 #include "kvsdecompose.h"
 
 QMutex CMpsReader::s_mtxRead;
@@ -22,9 +23,12 @@ constexpr unsigned long kRetryPauseMs = 50;
 
 // Console progress text. Converted to multibyte here rather than written
 // with wprintf, which would turn stdout wide-oriented for the whole host
-// process and silently drop every later narrow write to it.
+// process and silently drop every later narrow write to it. A guest's
+// standard output belongs to the guest: nothing goes there.
 void printConsole(const wchar_t* fmt, ...)
 {
+    if (inGuestMode())
+        return;
     wchar_t text[256];
     va_list args;
     va_start(args, fmt);
@@ -47,7 +51,8 @@ void printConsole(const wchar_t* fmt, ...)
 CMpsReader::CMpsReader()
 {
     mState = DEV_UNINIT;
-    setlocale(LC_ALL, "");
+    if (!inGuestMode())  // a guest's worker has the environment's locale for itself
+        setlocale(LC_ALL, "");
     mState = DEV_INITED_OK;
     int result = KVS_OpenPort(KVS_PORT);
     if (result == KVS_OK) {

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "dbglog.h"
+#include "guest_mode.h"
 #include "mps_reader.h"
 
 bool gHasInited = false;
@@ -32,7 +33,7 @@ constexpr int kReadTimeoutMs = 8000;
 // copies overwrite what the other call read.
 class ReadContext {
 public:
-    explicit ReadContext(const ReadInfo& caller) : m_caller(caller)
+    ReadContext(const ReadInfo& caller, bool guest) : m_guest(guest), m_caller(caller)
     {
         m_worker.pIDType = copyOf(caller.pIDType, m_idType);
         m_worker.pIDAllInfoCN = copyOf(caller.pIDAllInfoCN, m_cn);
@@ -47,6 +48,9 @@ public:
     {
         if (isAbandoned())
             return READ_DATA_TIMEOUT;  // cancelled before it started: do not read at all
+        std::optional<GuestMode> guest;
+        if (m_guest)
+            guest.emplace();
         READ_RESULT result = CMpsReader::readIDCardThread(&m_worker);
         if (result == READ_OK)
             deliver();
@@ -101,6 +105,7 @@ private:
 
     std::mutex m_mutex;
     bool m_abandoned = false;
+    const bool m_guest;  // the caller works for a guest: so does the worker
     const ReadInfo m_caller;
     ReadInfo m_worker{};
     std::unique_ptr<ID_TYPE> m_idType;
@@ -161,10 +166,12 @@ READ_RESULT readIDCard(ID_TYPE* pIDType, IDCARD_INFO_ALL_CN* pIDAllInfoCN,
                        IDCARD_INFO_ALL_FOREIGN_NEW* pIDAllInfoForeignNew, IDCARD_INFO_ALL_HMT* pIDAllInfoHMT,
                        std::string* pFrontBase64, std::string* pBackBase64)
 {
-    registerCrashHandlersOnce();
+    const bool guest = inGuestMode();
+    if (!guest)
+        registerCrashHandlersOnce();
     const ReadInfo readInfo{pIDType,       pIDAllInfoCN, pIDAllInfoForeign2017, pIDAllInfoForeignNew,
                             pIDAllInfoHMT, pFrontBase64, pBackBase64};
-    auto context = std::make_shared<ReadContext>(readInfo);
+    auto context = std::make_shared<ReadContext>(readInfo, guest);
     QFuture<READ_RESULT> future = QtConcurrent::run(readPool(), [context] { return context->run(); });
 
     QEventLoop loop;
@@ -189,8 +196,10 @@ READ_RESULT readIDCard(ID_TYPE* pIDType, IDCARD_INFO_ALL_CN* pIDAllInfoCN,
         return READ_DATA_TIMEOUT;
     }
     safe_write_fmt("[%s(%d)<%s>] <5>\n", __FILE_NAME__, __LINE__, "readIDCard");
-    printf("[%s(%d)<%s>] <5>\n", __FILE_NAME__, __LINE__, "readIDCard");
-    fflush(stdout);
+    if (!guest) {
+        printf("[%s(%d)<%s>] <5>\n", __FILE_NAME__, __LINE__, "readIDCard");
+        fflush(stdout);
+    }
 
     READ_RESULT result = future.result();
     if (result != READ_OK) {

@@ -17,21 +17,36 @@
  *   (or never handed out) is refused with PELORIN_BAD_CARD instead of touching
  *   memory, and handles are never reused, so freeing twice is harmless too.
  *
- * The GUI application object and threads
+ * What the host process can rely on
+ *   A read installs no signal handler, writes nothing to standard output or
+ *   standard error (pelorin-reader's library for real readers reports there
+ *   a readers file it cannot use or no reader it could open), and leaves the
+ *   locale and the environment as they were.
+ *   Failures come back as results, never as an exit: the card faces are
+ *   painted offscreen, so DISPLAY and WAYLAND_DISPLAY (set, unset, or naming
+ *   a display that cannot be reached) do not matter. The library's own
+ *   threads block the asynchronous signals, which stay the host's.
+ *
+ * Threads
  *   Reads need a Qt GUI application object: the card faces are painted with
- *   Qt. If the process has none, the first pelorin_read() creates one and
- *   keeps it for the life of the process. Without DISPLAY, WAYLAND_DISPLAY
- *   and QT_QPA_PLATFORM it paints offscreen; a display that is set but cannot
- *   be reached makes Qt end the process, as in any Qt program. The object's
- *   thread (the thread of the first read, or the host's GUI thread when the
- *   host is a Qt program) is the only thread reads may come from: a read from
- *   any other thread returns PELORIN_WRONG_THREAD at once and reads nothing.
+ *   Qt. If the process has none, the first pelorin_read() starts a thread of
+ *   the library's own that creates one and keeps it for the life of the
+ *   process; then any thread may call pelorin_read(), at any time, and
+ *   threads may come and go. Reads run one at a time; each caller waits for
+ *   its turn and gets its own card.
+ *   A host that is a Qt program keeps its own application object (create it
+ *   before the first read): reads then must come from that object's thread,
+ *   which runs its Qt event loop while it waits; from any other thread a
+ *   read returns PELORIN_WRONG_THREAD at once and reads nothing.
  *   The accessors, the result texts and pelorin_card_free() may be called
- *   from any thread.
- *   A read waits at most about 8 seconds (PELORIN_READ_DATA_TIMEOUT) and runs
- *   the calling thread's Qt event loop while it waits. The first read also
- *   installs the library's crash handlers for SIGSEGV and SIGABRT, and each
- *   read writes one progress line to standard output.
+ *   from any thread. A read waits at most about 8 seconds
+ *   (PELORIN_READ_DATA_TIMEOUT).
+ *
+ * fork()
+ *   A child forked before the process's first read (or watch look) reads
+ *   like any process. In a child forked after it, the library's threads are
+ *   missing, and every read and look returns PELORIN_FORKED at once: read in
+ *   the parent, or start a new program (fork and exec).
  */
 #ifndef PELORIN_C_H
 #define PELORIN_C_H
@@ -58,7 +73,8 @@ extern "C" {
 #define PELORIN_NULL_ARGUMENT (-101) /* a pointer argument was NULL */
 #define PELORIN_BAD_CARD (-102)      /* not a live card: freed or never handed out */
 #define PELORIN_UNKNOWN_FIELD (-103) /* the card has no text field of that name or index */
-#define PELORIN_WRONG_THREAD (-104)  /* a read from a thread other than the GUI thread */
+#define PELORIN_WRONG_THREAD (-104)  /* in a Qt host, a read from another thread than its GUI thread */
+#define PELORIN_FORKED (-105)        /* a read in a child forked after the process's first read */
 
 /* Card kinds. */
 #define PELORIN_ID_TYPE_CN 0           /* resident identity card */
