@@ -37,6 +37,9 @@ char g_crashLogPath[kPathBufferSize];
 // may hold. A daylight-saving change after installation shifts the crash
 // report's stamps by that hour; the ordinary lines stay exact.
 long g_crashUtcOffset = 0;
+// What SIGSEGV and SIGABRT did before the library's handler: the handler
+// hands the signal back to it after the report.
+struct sigaction g_previousHandlers[2];
 
 bool writeAll(int fd, const char* data, size_t len)
 {
@@ -330,9 +333,13 @@ void signalHandler(int sig)
             flock(fd, LOCK_UN);
         close(fd);
     }
-    // Quitting the Qt event loop cannot take effect after _exit; the
-    // process ends here with the report on disk.
-    _exit(1);
+    // The report is on disk; now whatever the host had set up takes the
+    // signal as if the library had never been there: its own handler, or
+    // the default death with a core dump and the signal's exit status. The
+    // signal stays blocked until this handler returns.
+    const int index = sig == SIGSEGV ? 0 : 1;
+    sigaction(sig, &g_previousHandlers[index], nullptr);
+    raise(sig);
 }
 
 void installCrashHandlers()
@@ -345,6 +352,10 @@ void installCrashHandlers()
     // backtrace() loads its unwinder on first use; do that now, not in the handler.
     void* warmUp[1];
     backtrace(warmUp, 1);
-    signal(SIGSEGV, signalHandler);
-    signal(SIGABRT, signalHandler);
+    struct sigaction report = {};
+    report.sa_handler = signalHandler;
+    sigemptyset(&report.sa_mask);
+    report.sa_flags = SA_RESTART;
+    sigaction(SIGSEGV, &report, &g_previousHandlers[0]);
+    sigaction(SIGABRT, &report, &g_previousHandlers[1]);
 }

@@ -30,7 +30,8 @@ void print_stacktrace();
 // at installation), each stamped by formatStampText; the file lock is
 // honoured for at most five seconds, the log mutex is not taken. Frames come
 // from backtrace (its unwinder loaded at installation) and
-// backtrace_symbols_fd, which need no heap. Ends the process with _exit(1).
+// backtrace_symbols_fd, which need no heap. Then puts back the handler that
+// was there before (or the default) and raises the signal again for it.
 void signalHandler(int sig);
 
 // Builds "<absolute directory of libraryFile>/pelorin_dbg.log" into out.

@@ -1,5 +1,6 @@
-// A host that reads one card and then crashes, for the crash report test.
-// Before the crash it makes localtime_r block for good, as it would while
+// A host that reads one card and then crashes, for the crash report test;
+// with the argument "own-handler" it has a SIGSEGV handler of its own,
+// installed before the read, that ends it with status 42. Before the crash it makes localtime_r block for good, as it would while
 // another thread holds glibc's time-zone lock: the report must not need it.
 #include <dlfcn.h>
 #include <unistd.h>
@@ -7,13 +8,19 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include <pelorin/pelorin_api.h>
 
 namespace {
 std::atomic<bool> g_timeZoneLockHeld{false};
+
+void hostHandler(int)
+{
+    _exit(42);
 }
+}  // namespace
 
 // Interposes the C library's localtime_r for the whole process.
 extern "C" struct tm* localtime_r(const time_t* time, struct tm* result)
@@ -25,8 +32,10 @@ extern "C" struct tm* localtime_r(const time_t* time, struct tm* result)
     return real(time, result);
 }
 
-int main()
+int main(int argc, char** argv)
 {
+    if (argc > 1 && strcmp(argv[1], "own-handler") == 0)
+        signal(SIGSEGV, hostHandler);
     guiInit();
     ID_TYPE type;
     IDCARD_INFO_ALL_CN cn;
