@@ -10,11 +10,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include <QDir>
 #include <QFile>
@@ -25,6 +27,14 @@ namespace {
 constexpr size_t kPathBufferSize = 256;
 constexpr int kLockGiveUpSeconds = 5;
 constexpr int kMaxFrames = 1000;
+// A full log moves aside to "<log>.1", replacing the one before: the log
+// takes at most about twice this on disk.
+constexpr off_t kRotateBytes = 1024 * 1024;
+// Log files hold the reader's history: for their owner only.
+constexpr mode_t kLogFileMode = 0600;
+// Where an installed library logs for root, or for a service account that
+// was given the directory (e.g. systemd's LogsDirectory=pelorin).
+constexpr char kSystemLogDir[] = "/var/log/pelorin";
 
 char g_logName[kPathBufferSize];
 pthread_mutex_t g_logMutex = PTHREAD_MUTEX_INITIALIZER;
@@ -127,6 +137,25 @@ void formatInt(int value, char* out)
     out[pos] = '\0';
 }
 
+// Opens the log for appending. A log past its bound moves aside first, under
+// the file lock, and only while the path still names the file this writer
+// opened: of several writers that find it full, one moves it.
+int openLog(const char* path)
+{
+    int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kLogFileMode);
+    struct stat opened;
+    if (fd < 0 || fstat(fd, &opened) != 0 || opened.st_size < kRotateBytes)
+        return fd;
+    if (lockFile(fd)) {
+        struct stat named;
+        if (stat(path, &named) == 0 && named.st_ino == opened.st_ino && named.st_dev == opened.st_dev)
+            rename(path, (std::string(path) + ".1").c_str());
+        flock(fd, LOCK_UN);
+    }
+    close(fd);
+    return open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kLogFileMode);
+}
+
 void crashLine(int fd, const char* a, const char* b = "", const char* c = "")
 {
     writeCrashStamp(fd);
@@ -142,6 +171,18 @@ bool directoryWritable(const char* path)
 {
     const QByteArray dir = QFile::encodeName(QFileInfo(QFile::decodeName(path)).absolutePath());
     return access(dir.constData(), W_OK) == 0;
+}
+
+// "<dir>/pelorin_dbg.log" into out. A longer path than out holds would be
+// cut and log into some other file: refused, out left empty.
+bool logPathIn(const QByteArray& dir, char* out, size_t outSize)
+{
+    out[0] = '\0';
+    const QByteArray path = dir + "/pelorin_dbg.log";
+    if (static_cast<size_t>(path.size()) >= outSize)
+        return false;
+    memcpy(out, path.constData(), static_cast<size_t>(path.size()) + 1);
+    return true;
 }
 
 // mkdir -p, each directory it creates private to the user.
@@ -160,14 +201,8 @@ bool makePrivateDirs(const QString& path)
 
 bool makeLogPath(const char* libraryFile, char* out, size_t outSize)
 {
-    out[0] = '\0';
-    QByteArray path = QFileInfo(QString::fromLocal8Bit(libraryFile)).absoluteDir().absolutePath().toUtf8()
-                      + "/pelorin_dbg.log";
-    // A longer path would be cut and log into some other file; refuse it.
-    if (static_cast<size_t>(path.size()) >= outSize)
-        return false;
-    memcpy(out, path.constData(), static_cast<size_t>(path.size()) + 1);
-    return true;
+    const QString dir = QFileInfo(QString::fromLocal8Bit(libraryFile)).absoluteDir().absolutePath();
+    return logPathIn(QFile::encodeName(dir), out, outSize);
 }
 
 bool makeStateLogPath(char* out, size_t outSize)
@@ -179,15 +214,21 @@ bool makeStateLogPath(char* out, size_t outSize)
     const QString dir = QDir::cleanPath(state + "/pelorin");
     if (!makePrivateDirs(dir))
         return false;
-    QByteArray path = QFile::encodeName(dir) + "/pelorin_dbg.log";
-    if (static_cast<size_t>(path.size()) >= outSize)
-        return false;
-    memcpy(out, path.constData(), static_cast<size_t>(path.size()) + 1);
-    return true;
+    return logPathIn(QFile::encodeName(dir), out, outSize);
 }
 
-// Beside the library while its directory is writable (a build tree, a
-// private copy); an installed library's directory is not, for a normal user.
+bool chooseLogPath(const char* libraryFile, char* out, size_t outSize)
+{
+    // The loader may name an installed library by /lib, which leads to /usr/lib.
+    char resolved[PATH_MAX];
+    const bool installed = strncmp(realpath(libraryFile, resolved) ? resolved : libraryFile, "/usr/", 5) == 0;
+    if (installed ? logPathIn(kSystemLogDir, out, outSize) : makeLogPath(libraryFile, out, outSize)) {
+        if (directoryWritable(out))
+            return true;
+    }
+    return makeStateLogPath(out, outSize);
+}
+
 const char* getLogName()
 {
     Dl_info info;
@@ -195,9 +236,7 @@ const char* getLogName()
         g_logName[0] = '\0';
         return g_logName;
     }
-    makeLogPath(info.dli_fname, g_logName, sizeof g_logName);
-    if (g_logName[0] != '\0' && !directoryWritable(g_logName))
-        makeStateLogPath(g_logName, sizeof g_logName);
+    chooseLogPath(info.dli_fname, g_logName, sizeof g_logName);
     return g_logName;
 }
 
@@ -250,19 +289,26 @@ void get_formatted_time(char* buffer, size_t size)
 
 int safe_write_va(int fd, const char* fmt, va_list args)
 {
+    va_list measure;
+    va_copy(measure, args);
+    const int written = vsnprintf(nullptr, 0, fmt, measure);
+    va_end(measure);
+    std::string message(written > 0 ? static_cast<size_t>(written) + 1 : 0, '\0');
+    if (written > 0) {
+        vsnprintf(&message[0], message.size(), fmt, args);
+        message.pop_back();  // the terminating NUL
+        // Most messages end in a newline of their own: one per line is enough.
+        if (message.back() == '\n')
+            message.pop_back();
+    }
+
     pthread_mutex_lock(&g_logMutex);
     if (!lockFile(fd)) {
         pthread_mutex_unlock(&g_logMutex);
         return -1;
     }
     writeStamp(fd);
-    int written;
-    do {
-        va_list again;
-        va_copy(again, args);
-        written = vdprintf(fd, fmt, again);
-        va_end(again);
-    } while (written < 0 && errno == EINTR);
+    writeAll(fd, message.data(), message.size());
     writeText(fd, "\n");
     fsync(fd);
     flock(fd, LOCK_UN);
@@ -276,7 +322,7 @@ int safe_write_fmt(const char* fmt, ...)
     strcpy(path, getLogName());
     if (path[0] == '\0')
         return -1;
-    int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int fd = openLog(path);
     if (fd < 0)
         return -1;
     va_list args;
@@ -315,18 +361,17 @@ void signalHandler(int sig)
     // The same lines as the ordinary writer, without its mutex: the fault
     // may have happened while this very thread held it. The file lock is
     // still honoured against other writers, but only for a bounded time.
-    int fd = g_crashLogPath[0] ? open(g_crashLogPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644) : -1;
+    int fd = g_crashLogPath[0] ? open(g_crashLogPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kLogFileMode) : -1;
     if (fd >= 0) {
         bool locked = lockFile(fd);
-        crashLine(fd, "非法使用内存, 请检查是否违规初始化GUI或者违规使用GUI方法。错误号:", number, "\n");
-        crashLine(fd, "Segmentation fault detected!\n");
-        crashLine(fd, "Call stack:\n");
+        crashLine(fd, "非法使用内存, 请检查是否违规初始化GUI或者违规使用GUI方法。错误号:", number);
+        crashLine(fd, "Segmentation fault detected!");
+        crashLine(fd, "Call stack:");
         void* frames[kMaxFrames];
         int count = backtrace(frames, kMaxFrames);
         for (int i = 0; i < count; ++i) {
             writeCrashStamp(fd);
             backtrace_symbols_fd(&frames[i], 1, fd);  // the frame text and its newline
-            writeText(fd, "\n");
         }
         fsync(fd);
         if (locked)

@@ -1,6 +1,8 @@
-// The library's diagnostic log "pelorin_dbg.log" beside the library file
-// (in the user's state directory when that place is not writable), and the
-// crash report written there on SIGSEGV and SIGABRT.
+// The library's diagnostic log "pelorin_dbg.log" (its place: chooseLogPath),
+// and the crash report written there on SIGSEGV and SIGABRT. The file is
+// created readable by its owner only; past 1 MiB it moves aside to
+// "pelorin_dbg.log.1", replacing the older one, so a log takes at most about
+// 2 MiB. Each message is one line: a newline of its own is not doubled.
 #pragma once
 
 #include <cstdarg>
@@ -20,7 +22,8 @@ constexpr size_t kStampTextSize = 24;
 // epoch plus the UTC offset), by plain arithmetic: no locale, no time-zone
 // lock, no allocation, so the crash handler can use it too.
 void formatStampText(long long localSeconds, long milliseconds, char* out);
-// Writes one stamped line to fd; returns the message byte count or -1.
+// Writes one stamped line to fd; returns the message byte count (a newline
+// it ends in included) or -1.
 int safe_write_va(int fd, const char* fmt, va_list args);
 // Writes one stamped line to the log file; returns the message byte count or -1.
 int safe_write_fmt(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -42,6 +45,13 @@ bool makeLogPath(const char* libraryFile, char* out, size_t outSize);
 // Returns false, leaving out empty, when they cannot be made or the path
 // would not fit.
 bool makeStateLogPath(char* out, size_t outSize);
+// The log's place for the library file libraryFile, into out: an installed
+// library (under /usr) never writes into the system's directories and logs
+// in /var/log/pelorin when the process may write there (root; a service
+// account given the directory), any other copy (a build tree, a private
+// copy) beside itself when it may; otherwise the user's state directory as
+// makeStateLogPath makes it. False, out empty, when none can be had.
+bool chooseLogPath(const char* libraryFile, char* out, size_t outSize);
 // Prepares what the crash handler needs so that it runs with
 // async-signal-safe calls only, then installs it for SIGSEGV and SIGABRT.
 void installCrashHandlers();

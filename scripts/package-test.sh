@@ -33,7 +33,8 @@ echo "headers: $(ls "$root"/usr/include/pelorin | wc -l) compile on their own"
 
 # The new deliverables are in the packages, the configuration files as conffiles.
 for file in usr/bin/pelorin-service usr/lib/systemd/user/pelorin-service.service usr/share/pelorin/web/index.html \
-  "${lib#$root/}/libpelorin_c.so.1" "${lib#$root/}/libkvsdecompose.so" usr/include/pelorin/pelorin_c.h; do
+  "${lib#$root/}/libpelorin_c.so.1" "${lib#$root/}/libkvsdecompose.so" usr/include/pelorin/pelorin_c.h \
+  var/log/pelorin; do
   [ -e "$root/$file" ] || { echo "not in the packages: /$file"; exit 1; }
 done
 for conffile in service:/etc/pelorin/service.conf reader:/etc/pelorin/readers.conf; do

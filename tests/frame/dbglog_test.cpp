@@ -4,9 +4,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -58,8 +60,8 @@ TEST(DbgLog, LineIsStampThenMessageThenNewline)
     QString text = QString::fromUtf8(fileBytes(path));
     QRegularExpression line(QStringLiteral(
         "^\\{(\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3})\\}invalid parameter pParam\\n"
-        "\\{[^}]{23}\\}invalid id type parameter\\n\\n"
-        "\\{[^}]{23}\\}\\[a\\.cpp\\(12\\)<f>\\] read fail, result:-24\\n\\n$"));
+        "\\{[^}]{23}\\}invalid id type parameter\\n"
+        "\\{[^}]{23}\\}\\[a\\.cpp\\(12\\)<f>\\] read fail, result:-24\\n$"));
     QRegularExpressionMatch match = line.match(text);
     ASSERT_TRUE(match.hasMatch()) << text.toStdString();
     QDateTime stamp = QDateTime::fromString(match.captured(1), QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
@@ -138,6 +140,53 @@ TEST(DbgLog, LogFileSitsBesideTheLibrary)
     EXPECT_EQ(QString::fromUtf8(getLogName()), logFilePath());
 }
 
+// Past 1 MiB the log moves aside to one older file, replacing the one
+// before; both are the owner's only.
+TEST(DbgLog, FullLogMovesAsideKeepingOneOlderFile)
+{
+    const QString path = logFilePath();
+    QFile::remove(path);
+    QFile::remove(path + ".1");
+    const std::string line(99, 'x');  // 100 bytes with the newline, 125 stamped
+    for (int i = 0; i < 3 * 8400; ++i)
+        ASSERT_EQ(safe_write_fmt("%s\n", line.c_str()), 100);
+    const QByteArray older = fileBytes(path + ".1");
+    EXPECT_GE(older.size(), 1024 * 1024);
+    EXPECT_LT(older.size(), 1024 * 1024 + 125);
+    EXPECT_LT(QFileInfo(path).size(), 1024 * 1024);
+    EXPECT_FALSE(older.contains("\n\n"));
+    EXPECT_TRUE(older.startsWith('{'));
+    for (const QString& file : {path, path + ".1"}) {
+        struct stat info;
+        ASSERT_EQ(stat(QFile::encodeName(file).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0600u) << file.toStdString();
+    }
+    QFile::remove(path + ".1");
+}
+
+// An installed library never logs beside itself, even where it could (as
+// root): in the system log directory when writable, else the state
+// directory. The loader may name it by a link from outside /usr.
+TEST(DbgLog, InstalledLibraryNeverLogsBesideItself)
+{
+    QTemporaryDir dir;
+    Dl_info libc;
+    ASSERT_NE(dladdr(reinterpret_cast<void*>(&strlen), &libc), 0);
+    const QString linked = dir.filePath("libpelorin.so.1");
+    ASSERT_TRUE(QFile::link(QFileInfo(libc.dli_fname).canonicalFilePath(), linked));
+    const QByteArray state = QFile::encodeName(dir.filePath("state"));
+    setenv("XDG_STATE_HOME", state.constData(), 1);
+    char out[256];
+    const bool chosen = chooseLogPath(QFile::encodeName(linked).constData(), out, sizeof out);
+    unsetenv("XDG_STATE_HOME");
+    ASSERT_TRUE(chosen);
+    EXPECT_STREQ(out, access("/var/log/pelorin", W_OK) == 0 ? "/var/log/pelorin/pelorin_dbg.log"
+                                                           : (state + "/pelorin/pelorin_dbg.log").constData());
+    // A copy outside /usr (a build tree) keeps its log beside it.
+    ASSERT_TRUE(chooseLogPath(QFile::encodeName(dir.filePath("libpelorin.so.2")).constData(), out, sizeof out));
+    EXPECT_EQ(QString::fromLocal8Bit(out), dir.filePath("pelorin_dbg.log"));
+}
+
 TEST(DbgLog, PathThatDoesNotFitIsRefused)
 {
     char out[256];
@@ -202,7 +251,7 @@ TEST_F(StateDirectoryLog, GoesToXdgStateHomeInAPrivateDirectory)
     QByteArray state = QFile::encodeName(m_dir.filePath("state"));
     ASSERT_TRUE(writeAsNobody(state.constData(), m_dir.filePath("home")));
     QString dir = m_dir.filePath("state/pelorin");
-    EXPECT_TRUE(fileBytes(dir + "/pelorin_dbg.log").endsWith("}state log line\n\n"));
+    EXPECT_TRUE(fileBytes(dir + "/pelorin_dbg.log").endsWith("}state log line\n"));
     EXPECT_TRUE(privateToOwner(dir));
     EXPECT_FALSE(QFile::exists(m_dir.filePath("home/.local")));
 }
@@ -213,6 +262,6 @@ TEST_F(StateDirectoryLog, DefaultsToLocalStateUnderHomeWhenUnsetOrRelative)
     ASSERT_TRUE(writeAsNobody(nullptr, home));
     ASSERT_TRUE(writeAsNobody("relative/state", home));
     QByteArray log = fileBytes(home + "/.local/state/pelorin/pelorin_dbg.log");
-    EXPECT_EQ(log.count("}state log line\n\n"), 2) << log.constData();
+    EXPECT_EQ(log.count("}state log line\n"), 2) << log.constData();
     EXPECT_TRUE(privateToOwner(home + "/.local"));
 }

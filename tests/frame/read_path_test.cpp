@@ -4,6 +4,10 @@
 
 #include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QSemaphore>
 #include <QThread>
 #include <QThreadPool>
@@ -217,4 +221,46 @@ TEST(ReadPath, TimeOutReturnsAfterEightSecondsAndTheLateWorkerTouchesNothing)
     QStringList trace = sim.trace();
     ASSERT_GE(trace.size(), 8);
     EXPECT_EQ(trace.mid(0, 4), (QStringList{"open 144", "find 144", "read 144", "close 144"}));
+}
+
+// Every text of the card file fixtureCard(name), two characters or longer.
+QStringList cardTexts(const char* name)
+{
+    QFile file(fixtureCard(name));
+    file.open(QIODevice::ReadOnly);
+    QStringList texts;
+    for (const QJsonValue& value : QJsonDocument::fromJson(file.readAll()).object().value("fields").toObject()) {
+        if (value.toString().size() >= 2)
+            texts << value.toString();
+    }
+    return texts;
+}
+
+// The log is a field installation's trace of every read: it must never hold
+// what is on the card, on the good path or on any failure.
+TEST(ReadPath, LogHoldsNothingFromTheCard)
+{
+    LogTail log;
+    QStringList texts = {"陈思远"};  // the built-in card
+    for (const char* card : {"cn.json", "hmt.json", "fnew.json", "f2017.json"}) {
+        texts << cardTexts(card);
+        for (const char* scenario : {"", "retry:2", "no-card", "always-retry", "read-error:50", "card-type:7"}) {
+            SimulatorSetting sim(scenario, fixtureCard(card));
+            ReadArguments args;
+            args.read();
+        }
+    }
+    for (const char* scenario : {"", "block:9000"}) {
+        SimulatorSetting sim(scenario);
+        ReadArguments args;
+        args.read();
+    }
+    ASSERT_GE(texts.size(), 30);
+    const QString text = log.messages().join('\n');
+    EXPECT_TRUE(text.contains("unsupported card type: 7"));
+    EXPECT_TRUE(text.contains("超时8秒未完成读卡"));
+    for (const QString& cardText : texts)
+        EXPECT_FALSE(text.contains(cardText)) << cardText.toStdString();
+    // Nor any run of digits as long as a date or a document number.
+    EXPECT_FALSE(text.contains(QRegularExpression("\\d{8,}"))) << text.toStdString();
 }

@@ -8,6 +8,7 @@
 #include <QUuid>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 QString logFilePath()
 {
@@ -18,17 +19,36 @@ QString logFilePath()
     return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteDir().filePath("pelorin_dbg.log");
 }
 
-LogTail::LogTail() : m_start(QFile(logFilePath()).size()) {}
+namespace {
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat info;
+    return stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+QByteArray bytesFrom(const QString& path, qint64 start)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    file.seek(start);
+    return file.readAll();
+}
+
+}  // namespace
+
+LogTail::LogTail() : m_start(QFile(logFilePath()).size()), m_inode(inodeOf(logFilePath())) {}
 
 QStringList LogTail::messages() const
 {
-    QFile file(logFilePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    file.seek(m_start);
+    const QString path = logFilePath();
+    // The log may have moved aside to "<log>.1" since: its end, then the new one.
+    const QByteArray bytes = inodeOf(path) == m_inode ? bytesFrom(path, m_start)
+                                                      : bytesFrom(path + ".1", m_start) + bytesFrom(path, 0);
     QStringList result;
     static const QRegularExpression stamp(QStringLiteral("^\\{\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}\\}"));
-    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+    for (const QString& line : QString::fromUtf8(bytes).split('\n')) {
         if (line.isEmpty())
             continue;
         QString message = line;

@@ -1,6 +1,8 @@
 // Test helpers around one readIDCard call against the simulated reader.
 #pragma once
 
+#include <sys/types.h>
+
 #include <QStringList>
 #include <memory>
 #include <string>
@@ -18,6 +20,7 @@ public:
 
 private:
     qint64 m_start;
+    ino_t m_inode;
 };
 
 // Path of the library's log file.
