@@ -1,5 +1,6 @@
 /* The C interface against the simulated reader: the sample cards equal what
- * pelorin-read prints for them, failures carry their names, bad use is refused. */
+ * pelorin-read prints for them, failures carry their names, bad use is refused,
+ * any thread may read. */
 #define _POSIX_C_SOURCE 200809L
 #include <pelorin/pelorin_c.h>
 
@@ -7,6 +8,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 static int failures;
 
@@ -132,11 +135,49 @@ static void check_failure(const char* scenario, int expected, const char* name)
     setenv("KVSSIM_SCENARIO", "", 1);
 }
 
+/* A read whose card is checked and freed on the reading thread. */
 static void* read_elsewhere(void* result)
 {
     pelorin_card* card = NULL;
+    const char* id_code = "";
     *(int*)result = pelorin_read(&card);
+    if (*(int*)result == PELORIN_OK && (pelorin_card_text(card, "idCode", &id_code) != PELORIN_OK ||
+                                        id_code[0] == '\0' || pelorin_card_free(card) != PELORIN_OK))
+        *(int*)result = PELORIN_UNKNOWN_ERROR;
     return NULL;
+}
+
+/* Any thread may read, threads that come and go and threads at once; a
+ * child forked after a read is told so at once. */
+static void check_threads_and_fork(void)
+{
+    enum { kThreads = 3 };
+    pthread_t threads[kThreads];
+    int results[kThreads];
+    for (int i = 0; i < kThreads; ++i) {  /* in turn, each thread gone before the next */
+        results[i] = -1;
+        pthread_create(&threads[i], NULL, read_elsewhere, &results[i]);
+        pthread_join(threads[i], NULL);
+        CHECK(results[i] == PELORIN_OK, "thread %d in turn: %s", i, pelorin_result_name(results[i]));
+    }
+    for (int i = 0; i < kThreads; ++i) {
+        results[i] = -1;
+        pthread_create(&threads[i], NULL, read_elsewhere, &results[i]);
+    }
+    for (int i = 0; i < kThreads; ++i) {
+        pthread_join(threads[i], NULL);
+        CHECK(results[i] == PELORIN_OK, "thread %d at once: %s", i, pelorin_result_name(results[i]));
+    }
+
+    const pid_t child = fork();
+    if (child == 0) {
+        pelorin_card* card = NULL;
+        _exit(pelorin_read(&card) == PELORIN_FORKED && card == NULL ? 0 : 1);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    CHECK(WIFEXITED(status) && WEXITSTATUS(status) == 0, "read in a forked child: status %#x", (unsigned)status);
+    CHECK(strcmp(pelorin_result_name(PELORIN_FORKED), "PELORIN_FORKED") == 0, "name");
 }
 
 static void check_bad_use(void)
@@ -161,11 +202,6 @@ static void check_bad_use(void)
     CHECK(strcmp(pelorin_result_name(PELORIN_BAD_CARD), "PELORIN_BAD_CARD") == 0, "name");
     CHECK(strcmp(pelorin_result_name(12345), "UNKNOWN") == 0 && *pelorin_result_text(12345) != '\0', "12345");
 
-    int result = 0;
-    pthread_t thread;
-    pthread_create(&thread, NULL, read_elsewhere, &result);
-    pthread_join(thread, NULL);
-    CHECK(result == PELORIN_WRONG_THREAD, "read from another thread: %d", result);
 }
 
 int main(void)
@@ -176,6 +212,7 @@ int main(void)
     check_sample_card("fnew", PELORIN_ID_TYPE_FOREIGN_NEW, 11);
     check_sample_card("f2017", PELORIN_ID_TYPE_FOREIGN_2017, 11);
     check_bad_use();
+    check_threads_and_fork();
     check_failure("no-reader", PELORIN_OPEN_DEV_FAIL, "OPEN_DEV_FAIL");
     check_failure("no-card", PELORIN_READ_NO_DATA, "READ_NO_DATA");
     check_failure("block:9000", PELORIN_READ_DATA_TIMEOUT, "READ_DATA_TIMEOUT");

@@ -81,13 +81,29 @@ def test_failure_raises_its_name_value_and_text(monkeypatch, scenario, name, val
         assert str(raised.value) in run([PELORIN_READ], scenario=scenario).stderr.splitlines()
 
 
-def test_reads_from_a_second_thread_are_refused():
-    pelorin.read()
-    errors = []
-    worker = threading.Thread(target=lambda: errors.append(pytest.raises(pelorin.PelorinError, pelorin.read)))
-    worker.start()
-    worker.join()
-    assert errors[0].value.name == "PELORIN_WRONG_THREAD"
+@pytest.mark.parametrize("at_once", [False, True])
+def test_any_thread_reads_its_own_card(monkeypatch, at_once):
+    use_card(monkeypatch, f"{FIXTURES}/hmt.json")
+    cards = []
+    threads = [threading.Thread(target=lambda: cards.append(pelorin.read())) for _ in range(3)]
+    for thread in threads:
+        thread.start()
+        if not at_once:
+            thread.join()
+    for thread in threads:
+        thread.join()
+    assert [type(card) for card in cards] == [pelorin.ResidencePermit] * 3
+    assert len({id(card) for card in cards}) == 3
+
+
+def test_standard_output_holds_only_what_the_host_writes():
+    program = "import pelorin, sys; sys.stdout.write(pelorin.read().json)"
+    env = dict(os.environ, KVSSIM_CARD="", KVSSIM_SCENARIO="", DISPLAY=":99")
+    env.pop("QT_QPA_PLATFORM")
+    printed = subprocess.run([sys.executable, "-c", program], env=env, capture_output=True, timeout=60)
+    assert printed.stderr == b""
+    tool = subprocess.run([sys.executable, "-m", "json.tool"], input=printed.stdout, capture_output=True)
+    assert tool.returncode == 0, printed.stdout
 
 
 def test_module_run_prints_the_json_or_the_failure():
