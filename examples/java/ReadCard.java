@@ -1,0 +1,14 @@
+// Reads the card on the reader and prints its kind, its number and the card
+// as JSON; a failure is printed on standard error.
+public final class ReadCard {
+    public static void main(String[] args) {
+        try {
+            Pelorin.Card card = Pelorin.read();
+            System.out.println(card.kind() + " " + card.idCode());
+            System.out.print(card.json());
+        } catch (Pelorin.Failure failure) {
+            System.err.println(failure.getMessage());
+            System.exit(1);
+        }
+    }
+}
