@@ -9,8 +9,9 @@
 
 The library is found by its installed name, or taken from the file named by
 the environment variable PELORIN_LIBRARY (e.g. build/bin/libpelorin_c.so).
-Reads must all come from the thread of the first read; each read writes one
-progress line to standard output.
+Any thread may read (reads run one at a time; the ctypes call releases the
+GIL while it waits). A read prints nothing, installs no signal handler and
+leaves the locale and the environment alone.
 """
 
 import ctypes

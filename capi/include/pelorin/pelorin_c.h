@@ -39,8 +39,8 @@
  *   which runs its Qt event loop while it waits; from any other thread a
  *   read returns PELORIN_WRONG_THREAD at once and reads nothing.
  *   The accessors, the result texts and pelorin_card_free() may be called
- *   from any thread. A read waits at most about 8 seconds
- *   (PELORIN_READ_DATA_TIMEOUT).
+ *   from any thread. A read waits for the reads of the callers before it,
+ *   then at most about 8 seconds for the reader (PELORIN_READ_DATA_TIMEOUT).
  *
  * fork()
  *   A child forked before the process's first read (or watch look) reads
