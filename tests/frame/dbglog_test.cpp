@@ -147,12 +147,12 @@ TEST(DbgLog, FullLogMovesAsideKeepingOneOlderFile)
     const QString path = logFilePath();
     QFile::remove(path);
     QFile::remove(path + ".1");
-    const std::string line(99, 'x');  // 100 bytes with the newline, 125 stamped
-    for (int i = 0; i < 3 * 8400; ++i)
-        ASSERT_EQ(safe_write_fmt("%s\n", line.c_str()), 100);
+    const std::string line(999, 'x');  // 1000 bytes with the newline, 1025 stamped
+    for (int i = 0; i < 3 * 1050; ++i)
+        ASSERT_EQ(safe_write_fmt("%s\n", line.c_str()), 1000);
     const QByteArray older = fileBytes(path + ".1");
     EXPECT_GE(older.size(), 1024 * 1024);
-    EXPECT_LT(older.size(), 1024 * 1024 + 125);
+    EXPECT_LT(older.size(), 1024 * 1024 + 1025);
     EXPECT_LT(QFileInfo(path).size(), 1024 * 1024);
     EXPECT_FALSE(older.contains("\n\n"));
     EXPECT_TRUE(older.startsWith('{'));
