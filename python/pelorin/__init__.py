@@ -125,7 +125,7 @@ def watch():
     reader and Removed when it is taken away, until the caller stops (break,
     close() or Ctrl-C). Each card is read once. A failing reader is logged as
     a warning (logger "pelorin") once while it fails the same way, and
-    watching goes on; reads must come from one thread, as for read()."""
+    watching goes on. Any thread may watch, as any may read()."""
     lib = library()
     handle = c_void_p()
     _check(lib.pelorin_watch_new(byref(handle)))
@@ -146,7 +146,7 @@ def watch():
             elif event.value == _WATCH_FAILED:
                 logging.getLogger("pelorin").warning("%s", PelorinError(result))
             else:
-                _check(result)  # misuse, such as a look from another thread
+                _check(result)  # misuse, such as a look in a child forked after a read
             time.sleep(_WATCH_INTERVAL)
     finally:
         lib.pelorin_watch_free(handle)
