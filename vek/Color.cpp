@@ -2,12 +2,12 @@
 
 #include "CpuFeatures.h"
 #include "Interpolation.h"
+#include "Intrinsics.h"
 #include "MemManage.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <immintrin.h>
 #include <vector>
 
 namespace {
@@ -276,7 +276,7 @@ void Emerge_Color_Sse2(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCH
     EmergeOneByOne(pImage, x, width, pY, pU, pV);
 }
 
-[[gnu::target("avx")]] void Emerge_Color_Avx(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
+VEK_TARGET_AVX void Emerge_Color_Avx(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
 {
     const __m128i bias = _mm_set1_epi32(128);
     int x = 0;

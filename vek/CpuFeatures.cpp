@@ -4,6 +4,10 @@
 // processor probe has run: it is run here first.
 bool Has_Avx()
 {
+#if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx");
+#else
+    return false;  // an x86 extension
+#endif
 }

@@ -1,7 +1,7 @@
 #include "Interpolation.h"
+#include "Intrinsics.h"
 
 #include <cstring>
-#include <emmintrin.h>
 #include <vector>
 
 namespace {

@@ -1,13 +1,13 @@
 #include "sa_idwt.h"
 
 #include "CpuFeatures.h"
+#include "Intrinsics.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <immintrin.h>
 #include <initializer_list>
 #include <new>
 #include <utility>
@@ -282,7 +282,7 @@ bool SmallBands(const int* low, int lowCount, const int* high, int highCount)
 
 // ScaleSmallBand four entries to a register where the processor has AVX:
 // the same double operations, twice as many at a time.
-[[gnu::target("avx")]] void ScaleSmallBandAvx(int* band, int count, double scale)
+VEK_TARGET_AVX void ScaleSmallBandAvx(int* band, int count, double scale)
 {
     const __m256d factor = _mm256_set1_pd(scale);
     const __m256d half = _mm256_set1_pd(0.5);
