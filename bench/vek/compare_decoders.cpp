@@ -2,18 +2,14 @@
 // payload on which they differ (return value or any raster byte). Used to
 // prove that a faster decoder still gives exactly the old pictures.
 //   vek-compare REFERENCE.so CANDIDATE.so PAYLOAD_OR_DIR...
-#include <dirent.h>
 #include <dlfcn.h>
 
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
-#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "PhotoEncoder.h"
-#include "SyntheticPayload.h"
+#include "PayloadCorpus.h"
 
 namespace {
 
@@ -60,49 +56,6 @@ struct Comparison {
     }
 };
 
-bool Read_File(const std::string& path, Bytes& out)
-{
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return false;
-    out.assign(kPayloadSize, 0);
-    const size_t n = std::fread(out.data(), 1, kPayloadSize, f);
-    std::fclose(f);
-    return n > 0;
-}
-
-// A file, or every file in a directory.
-void Collect(const std::string& path, std::vector<std::pair<std::string, Bytes>>& out)
-{
-    if (DIR* dir = opendir(path.c_str())) {
-        while (dirent* e = readdir(dir)) {
-            if (e->d_name[0] != '.')
-                Collect(path + "/" + e->d_name, out);
-        }
-        closedir(dir);
-        return;
-    }
-    Bytes b;
-    if (Read_File(path, b))
-        out.emplace_back(path, b);
-}
-
-// Smooth picture with noise of the given strength on top.
-std::vector<uint8_t> Random_Picture(std::mt19937& rng, int noise)
-{
-    std::vector<uint8_t> rgb(102 * 126 * 3);
-    std::uniform_int_distribution<int> base(0, 255), slope(-3, 3), jitter(-noise, noise);
-    for (int c = 0; c < 3; ++c) {
-        const int b = base(rng), sx = slope(rng), sy = slope(rng);
-        for (int y = 0; y < 126; ++y)
-            for (int x = 0; x < 102; ++x) {
-                const int v = b + sx * x + sy * y + (noise ? jitter(rng) : 0);
-                rgb[(y * 102 + x) * 3 + c] = static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-            }
-    }
-    return rgb;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -119,40 +72,21 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    std::vector<std::pair<std::string, Bytes>> seeds;
-    for (int i = 3; i < argc; ++i)
-        Collect(argv[i], seeds);
-    for (const auto& s : seeds)
-        cmp.Run(s.second, s.first);
-    const long fromFiles = cmp.compared;
-
-    std::mt19937 rng(20261209);
-    for (unsigned seed = 1; seed <= 40; ++seed) {
-        const bool gradient = seed % 2 == 0;
-        const int level = 1 + seed % 6;
-        Bytes p = Synthetic_Payload(seed, gradient, level);
-        seeds.emplace_back("synthetic " + std::to_string(seed), p);
-        cmp.Run(p, seeds.back().first);
+    std::vector<NamedPayload> files;
+    for (int i = 3; i < argc; ++i) {
+        const std::vector<NamedPayload> more = Read_Payloads(argv[i]);
+        files.insert(files.end(), more.begin(), more.end());
     }
-    for (int i = 0; i < 60; ++i) {
-        const int level = 1 + i % 6;
-        Bytes p = Encode_Photo(Random_Picture(rng, (i / 6) * 8), level);
-        seeds.emplace_back("photo " + std::to_string(i), p);
-        cmp.Run(p, seeds.back().first);
-    }
+    const long fromFiles = static_cast<long>(files.size());
+    PayloadCorpus corpus(std::move(files));
+    for (const NamedPayload& seed : corpus.Seeds())
+        cmp.Run(seed.bytes, seed.name);
     const long generated = cmp.compared - fromFiles;
 
-    // Byte flips of every seed, 1 to 8 flips each.
     const long mutations = 24000;
-    std::uniform_int_distribution<size_t> pickSeed(0, seeds.size() - 1), pos(0, kPayloadSize - 1);
-    std::uniform_int_distribution<int> flips(1, 8), bits(1, 255);
     for (long m = 0; m < mutations; ++m) {
-        const auto& s = seeds[pickSeed(rng)];
-        Bytes p(s.second);
-        p.resize(kPayloadSize, 0);
-        for (int f = flips(rng); f > 0; --f)
-            p[pos(rng)] ^= static_cast<uint8_t>(bits(rng));
-        cmp.Run(p, "mutation " + std::to_string(m) + " of " + s.first);
+        const NamedPayload mutation = corpus.Next_Mutation();
+        cmp.Run(mutation.bytes, mutation.name);
     }
 
     std::printf("compared %ld payloads (%ld files, %ld generated, %ld mutations), %ld decoded by the "
