@@ -5,6 +5,7 @@
 #   scripts/build.sh asan     -> build-asan/  (AddressSanitizer + UndefinedBehaviorSanitizer)
 #   scripts/build.sh fuzz     -> build-fuzz/  (clang, libFuzzer harnesses only)
 #   scripts/build.sh fuzz-fast -> build-fuzz-fast/ (the same without sanitizers, for long runs)
+#   scripts/build.sh arm64    -> build-arm64/ (cross build for arm64; ctest runs it under qemu-user)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 flavour="${1:-normal}"
@@ -19,7 +20,9 @@ case "$flavour" in
                                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
   fuzz-fast) dir=build-fuzz-fast; args=(-DCMAKE_BUILD_TYPE=Release -DPELORIN_FUZZ=ON -DPELORIN_FUZZ_SANITIZE=OFF
                                 -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
-  *) echo "usage: $0 [run|normal|asan|fuzz|fuzz-fast]" >&2; exit 2 ;;
+  arm64)  dir=build-arm64; args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELORIN_TESTS=ON -DPELORIN_BENCH=OFF
+                                -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-arm64.cmake) ;;
+  *) echo "usage: $0 [run|normal|asan|fuzz|fuzz-fast|arm64]" >&2; exit 2 ;;
 esac
 # ccache, when present, serves unchanged files from earlier builds, also of
 # other clones: paths are hashed relative to the source tree.
