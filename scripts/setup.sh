@@ -2,6 +2,7 @@
 # Installs the Debian packages one job needs, and no more:
 #   scripts/setup.sh run    build and run pelorin-read (the main job)
 #   scripts/setup.sh test   the whole test suite (the default)
+#   scripts/setup.sh arm64  the test suite's arm64 stage, beside the above
 # The build dependencies are read from debian/control, so that list is kept
 # once; below are only the packages running and testing need beyond it.
 # Idempotent: packages already present are not touched, and the package
@@ -26,21 +27,43 @@ TEST_PACKAGES=(
   lintian
 )
 
-# The first alternative of each Build-Depends entry, without versions,
-# architectures or profiles.
+# The cross build for arm64, its tests under qemu-user and its packages:
+# arm64's build dependencies beside this machine's, from the same archive.
+ARM64_PACKAGES=(
+  crossbuild-essential-arm64 qemu-user-static pkgconf:arm64
+  libsimde-dev                                # the decoder's SSE2 and AVX intrinsics off x86
+  qtbase5-dev:arm64 libqt5websockets5-dev:arm64 libusb-1.0-0-dev:arm64
+  libgtest-dev:arm64 libgmock-dev:arm64
+)
+
+# The first alternative of each Build-Depends entry for this machine's
+# architecture, without versions or profiles.
 build_depends() {
   awk '/^Build-Depends:/ { on = 1; sub(/^Build-Depends:/, ""); print; next }
        on && /^[ \t]/ { print; next }
        { on = 0 }' debian/control |
-    tr ',' '\n' | sed 's/|.*//; s/([^)]*)//g; s/\[[^]]*\]//g; s/<[^>]*>//g' |
-    awk 'NF { print $1 }' |
+    tr ',' '\n' | sed 's/|.*//; s/([^)]*)//g; s/<[^>]*>//g' |
+    awk -v arch="$(dpkg --print-architecture)" '
+      match($0, /\[[^]]*\]/) {
+        list = " " substr($0, RSTART + 1, RLENGTH - 2) " "
+        if (index(list, " !" arch " ") || (list !~ / !/ && !index(list, " " arch " "))) next
+      }
+      NF { print $1 }' |
     sed 's/^debhelper-compat$/debhelper/'
 }
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 case "$job" in
   run)  packages=($(build_depends | grep -vx debhelper) "${RUN_PACKAGES[@]}") ;;
   test) packages=($(build_depends) "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
-  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+  arm64)
+    if ! dpkg --print-foreign-architectures | grep -qx arm64; then
+      $SUDO dpkg --add-architecture arm64
+    fi
+    packages=("${ARM64_PACKAGES[@]}") ;;
+  *) echo "usage: $0 [run|test|arm64]" >&2; exit 2 ;;
 esac
 
 missing=()
@@ -55,8 +78,6 @@ if [ ${#missing[@]} -eq 0 ]; then
   exit 0
 fi
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 echo "setup: installing ${missing[*]}"
 $SUDO apt-get update
 DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"

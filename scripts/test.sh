@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole test suite: the
-# normal build, the Debian packages (scripts/package-test.sh), the
+# normal build, the Debian packages (scripts/package-test.sh), the arm64
+# cross build with its tests under emulation and its packages, the
 # AddressSanitizer + UndefinedBehaviorSanitizer build, and
 # a short run of every fuzzer.
 set -euo pipefail
@@ -18,6 +19,12 @@ bash scripts/build.sh normal
 
 echo "== packages"
 bash scripts/package-test.sh
+
+echo "== arm64: cross build, its tests under qemu-user, its packages"
+bash scripts/setup.sh arm64
+bash scripts/build.sh arm64
+(cd build-arm64 && ctest --output-on-failure -j 2)
+bash scripts/package-test.sh arm64
 
 echo "== sanitizer build"
 bash scripts/build.sh asan
