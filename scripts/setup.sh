@@ -27,12 +27,10 @@ TEST_PACKAGES=(
   lintian
 )
 
-# The cross build for arm64, its tests under qemu-user and its packages:
-# arm64's build dependencies beside this machine's, from the same archive.
+# The cross build for arm64 and its tests under qemu-user, beside arm64's
+# build dependencies (apt resolves those from debian/control, below).
 ARM64_PACKAGES=(
-  crossbuild-essential-arm64 qemu-user-static pkgconf:arm64
-  libsimde-dev                                # the decoder's SSE2 and AVX intrinsics off x86
-  qtbase5-dev:arm64 libqt5websockets5-dev:arm64 libusb-1.0-0-dev:arm64
+  crossbuild-essential-arm64 qemu-user-static
   libgtest-dev:arm64 libgmock-dev:arm64
 )
 
@@ -61,6 +59,12 @@ case "$job" in
   arm64)
     if ! dpkg --print-foreign-architectures | grep -qx arm64; then
       $SUDO dpkg --add-architecture arm64
+    fi
+    # apt knows which build dependencies are arm64's (libraries) and which
+    # this machine's (tools), from their Multi-Arch fields.
+    if ! dpkg-checkbuilddeps -a arm64 2>/dev/null; then
+      $SUDO apt-get update
+      DEBIAN_FRONTEND=noninteractive $SUDO apt-get build-dep -y --no-install-recommends -a arm64 ./
     fi
     packages=("${ARM64_PACKAGES[@]}") ;;
   *) echo "usage: $0 [run|test|arm64]" >&2; exit 2 ;;
