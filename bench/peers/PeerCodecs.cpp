@@ -1,4 +1,20 @@
+// Why each decode below is how its codec's best user would run it:
+// - unpack reads the 1024-byte payload where it lies and writes its raster
+//   straight into the caller's buffer; that raster is the common output.
+// - libjpeg-turbo keeps one decompressor handle for all decodes and writes
+//   bottom row first itself (TJFLAG_BOTTOMUP); default (accurate) DCT.
+// - libwebp decodes through one decoder configuration kept between decodes,
+//   into the caller's buffer, flipped by the decoder (options.flip).
+// - OpenJPEG cannot reuse a decompression codec (its interface has no reset),
+//   so each decode creates one; the stream is sized to the file
+//   (opj_stream_create(size)) and reads it where it lies: the library's
+//   default 1 MiB stream buffer would cost more than the decode. A raw
+//   codestream (no JP2 boxes), single-threaded as all the others; the
+//   planar ints are packed into the raster in one loop the compiler vectorises.
 #include "PeerCodecs.h"
+
+#include "PhotoEncoder.h"
+#include "libvek2019.h"
 
 #include <openjpeg.h>
 #include <turbojpeg.h>
@@ -55,11 +71,10 @@ public:
         });
     }
 
-    bool Decompress(const Bytes& file, int width, int height, Bytes& rgb) override
+    bool Decompress(const Bytes& file, int width, int height, uint8_t* raster) override
     {
-        rgb.resize(static_cast<size_t>(width) * height * 3);
-        return tjDecompress2(decompressor_, file.data(), file.size(), rgb.data(), width, 0, height,
-                             TJPF_RGB, 0) == 0;
+        return tjDecompress2(decompressor_, file.data(), file.size(), raster, width, 0, height, TJPF_RGB,
+                             TJFLAG_BOTTOMUP) == 0;
     }
 
 private:
@@ -69,6 +84,11 @@ private:
 
 class Webp : public PeerCodec {
 public:
+    Webp()
+    {
+        WebPInitDecoderConfig(&config_);
+        config_.options.flip = 1;
+    }
     std::string Name() const override { return "libwebp"; }
 
     Bytes Compress(const Bytes& rgb, int width, int height, size_t budget) override
@@ -82,27 +102,37 @@ public:
         });
     }
 
-    bool Decompress(const Bytes& file, int width, int height, Bytes& rgb) override
+    bool Decompress(const Bytes& file, int width, int height, uint8_t* raster) override
     {
-        rgb.resize(static_cast<size_t>(width) * height * 3);
-        return WebPDecodeRGBInto(file.data(), file.size(), rgb.data(), rgb.size(), width * 3) != nullptr;
+        config_.output.colorspace = MODE_RGB;
+        config_.output.is_external_memory = 1;
+        config_.output.u.RGBA.rgba = raster;
+        config_.output.u.RGBA.stride = width * 3;
+        config_.output.u.RGBA.size = static_cast<size_t>(width) * height * 3;
+        return WebPDecode(file.data(), file.size(), &config_) == VP8_STATUS_OK;
     }
+
+private:
+    WebPDecoderConfig config_;
 };
 
 // OpenJPEG reads and writes through a stream; these keep it in memory.
+// Decoding reads the file where it lies; encoding appends to a vector.
 struct MemoryStream {
-    Bytes* bytes;
+    const uint8_t* data;
+    size_t size;
     size_t at;
+    Bytes* written;  // null when reading
 };
 
 OPJ_SIZE_T Stream_Read(void* buffer, OPJ_SIZE_T n, void* user)
 {
     auto* s = static_cast<MemoryStream*>(user);
-    const size_t left = s->bytes->size() - s->at;
+    const size_t left = s->size - s->at;
     if (left == 0)
         return static_cast<OPJ_SIZE_T>(-1);
     n = std::min<size_t>(n, left);
-    std::memcpy(buffer, s->bytes->data() + s->at, n);
+    std::memcpy(buffer, s->data + s->at, n);
     s->at += n;
     return n;
 }
@@ -111,9 +141,9 @@ OPJ_SIZE_T Stream_Write(void* buffer, OPJ_SIZE_T n, void* user)
 {
     auto* s = static_cast<MemoryStream*>(user);
     const auto* p = static_cast<const uint8_t*>(buffer);
-    if (s->bytes->size() < s->at + n)
-        s->bytes->resize(s->at + n);
-    std::memcpy(s->bytes->data() + s->at, p, n);
+    if (s->written->size() < s->at + n)
+        s->written->resize(s->at + n);
+    std::memcpy(s->written->data() + s->at, p, n);
     s->at += n;
     return n;
 }
@@ -121,7 +151,7 @@ OPJ_SIZE_T Stream_Write(void* buffer, OPJ_SIZE_T n, void* user)
 OPJ_BOOL Stream_Seek(OPJ_OFF_T to, void* user)
 {
     auto* s = static_cast<MemoryStream*>(user);
-    if (to < 0)
+    if (to < 0 || (!s->written && static_cast<size_t>(to) > s->size))
         return OPJ_FALSE;
     s->at = static_cast<size_t>(to);
     return OPJ_TRUE;
@@ -130,18 +160,24 @@ OPJ_BOOL Stream_Seek(OPJ_OFF_T to, void* user)
 OPJ_OFF_T Stream_Skip(OPJ_OFF_T n, void* user)
 {
     auto* s = static_cast<MemoryStream*>(user);
+    if (!s->written)
+        n = std::min<OPJ_OFF_T>(n, static_cast<OPJ_OFF_T>(s->size - s->at));
     s->at += static_cast<size_t>(n);
     return n;
 }
 
-opj_stream_t* Open_Stream(MemoryStream& memory, bool input)
+// chunk: the stream's buffer; a reading stream is told the file's size.
+opj_stream_t* Open_Stream(MemoryStream& memory, size_t chunk)
 {
-    opj_stream_t* stream = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, input ? OPJ_TRUE : OPJ_FALSE);
+    const bool input = memory.written == nullptr;
+    opj_stream_t* stream = opj_stream_create(chunk, input ? OPJ_TRUE : OPJ_FALSE);
     opj_stream_set_user_data(stream, &memory, nullptr);
-    if (input)
-        opj_stream_set_user_data_length(stream, memory.bytes->size());
-    opj_stream_set_read_function(stream, Stream_Read);
-    opj_stream_set_write_function(stream, Stream_Write);
+    if (input) {
+        opj_stream_set_user_data_length(stream, memory.size);
+        opj_stream_set_read_function(stream, Stream_Read);
+    } else {
+        opj_stream_set_write_function(stream, Stream_Write);
+    }
     opj_stream_set_seek_function(stream, Stream_Seek);
     opj_stream_set_skip_function(stream, Stream_Skip);
     return stream;
@@ -151,7 +187,8 @@ opj_stream_t* Open_Stream(MemoryStream& memory, bool input)
 // quality layer at the rate that brings it to the budget.
 class OpenJpeg : public PeerCodec {
 public:
-    std::string Name() const override { return "OpenJPEG (J2K)"; }
+    OpenJpeg() { opj_set_default_decoder_parameters(&parameters_); }
+    std::string Name() const override { return "OpenJPEG"; }
 
     Bytes Compress(const Bytes& rgb, int width, int height, size_t budget) override
     {
@@ -161,23 +198,29 @@ public:
         });
     }
 
-    bool Decompress(const Bytes& file, int width, int height, Bytes& rgb) override
+    bool Decompress(const Bytes& file, int width, int height, uint8_t* raster) override
     {
-        Bytes copy(file);
-        MemoryStream memory{&copy, 0};
-        opj_stream_t* stream = Open_Stream(memory, true);
+        MemoryStream memory{file.data(), file.size(), 0, nullptr};
+        opj_stream_t* stream = Open_Stream(memory, std::max<size_t>(file.size(), 1));
         opj_codec_t* codec = opj_create_decompress(OPJ_CODEC_J2K);
-        opj_dparameters_t parameters;
-        opj_set_default_decoder_parameters(&parameters);
         opj_image_t* image = nullptr;
-        bool ok = opj_setup_decoder(codec, &parameters) && opj_read_header(stream, codec, &image) &&
+        bool ok = opj_setup_decoder(codec, &parameters_) && opj_read_header(stream, codec, &image) &&
                   opj_decode(codec, stream, image) && opj_end_decompress(codec, stream) &&
                   image->numcomps == 3;
-        if (ok) {
-            rgb.resize(static_cast<size_t>(width) * height * 3);
-            for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i)
-                for (int k = 0; k < 3; ++k)
-                    rgb[3 * i + k] = static_cast<uint8_t>(std::clamp(image->comps[k].data[i], 0, 255));
+        for (int k = 0; ok && k < 3; ++k)
+            ok = image->comps[k].w == static_cast<OPJ_UINT32>(width) &&
+                 image->comps[k].h == static_cast<OPJ_UINT32>(height);
+        for (int r = 0; ok && r < height; ++r) {
+            const size_t from = static_cast<size_t>(height - 1 - r) * width;
+            const OPJ_INT32* red = image->comps[0].data + from;
+            const OPJ_INT32* green = image->comps[1].data + from;
+            const OPJ_INT32* blue = image->comps[2].data + from;
+            uint8_t* out = raster + static_cast<size_t>(r) * width * 3;
+            for (int c = 0; c < width; ++c) {
+                out[3 * c] = static_cast<uint8_t>(std::clamp(red[c], 0, 255));
+                out[3 * c + 1] = static_cast<uint8_t>(std::clamp(green[c], 0, 255));
+                out[3 * c + 2] = static_cast<uint8_t>(std::clamp(blue[c], 0, 255));
+            }
         }
         opj_image_destroy(image);
         opj_destroy_codec(codec);
@@ -210,8 +253,8 @@ private:
         parameters.irreversible = 1;
         parameters.tcp_mct = 1;
         Bytes file;
-        MemoryStream memory{&file, 0};
-        opj_stream_t* stream = Open_Stream(memory, false);
+        MemoryStream memory{nullptr, 0, 0, &file};
+        opj_stream_t* stream = Open_Stream(memory, OPJ_J2K_STREAM_CHUNK_SIZE);
         opj_codec_t* codec = opj_create_compress(OPJ_CODEC_J2K);
         const bool ok = opj_setup_encoder(codec, &parameters, image) &&
                         opj_start_compress(codec, image, stream) && opj_encode(codec, stream) &&
@@ -223,6 +266,27 @@ private:
             file.clear();
         return file;
     }
+
+    opj_dparameters_t parameters_;
+};
+
+// The card's own format; the budget is the payload's fixed size.
+class Vek : public PeerCodec {
+public:
+    std::string Name() const override { return "unpack"; }
+
+    Bytes Compress(const Bytes& rgb, int, int, size_t budget) override
+    {
+        Bytes payload = Encode_Photo(rgb);
+        payload.resize(budget, 0);
+        return payload;
+    }
+
+    bool Decompress(const Bytes& file, int, int, uint8_t* raster) override
+    {
+        return unpack(reinterpret_cast<char*>(const_cast<uint8_t*>(file.data())), reinterpret_cast<char*>(raster),
+                      0) == 1;
+    }
 };
 
 } // namespace
@@ -230,6 +294,7 @@ private:
 std::vector<std::unique_ptr<PeerCodec>> Make_Peer_Codecs()
 {
     std::vector<std::unique_ptr<PeerCodec>> codecs;
+    codecs.emplace_back(new Vek);
     codecs.emplace_back(new TurboJpeg);
     codecs.emplace_back(new Webp);
     codecs.emplace_back(new OpenJpeg);

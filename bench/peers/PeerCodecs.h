@@ -1,5 +1,6 @@
-// Three general-purpose codecs, each made to compress an RGB picture to
-// about a byte budget and to decode it again to RGB.
+// Our photo format and three general-purpose codecs, each made to compress
+// an RGB picture to about a byte budget and to decode it again into the
+// raster unpack gives: bottom row first, red, green, blue, no padding.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +18,11 @@ public:
     // rate setting reaches (its smallest file if none fits); empty on failure.
     // rgb: top row first, red, green, blue.
     virtual Bytes Compress(const Bytes& rgb, int width, int height, size_t budget) = 0;
-    // Back to pixels in the same layout; false on failure.
-    virtual bool Decompress(const Bytes& file, int width, int height, Bytes& rgb) = 0;
+    // Decodes file into raster (width x height x 3 bytes, bottom row first);
+    // false on failure. Called many times in a row: whatever the codec's
+    // interface lets a caller keep between decodes is kept.
+    virtual bool Decompress(const Bytes& file, int width, int height, uint8_t* raster) = 0;
 };
 
+// unpack first, then libjpeg-turbo, libwebp and OpenJPEG.
 std::vector<std::unique_ptr<PeerCodec>> Make_Peer_Codecs();
