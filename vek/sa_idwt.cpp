@@ -16,6 +16,47 @@
 
 namespace {
 
+// The mask half of a line's rebuild: low and high band entries back to their
+// interleaved places, the markers turned back into the pixels they moved.
+// Kept beside its callers, which it is inlined into with Direction known.
+// Four pairs without a marker (nearly all of them) interleave in registers.
+void RebuildMaskLine(const int* InMaskBuf, int* OutMaskBuf, int Length, int Direction)
+{
+    const int half = Length / 2;
+    const __m128i noMarker = _mm_set1_epi32(MASK_MOVED_ROW - 1);
+    for (int i = 0; i < half;) {
+        if (i + 4 <= half) {
+            const __m128i lo = Load4(InMaskBuf + i);
+            const __m128i hi = Load4(InMaskBuf + half + i);
+            if (_mm_movemask_epi8(_mm_cmpgt_epi32(hi, noMarker)) == 0) {
+                Store4(OutMaskBuf + 2 * i, _mm_unpacklo_epi32(lo, hi));
+                Store4(OutMaskBuf + 2 * i + 4, _mm_unpackhi_epi32(lo, hi));
+                i += 4;
+                continue;
+            }
+        }
+        const int lo = InMaskBuf[i];
+        const int hi = InMaskBuf[half + i];
+        if (hi < MASK_MOVED_ROW) {  // the common case: no marker
+            OutMaskBuf[2 * i] = lo;
+            OutMaskBuf[2 * i + 1] = hi;
+        } else if (Direction == 1 && hi == MASK_MOVED_ROW) {
+            OutMaskBuf[2 * i] = 0;
+            OutMaskBuf[2 * i + 1] = 1;
+        } else if (Direction == 2 && hi == MASK_MOVED_COL) {
+            OutMaskBuf[2 * i] = 0;
+            OutMaskBuf[2 * i + 1] = 1;
+        } else if (Direction == 2 && hi == MASK_MOVED_COL_ROW) {
+            OutMaskBuf[2 * i] = MASK_MOVED_ROW;
+            OutMaskBuf[2 * i + 1] = 1;
+        } else {
+            OutMaskBuf[2 * i] = lo;
+            OutMaskBuf[2 * i + 1] = hi;
+        }
+        ++i;
+    }
+}
+
 // Whether some run has two samples: those are lifted from unscaled entries.
 bool HasPair(const MaskRun* runs, int count)
 {

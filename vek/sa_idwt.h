@@ -15,9 +15,6 @@ enum {
 void do_IDWT_Mask(const matrix_t* InMask, int nLevels, matrix_t* OutMask);
 void DecomposeOneLevelInt_Mask(matrix_t* OutMask, int level);
 int SADWT1dOddSymInt_Mask(const int* InMaskBuf, int* OutMaskBuf, int Length, int Direction);
-// The mask half of a line's rebuild: low and high band entries back to their
-// interleaved places, the markers turned back into the pixels they moved.
-void RebuildMaskLine(const int* InMaskBuf, int* OutMaskBuf, int Length, int Direction);
 
 // Rebuilds the mask into OutMask and the coefficients into OutCoeff.
 void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix_t* OutCoeff,

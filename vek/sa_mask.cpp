@@ -1,7 +1,7 @@
-// The shape mask through the transform's levels: decomposed once per photo
-// (which wavelet positions the coefficient decoder reads) and rebuilt line
-// by line for the synthesis. Whole rows at once where the steps allow it,
-// so that the loops vectorise and lone pixels cost no branch per entry.
+// The shape mask decomposed through the transform's levels, once per photo:
+// which wavelet positions the coefficient decoder reads. Whole rows at once
+// where the steps allow it, so that the loops vectorise and lone pixels cost
+// no branch per entry.
 #include "sa_idwt.h"
 #include "sa_lines.h"
 
@@ -89,31 +89,4 @@ void do_IDWT_Mask(const matrix_t* InMask, int nLevels, matrix_t* OutMask)
     matrix_copy(OutMask, InMask);
     for (int l = 1; l <= nLevels; ++l)
         DecomposeOneLevelInt_Mask(OutMask, l);
-}
-
-// The mask half of a line's rebuild: low and high band entries back to their
-// interleaved places, the markers turned back into the pixels they moved.
-void RebuildMaskLine(const int* InMaskBuf, int* OutMaskBuf, int Length, int Direction)
-{
-    const int half = Length / 2;
-    for (int i = 0; i < half; ++i) {
-        const int lo = InMaskBuf[i];
-        const int hi = InMaskBuf[half + i];
-        if (hi < MASK_MOVED_ROW) {  // the common case: no marker
-            OutMaskBuf[2 * i] = lo;
-            OutMaskBuf[2 * i + 1] = hi;
-        } else if (Direction == 1 && hi == MASK_MOVED_ROW) {
-            OutMaskBuf[2 * i] = 0;
-            OutMaskBuf[2 * i + 1] = 1;
-        } else if (Direction == 2 && hi == MASK_MOVED_COL) {
-            OutMaskBuf[2 * i] = 0;
-            OutMaskBuf[2 * i + 1] = 1;
-        } else if (Direction == 2 && hi == MASK_MOVED_COL_ROW) {
-            OutMaskBuf[2 * i] = MASK_MOVED_ROW;
-            OutMaskBuf[2 * i + 1] = 1;
-        } else {
-            OutMaskBuf[2 * i] = lo;
-            OutMaskBuf[2 * i + 1] = hi;
-        }
-    }
 }
