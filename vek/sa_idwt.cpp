@@ -189,7 +189,6 @@ struct SynthesisPlan {
     int levels = 0;
     std::vector<MaskRun> runs;
     std::vector<size_t> lineEnd;  // one past each line's last run
-    std::vector<MaskRun> scratch;  // the runs of the line being planned
 };
 
 namespace {
@@ -219,11 +218,9 @@ void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* 
 {
     const int h = mask->numrows_ >> (level - 1);
     const int w = mask->numcols_ >> (level - 1);
-    std::vector<MaskRun>& found = plan.scratch;
+    // Straight into the plan: a line has a run or two, too few for a copy.
     auto recordRuns = [&](const int* line, int length) {
-        found.resize(RunRoom(length));
-        const int count = FindRuns(line, length, found.data());
-        plan.runs.insert(plan.runs.end(), found.begin(), found.begin() + count);
+        ForEachRun(line, length, [&](int start, int run) { plan.runs.push_back({start, run}); });
         plan.lineEnd.push_back(plan.runs.size());
     };
     const size_t stride = mask->numcols_;
@@ -327,7 +324,6 @@ SynthesisPlan* Plan_Synthesis(const matrix_t* InMask, int nLevels, matrix_t* Out
             lines += static_cast<size_t>((InMask->numrows_ >> (l - 1)) + (InMask->numcols_ >> (l - 1)));
         plan->lineEnd.reserve(lines);
         plan->runs.reserve(2 * lines);
-        plan->scratch.reserve(longest);
         matrix_copy(OutMask, InMask);
         for (int l = nLevels; l >= 1; --l)
             PlanOneLevel(*plan, OutMask, l, in.data(), out.data());
