@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One card read through the C interface, with everything its accessors hand
 // out prepared once at read time.
 #pragma once

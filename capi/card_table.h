@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The live cards of the C interface, reached through handles that are keys
 // of this table and never addresses: a freed or made-up handle finds nothing
 // instead of touching memory.

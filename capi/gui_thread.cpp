@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "gui_thread.h"
 
 #include "guest_mode.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The thread reads run on, with the Qt GUI application object they need.
 #pragma once
 

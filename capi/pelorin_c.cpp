@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The C interface: a read into a card handle, the card's accessors and free.
 #include <pelorin/pelorin_c.h>
 

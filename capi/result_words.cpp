@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // pelorin_result_name / pelorin_result_text: the read results in the words
 // pelorin-read uses, and this interface's own results.
 #include "result_text.h"

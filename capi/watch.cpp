@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The C interface's watch: cards placed on the reader and taken away.
 #include <pelorin/pelorin_c.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The JSON document pelorin-read prints for a card.
 #pragma once
 

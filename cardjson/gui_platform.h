@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Qt platform a front end's own GUI application object should use.
 #pragma once
 

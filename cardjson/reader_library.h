@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Which reader-access library this process uses: the simulated reader beside
 // libpelorin, the library for real readers, or the vendor's.
 #pragma once

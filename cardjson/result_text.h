@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Names and plain-language explanations of read results.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The codes a card's text block holds and the words the records show for
 // them: genders, ethnic groups, the kind character.
 #pragma once

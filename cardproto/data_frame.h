@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The card data frame, the answer to the read request: status 00 00 90, the
 // lengths of the text (256), photo (1024) and fingerprint blocks (0, 512 or
 // 1024), the three blocks, and the check byte.

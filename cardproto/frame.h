@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The reader's frame: preamble AA AA AA 96 69, a big-endian length of
 // everything after the length field, the body (command and parameter in a
 // request, three status bytes and data in a response) and a check byte, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Puts response frames together from bytes that arrive in pieces: bytes
 // before a preamble are noise and dropped, and a length field no response can
 // have makes the assembler look for the next preamble. Bytes after a whole

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Where each field sits in a card's 256-byte text block, per card kind, and
 // which CardInfoStruct field it fills. Every field holds little-endian 16-bit
 // characters, so a field of n bytes holds n / 2 of them.

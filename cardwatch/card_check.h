@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Whether a card lies on the reader, without reading it.
 #pragma once
 

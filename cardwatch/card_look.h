@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One look at the reader for a program that watches on its own thread.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // When a card was placed on the reader and when it was taken away, decided
 // from successive looks at the reader: a read while no card has been
 // announced, a presence check (no read) while one has. The card service's

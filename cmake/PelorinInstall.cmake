@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # What `cmake --install` puts on a system: the two libraries with their
 # SONAMEs, the public headers, the programs with their desktop entry and man
 # page, the simulated reader in a directory of its own, and the files through

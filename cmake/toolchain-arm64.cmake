@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Cross build for arm64 with Debian's cross compilers and the :arm64
 # development packages (multiarch: no sysroot of its own). Programs built here
 # run under qemu-user, so ctest runs the test programs as arm64 code.

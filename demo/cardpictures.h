@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Puts the holder's photo and the two card faces of a read on a page.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "foreigngender.h"
 
 QString bilingualGender(const std::string &gender)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Gender as the foreigner card pages show it: Chinese and English side by side.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "formcn.h"
 #include "ui_formcn.h"
 

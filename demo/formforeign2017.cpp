@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "formforeign2017.h"
 #include "ui_formforeign2017.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "formforeignnew.h"
 #include "ui_formforeignnew.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Page of the main window's stack that shows a foreigner's permanent residence card, new layout.
 #pragma once
 

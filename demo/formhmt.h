@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Page of the main window's stack that shows a Hong Kong, Macau or Taiwan residence permit.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The demo's one window: a read button above a stack of four card pages.
 #pragma once
 

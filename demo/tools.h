@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The demo's own helper class. It shares its name with the reader library's
 // drawing toolkit but not a single member, so the two never collide.
 #pragma once

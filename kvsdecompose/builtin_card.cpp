@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "builtin_card.h"
 
 #include "builtin_photo_payload.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The sample resident card presented when no card file is named.
 #pragma once
 

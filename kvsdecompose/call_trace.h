@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The call trace named by KVSSIM_TRACE: one line per call, e.g. "read 65".
 #pragma once
 

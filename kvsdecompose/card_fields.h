@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The text fields of CardInfoStruct by name, and writing into them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Card files: a card described in JSON, with its photo and fingerprints
 // in files beside it. The format is described in README.md.
 #pragma once

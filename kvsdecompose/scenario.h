@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The reader's behaviour chosen by KVSSIM_SCENARIO.
 #pragma once
 

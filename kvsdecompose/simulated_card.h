@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One card as the simulated reader presents it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The four reader calls, answered by a simulated reader whose card and
 // behaviour come from the KVSSIM_* environment variables (see README.md).
 #include "kvsdecompose.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The date of birth as the records hold it: year, month and day taken from
 // the card's YYYYMMDD text by character.
 #pragma once

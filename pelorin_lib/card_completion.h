@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two steps that complete a read: the holder's photo in the form every
 // consumer can load, and the pictures of the card's two faces.
 #pragma once

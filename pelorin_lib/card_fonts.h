@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Font families the card faces are drawn with.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The holder's photo of a card record as a picture.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The blank card pictures the faces are drawn on.
 #pragma once
 

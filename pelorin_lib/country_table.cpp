@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The country table: ISO 3166-1 numeric code, alpha-3 code and Chinese short
 // name of every country or territory a foreigner card may name. A few rows keep
 // codes of earlier editions (ROM, TMP, YUG, ANT, ...) because cards carry them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The library's diagnostic log "pelorin_dbg.log" (its place: chooseLogPath),
 // and the crash report written there on SIGSEGV and SIGABRT. The file is
 // created readable by its owner only; past 1 MiB it moves aside to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Text transforms shared by the card faces: how a record field is turned into
 // the text drawn on the picture.
 #pragma once

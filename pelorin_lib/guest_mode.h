@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reads made for a program that embeds the library (through the C interface,
 // from C, Python, Java): that program's process must stay as it was.
 #pragma once

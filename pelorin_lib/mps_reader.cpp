@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "mps_reader.h"
 
 #include <QString>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The exported entry points: readIDCard with its worker and time-out,
 // guiInit/guiUninit and the version text.
 #include "pelorin_api.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The holder's photo as the 38862-byte bitmap file of the public records,
 // built from the decoder's bare raster.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CMpsReader::readIDCardThread: the body of one card read.
 #include <QMutexLocker>
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Turns the reader's CardInfoStruct into the public record of the card's kind.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the answer to each request looks like, so that a late answer to an
 // earlier request is not taken for the answer to this one: the status that
 // says done comes with the request's own lengths, any other status with a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The four functions of the reader-access library, for a real reader reached
 // through the frame protocol. One reader is open at a time per process.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Which readers the library may use: /etc/pelorin/readers.conf, or for one
 // process the file named by PELORIN_READERS. One reader a line:
 //

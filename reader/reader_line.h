@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The line to a reader: a serial port or a USB reader's bulk pipes. A line
 // moves bytes; the frames are the session's business.
 #pragma once

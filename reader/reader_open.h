@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Opens the line to a configured reader.
 #pragma once
 

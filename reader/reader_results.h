@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What the reader-access functions answer. A reader's own status byte is
 // passed on as it is (0x90 = 144 done, 0x41 = 65 try again, 0x80 = 128 no
 // card, ...); the library's own failures are negative, so they never meet a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The frame protocol on one open line: find card, select card, read card
 // data, each request answered by one frame within a time-out: a fixed
 // allowance for the reader to answer, plus the time the request and its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A reader on a serial port (a USB-serial adapter such as /dev/ttyUSB0):
 // raw 8N1 at the configured speed, non-blocking, with a time-out per call.
 #pragma once

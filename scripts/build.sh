@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Configures and builds one flavour of the tree into a build directory.
 #   scripts/build.sh run      -> build/       (only pelorin-read and the simulated reader)
 #   scripts/build.sh normal   -> build/       (RelWithDebInfo, everything)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs every libFuzzer harness of a fuzz build (default build-fuzz) for the
 # given seconds each, starting from its committed seed corpus (copied, so runs
 # add nothing to git).   scripts/fuzz.sh [SECONDS] [BUILD_DIR]

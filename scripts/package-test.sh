@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Builds the Debian packages, unpacks them into a scratch root (the machine's
 # package database is not touched), runs lintian, compiles each installed
 # header on its own, builds the example with CMake and with pkg-config

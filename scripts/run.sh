@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # The main job: installs only what it needs, builds only pelorin-read and the
 # simulated reader, and reads the card, printing it as JSON and writing the
 # photo and both card faces under out/. Extra arguments go to pelorin-read.

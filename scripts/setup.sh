@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs the Debian packages one job needs, and no more:
 #   scripts/setup.sh run    build and run pelorin-read (the main job)
 #   scripts/setup.sh test   the whole test suite (the default)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Installs what is missing, then builds and runs the whole test suite: the
 # normal build, the Debian packages (scripts/package-test.sh), the arm64
 # cross build with its tests under emulation and its packages, the

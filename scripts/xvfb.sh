@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Sourced by the scripts that need a private X display.
 #   start_xvfb WORK_DIR   starts Xvfb on a free display of its choosing (a screen
 #                         1440 pixels wide at 96 dpi: Qt then sees exactly 96 dots

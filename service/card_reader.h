@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The reader's side of the service. A CardReader lives on a thread of its
 // own and does one reader access per slot call; the scheduler never queues
 // a second call before the first has answered, so accesses are one at a time.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The WebSocket side of the service: clients admitted by the handshake gate,
 // their messages through a RequestHandler each, reads through the scheduler.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Accepts TCP connections on the loopback and looks at each opening
 // handshake before the WebSocket layer answers it: a refused one gets an
 // HTTP error status and is closed, an admitted one is handed on.

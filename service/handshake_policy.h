@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The decision on an opening handshake, from its HTTP request header block,
 // before the WebSocket layer answers it.
 #pragma once

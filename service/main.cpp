@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // pelorin-service: serves card reads to web pages on this machine over
 // WebSocket (README, "Card service for web pages").
 #include "card_service.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "origin_policy.h"
 
 #include <QUrl>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Which web pages may talk to the service: the origin allow-list, and the
 // Host names that mean this machine's loopback.
 #pragma once

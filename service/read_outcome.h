@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // What one read of the card gives the clients: the result, and on success
 // the card's JSON with the photo and faces ready to send.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Hands the reader one job at a time and routes what it answers. Reads asked
 // for while the reader is busy share the next read. While at least one client
 // watches, a poll every 500 ms looks for a card: it reads the card for the

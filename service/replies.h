@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The messages the service sends (README, "Card service for web pages").
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One client's messages: each text message is checked against the limits,
 // parsed and turned into a request for the reader and/or an immediate reply.
 // No sockets here, so it can be tested and fuzzed on its own.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The service's settings and the configuration file they come from.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The service's log: one line per event on standard error (the journal under
 // systemd). Card contents never go here.
 #pragma once

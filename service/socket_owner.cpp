@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "socket_owner.h"
 
 #include <linux/inet_diag.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Which account a local TCP client runs as: the owner of the client's end of
 // a loopback connection, from the kernel's socket diagnostics.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Colour components and the raster writers.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "Control.h"
 
 CControl::CControl(common_ptr pinfo)

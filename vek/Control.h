@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // End-of-segment control: a colour ends once its decoder has consumed more
 // bytes than the segment's budget.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "CpuFeatures.h"
 
 // Asked while the library is loaded, perhaps before the compiler's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Process-wide flag of the decode in progress: set by any stage that meets
 // input it cannot decode soundly. The decode then runs to its end without
 // reading further data and the entry point reports failure.

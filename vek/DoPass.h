@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The zero-tree passes over the active colour at bit plane t.
 #pragma once
 

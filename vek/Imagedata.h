@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Byte image used by the mask decoder.
 #pragma once
 

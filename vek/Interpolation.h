@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Background gradient: a scan-line polygon fill that interpolates the corner
 // colours along the edges and across each scan line.
 #pragma once

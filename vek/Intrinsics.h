@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The decoder's vector code is written with x86's SSE2 and AVX intrinsics.
 // On other processors SIMDe provides the same operations with the same
 // results, bit for bit, from the processor's own vector unit (NEON on arm64).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Significance list of the active colour: the coefficients found significant,
 // in the order in which the refinement passes visit them.
 #pragma once

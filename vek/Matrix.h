@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Two-dimensional int arrays for the shape-adaptive transform.
 #pragma once
 

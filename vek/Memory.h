@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Growable in-memory output stream that receives the raster.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Adaptive binary arithmetic decoder (QM-coder) and its n-ary symbol models.
 #pragma once
 

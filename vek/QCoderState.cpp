@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Probability estimation table of the QM-coder (equal to ITU-T T.81 Table D.3).
 #include "QCoder.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Sizes of the colour segments, derived from the object length alone.
 #pragma once
 

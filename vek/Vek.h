@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Top-level decode: the payload buffer, the stream header and the raster copy.
 #pragma once
 

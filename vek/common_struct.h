@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The decoder's working record and the small value types every stage shares.
 #pragma once
 

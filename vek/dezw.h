@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The decompress sequence and its stages; README.md maps each stage to its module.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Zero-tree decoding of the object section: every colour's coefficients,
 // bit plane by bit plane, until its segment's budget is spent.
 #include "Color.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The decoder's two uses of the shape-adaptive transform: the shape mask in
 // the wavelet domain (FMask) and the synthesis of the active colour's pixels.
 #include "DecodeFault.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Exported entry points of libvekORN.
 #pragma once
 

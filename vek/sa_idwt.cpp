@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The inverse shape-adaptive transform of a colour plane: each level's
 // columns, then its rows, synthesised along the runs the mask's plan found
 // once for all colours. Lines are lifted in place in small buffers; blocks of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shape-adaptive integer 5/3 wavelet: the mask decomposition that tells the
 // coefficient decoder which wavelet positions belong to the shape, and the
 // inverse transform that turns decoded coefficients back into pixels.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Scaling and lifting of one run: an exact path for any entries (64-bit
 // lifting, saturated) and the fast path for small ones, which gives the same
 // values from vector registers: doubles two or four at a time, ints four.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The two 5/3 lifting steps along one run of the shape, and the scaling of
 // the bands before them: the innermost work of the synthesis, done for every
 // run of every line of every level and colour. Entries of real photos are

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Columns of a plane as lines and back, four at a time through registers:
 // a strided access per entry would cost more than the lifting itself.
 #include "sa_lines.h"

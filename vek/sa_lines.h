@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Where the shape lies along a line, as runs of 1s of its mask, and columns
 // of a plane fetched as lines and put back. Both run once per line of every
 // level for the mask and for each colour, so both work a register at a time:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The shape mask decomposed through the transform's levels, once per photo:
 // which wavelet positions the coefficient decoder reads. Whole rows at once
 // where the steps allow it, so that the loops vectorise and lone pixels cost

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Chain-coded contours: their store and their rasterisation.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Working set of the mask decode: background parameters and contours.
 #pragma once
 

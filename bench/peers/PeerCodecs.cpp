@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Why each decode below is how its codec's best user would run it:
 // - unpack reads the 1024-byte payload where it lies and writes its raster
 //   straight into the caller's buffer; that raster is the common output.

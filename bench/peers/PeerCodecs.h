@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Our photo format and three general-purpose codecs, each made to compress
 // an RGB picture to about a byte budget and to decode it again into the
 // raster unpack gives: bottom row first, red, green, blue, no padding.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Our 1024-byte photo payload beside libjpeg-turbo, libwebp and OpenJPEG:
 // each codec compresses the same 102 x 126 pictures to about 1 KB and
 // decodes them into the same raster (PeerCodecs.cpp says how each is run and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One whole readIDCard against the simulated reader answering at once, with
 // a compressed photo and both faces, and its parts: the photo decode and
 // each face. What the parts do not explain is the rest (reader calls, text

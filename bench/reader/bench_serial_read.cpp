@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One card read through the reader library for real readers from the
 // emulated reader on a pseudo-terminal paced at 115200 baud: open, find
 // card, read card (select and data), close. Reported against the line's own

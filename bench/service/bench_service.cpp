@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A read through pelorin-service against a direct readIDCard call, both on
 // the simulated reader with the same card: p50 and p99 of each, and the
 // service's resident memory over many reads. Then a page's read (connect,

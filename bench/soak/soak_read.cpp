@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Soak test: many reads in one process through readIDCard against the
 // simulated reader (compressed photo, both faces), reporting what grows.
 // Targets: resident memory grows by at most 1 MB between read 100 and the

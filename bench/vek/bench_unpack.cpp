@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Time of one unpack of card-like payloads, and heap allocations per decode.
 #include <benchmark/benchmark.h>
 

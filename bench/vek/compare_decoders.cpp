@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Decodes the same payloads with two builds of libvekORN and reports every
 // payload on which they differ (return value or any raster byte). Used to
 // prove that a faster decoder still gives exactly the old pictures.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reading a card from Java: Pelorin.read() returns the card or throws
 // Pelorin.Failure with the library's result.
 import com.sun.jna.Pointer;

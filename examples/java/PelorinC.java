@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The functions of libpelorin_c, declared for JNA.
 import com.sun.jna.Library;
 import com.sun.jna.Native;

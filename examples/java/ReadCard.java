@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reads the card on the reader and prints its kind, its number and the card
 // as JSON; a failure is printed on standard error.
 public final class ReadCard {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Reads the card on the reader once and prints the holder's name and the
 // card's kind. Built against the installed kit (see CMakeLists.txt, Makefile).
 #include <pelorin/pelorin_api.h>

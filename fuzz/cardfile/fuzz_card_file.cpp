@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any bytes as a card file of the simulated reader: the open either refuses
 // the file (3) or presents a card whose read stays inside the caller's buffers.
 // The card file lives in a private directory beside three side files that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Input: the 38862 photo bytes (shorter input is zero-filled), then text fields
 // separated by newlines: name, gender, month, day, address, identity number,
 // nationality, English name, validity start, validity end. Every front face and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any bytes a reader's line delivers, in pieces of any size: frame
 // reassembly keeps to the longest frame and hands on only frames that start
 // with the preamble and end where their length field says; a data frame that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // libFuzzer harness for what a web page or a local program sends the card
 // service: its messages (through one client's handler, with the clock taken
 // from the input so the rate limit is exercised too) and its opening

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any bytes the reader answers to the read request: the frame checks give a
 // result code and read nothing outside the frame.
 #include <QtGlobal>

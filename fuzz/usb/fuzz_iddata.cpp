@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any text and photo block a card holds: the parsers fill records without
 // reading or writing outside the blocks.
 #include <QtGlobal>

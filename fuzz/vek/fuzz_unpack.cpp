@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Any input, taken as the first bytes of a 1024-byte payload (zeros after),
 // must decode or fail without touching dst, and never crash or hang.
 #include <cstdint>

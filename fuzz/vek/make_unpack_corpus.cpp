@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writes the seed payloads of fuzz_unpack into the directory given.
 #include <cstdio>
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Stand-in fingerprint feature data: deterministic pseudo-random bytes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The looks of the invented card holders, one per sample card.
 #pragma once
 

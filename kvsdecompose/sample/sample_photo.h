@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Drawn sample portraits for invented cards: a 102 x 126 bitmap file of a
 // head and shoulders, built from a few parameters so each card looks different.
 #pragma once

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Reading Chinese identity cards in-process, over libpelorin_c.
 
     import pelorin

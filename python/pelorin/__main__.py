@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """python3 -m pelorin: reads the card once and prints it as JSON, like pelorin-read."""
 
 import argparse

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Finding libpelorin_c and declaring its functions for ctypes."""
 
 import ctypes

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The cards a read returns."""
 
 import enum

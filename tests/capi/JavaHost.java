@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The Java example's binding in a real JVM: a thousand reads in one process,
 // a read from a second thread, a failure as a result, and the JVM's own
 // SIGSEGV handling (compiled null checks) still working after the reads.

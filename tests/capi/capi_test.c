@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 /* The C interface against the simulated reader: the sample cards equal what
  * pelorin-read prints for them, failures carry their names, bad use is refused,
  * any thread may read. */

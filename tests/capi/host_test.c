@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 /* A C host's own state around a read: its signal handlers and mask, its
  * locale, its environment and its standard output and error stay as they
  * were, abort() still ends it through its own handler with SIGABRT, and the

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: Apache-2.0
 # Compiles the Java example with the Java host test and runs them in real
 # JVMs: the host's thousand reads, then the example itself with a display
 # that cannot be reached. Skipped (77) only where no JDK or JNA is installed.

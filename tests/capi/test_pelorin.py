@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The Python module against the simulated reader and pelorin-read's output."""
 
 import dataclasses

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The demo's conversion of the library's face text into a picture.
 #include "tools.h"
 

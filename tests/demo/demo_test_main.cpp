@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // GoogleTest main for the demo's widget tests: one QApplication for the whole
 // run, on the offscreen platform so no display is needed.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The four card pages, fed directly with made-up records and pictures.
 #include "formcn.h"
 #include "formforeign2017.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The main window's read button against the simulated reader: the page that
 // becomes current, what it shows, and the hint boxes of failed reads.
 #include "mainwindow.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Single-instance guard of pelorin-demo, checked with real processes on a
 # private Xvfb display:
 #  - a second start while the first runs shows its hint box, opens no main

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Small helpers to look into the demo's widgets by their object names.
 #pragma once
 

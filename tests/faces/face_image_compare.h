@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Comparing a composed face with its bare template, both through the same
 // JPEG encoder, to find where something was drawn.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Text transforms of the card faces.
 #include <gtest/gtest.h>
 

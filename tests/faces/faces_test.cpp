@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The eight faces composed from the sample records, checked against their bare
 // templates: the right size, ink where each item goes and nowhere else.
 #include <gtest/gtest.h>

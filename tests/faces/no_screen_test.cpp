@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A host without any GUI application object: no screen to measure.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Embedded templates and the fonts the faces are drawn with.
 #include <gtest/gtest.h>
 

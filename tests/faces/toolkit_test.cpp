@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Drawing toolkit at 96 dots per inch (the suite runs on its own Xvfb screen).
 #include <gtest/gtest.h>
 

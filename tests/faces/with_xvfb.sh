@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Runs a command on its own Xvfb screen of exactly 96 dots per inch. The X
 # server's log is shown when the command fails.
 set -uo pipefail

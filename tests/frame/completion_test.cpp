@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A read ends with the holder's photo as a bitmap file, whichever form the
 // reader delivered it in, and with both card faces as base64 JPEG text.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A host that reads one card and then crashes, for the crash report test;
 // with the argument "own-handler" it has a SIGSEGV handler of its own,
 // installed before the read, that ends it with status 42. Before the crash it makes localtime_r block for good, as it would while

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A SIGSEGV after the first read: report on stdout and in the log, then the
 // signal goes on to what the host had: the default death or its own handler.
 #include <gtest/gtest.h>

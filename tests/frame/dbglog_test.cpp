@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The log writer: line format, locking against other processes, paths.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // readIDCard end to end against the simulated reader: argument checks,
 // result mapping, time-out, serialisation.
 #include <gtest/gtest.h>

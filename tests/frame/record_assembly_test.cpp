@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Every field of every card kind arrives in its record exactly as the card
 // file holds it; the other records stay as the caller passed them.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The reader session on its own: state machine, attempts, close.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Card files: text encoding, truncation, exact bytes, photo and fingerprint
 // lengths, and clean refusal of files that cannot be used.
 #include "simulator_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The sample card files under tests/fixtures/cards: each opens, carries what
 // the tests of other parts rely on, and has a valid drawn photo or a
 // compressed one that decodes to a likeness of the drawing.

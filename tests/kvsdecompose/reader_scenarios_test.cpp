@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The simulated reader's built-in card, its scenarios and its call trace.
 #include "simulator_fixture.h"
 

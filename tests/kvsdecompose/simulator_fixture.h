@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shared set-up of the simulator tests: a clean environment, a closed port,
 // and helpers to read a card and look at what came back.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # pelorin-demo on a private Xvfb display reads once through the reader library
 # for real readers from the emulated serial reader: the button's read reaches
 # the resident card page, and the process has that library loaded.

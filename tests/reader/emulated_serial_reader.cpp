@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "emulated_serial_reader.h"
 
 #include <QFile>

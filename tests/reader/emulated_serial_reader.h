@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A pelorin-reader-emulator process serving one card on a pseudo-terminal,
 // and a readers file naming it, set for this process through PELORIN_READERS.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "pelorin_read_run.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One pelorin-read run that writes the photo and both faces, and the
 // environment that makes it read from the simulated reader.
 #pragma once

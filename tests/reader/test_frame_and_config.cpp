@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Frame reassembly from what a serial line delivers, which answers fit which
 // request, and the readers file.
 #include <gtest/gtest.h>

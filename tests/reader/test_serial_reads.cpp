@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // readIDCard through the reader library for real readers (this test runs
 // with LD_LIBRARY_PATH naming it) against the emulated serial reader: every
 // fault ends the read with its code within the read's time-out, and the next

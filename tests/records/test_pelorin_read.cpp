@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // pelorin-read run as a separate process against the simulated reader.
 #include <QElapsedTimer>
 #include <QFile>

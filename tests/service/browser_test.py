@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """The example page in headless Chromium: served from an allowed origin it
 shows the simulated card's name and photo; from another origin it gets no card.
 Usage: browser_test.py SERVICE_BINARY CARD_FIXTURES_DIR EXAMPLE_DIR"""

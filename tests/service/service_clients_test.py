@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """pelorin-service against raw WebSocket clients (Debian's python3-websockets).
 Usage: service_clients_test.py SERVICE_BINARY CARD_FIXTURES_DIR CASE"""
 import asyncio

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The service's rules without sockets: origins and Host, the configuration
 // file, the handshake verdict, and what a client's messages turn into.
 #include "handshake_policy.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """Starts pelorin-service on a free loopback port with a configuration of the
 test's own, and stops it again, checking that it ends cleanly."""
 import os

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 # Test programs of a cross build run under the emulator (the toolchain's
 # CMAKE_CROSSCOMPILING_EMULATOR): ctest starts them through it, and so must a
 # test that starts a program of the tree itself, since this machine does not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 /* Preload library for test programs run under qemu-user. Its clone()
  * refuses CLONE_PIDFD, which the host kernel has: Qt asks the kernel whether
  * process file descriptors exist (waitid on P_PIDFD), then starts every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Collects the messages sent through Qt's logger while an object of this
 // class lives.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Readable Qt strings in test failure messages.
 #pragma once
 

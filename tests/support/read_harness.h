@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Test helpers around one readIDCard call against the simulated reader.
 #pragma once
 

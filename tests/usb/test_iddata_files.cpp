@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The fingerprint file and the photo bitmap that CIdData writes.
 #include <gtest/gtest.h>
 

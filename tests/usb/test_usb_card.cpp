@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A whole card data frame from the emulated reader, taken apart by CIdData.
 #include <gtest/gtest.h>
 

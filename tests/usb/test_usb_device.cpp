@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Opening the reader: every device-level failure, with its debug lines, and
 // what the object holds afterwards.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The holder's photo from a whole frame of the emulated reader: decoded by
 // libvekORN and framed as the 38862-byte bitmap file.
 #include <gtest/gtest.h>

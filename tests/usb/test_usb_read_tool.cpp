@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // pelorin-read --usb as a separate process against the emulated reader.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The USB reader path against an emulated reader: libusb enumerates, opens,
 // claims and transfers for real; umockdev replays the reader's side.
 #include <gtest/gtest.h>

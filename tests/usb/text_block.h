@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Builds a card's 256-byte text block: fields of little-endian UTF-16 units,
 // padded with blanks as the card stores them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Colour conversion and the raster writers: background, seam softening, grey.
 #include "Color.h"
 #include "CpuFeatures.h"

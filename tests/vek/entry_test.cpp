@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The shipped library as a caller sees it: exported names, the test
 // counter, failure without touching dst, and decodes from several threads.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Background gradient fill: edges, spans, continuations and the row repeats.
 #include "Interpolation.h"
 #include "MemManage.h"

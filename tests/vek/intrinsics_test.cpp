@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The conversions the decoder's vector code relies on give x86's results on
 // every processor: natively there, through Intrinsics.h elsewhere. Values
 // whose truncation does not fit an int (and NaN) become INT32_MIN. Inputs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Object mask: contours from the mask segment to SMask, background fields,
 // and refusal of contours the decoder cannot hold.
 #include <gtest/gtest.h>

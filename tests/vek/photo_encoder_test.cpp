@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The forward transform and the photo encoder: what they make, the decoder
 // turns back into the picture they were given.
 #include "PhotoEncoder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Arithmetic decoder: the decisions pinned from the text, and round trips
 // through the encoder.
 #include <gtest/gtest.h>

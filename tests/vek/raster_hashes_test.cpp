@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The shipped decoder's rasters of a fixed corpus against a table made on
 // x86-64 (raster_hashes.txt): every processor must give the same pixels, bit
 // for bit. On a difference the table this build gives is written beside the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Shape-adaptive 5/3 transform: segment synthesis, mask decomposition and the
 // mask/coefficient rebuild.
 #include "CpuFeatures.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Payload descrambling, the input stream, segment sizes, planes and the output stream.
 #include <gtest/gtest.h>
 

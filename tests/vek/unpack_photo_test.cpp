@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Whole photos through the shipped library: payloads made by the encoders
 // decode to the expected raster, bottom row first, red-green-blue, and not a
 // byte beyond it.

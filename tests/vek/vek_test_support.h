@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Helpers shared by the decoder tests: a decode record over a payload, run
 // stage by stage, and the shipped library loaded as a caller would.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Zero-tree decoding: scan order, zero-tree rules, list reordering, the
 // segment budget, and round trips through the encoder mirror.
 #include "Color.h"

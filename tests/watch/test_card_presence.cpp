@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Placed and removed from the results of successive looks at the reader.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: Apache-2.0
 """pelorin.watch() against the simulated reader, whose behaviour the test
 changes through the scenario file while the watch goes on."""
 

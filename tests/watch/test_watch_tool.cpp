@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // pelorin-read --watch against the simulated reader, whose behaviour the test
 // changes under the running program through the scenario file.
 #include <gtest/gtest.h>

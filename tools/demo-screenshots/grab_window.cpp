@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // demo-grab-window: saves what the X server shows of one window as a PNG.
 // Usage: demo-grab-window WINDOW_ID OUT.png   (WINDOW_ID as xdotool prints it)
 #include <QGuiApplication>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Starts pelorin-demo on a private Xvfb display once per sample card, presses
 # its read button, and saves one PNG per card page, plus one of the hint box
 # of a read without a card.

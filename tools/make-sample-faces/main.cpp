@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writes the faces of the sample cards as JPEG files into the directory given
 // as the only argument, to look at them. Needs a display (or the offscreen
 // platform, whose 100 dpi make the resident faces slightly larger).

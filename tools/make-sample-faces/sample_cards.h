@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Invented card records with the sample photos of tests/fixtures/cards.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writes the photos and fingerprint blocks of the sample card files:
 //   make-sample-photos <directory> [--builtin-payload <file.cpp>]
 // produces, for every sample card, <card>_photo.bmp (the drawn bitmap) and

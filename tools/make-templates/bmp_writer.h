@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writes uncompressed Windows bitmaps with exactly the header and bit depth asked for.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Drawing pieces the card templates are made of: card body, security pattern,
 // emblem, wall landscape and printed labels.
 #pragma once

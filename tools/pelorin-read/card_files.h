@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Writes the photo and face files a pelorin-read command line asks for.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // One read of the card and what pelorin-read makes of it, for a single read
 // and for the watch loop alike.
 #pragma once

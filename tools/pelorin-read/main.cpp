@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // pelorin-read: reads the card on the reader and prints it as JSON.
 #include "card_json.h"
 #include "card_output.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // pelorin-read --list-readers and --probe: the readers of the readers file,
 // whether each is there, and what each one that is there answers to find card.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // pelorin-read --usb: reads the card straight from a reader on raw USB pipes
 // and takes the card's data frame apart into the same records as a normal read.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 #include "watch_loop.h"
 
 #include "card_json.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // pelorin-read --watch: one JSON line per card placed on the reader, one
 // {"removed": "<its idCode>"} line when it is taken away, until SIGINT or
 // SIGTERM.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The card data frame a reader sends for the card of a card file: the text
 // block as the card holds it (texts padded with blanks, gender and ethnic
 // group as their codes, the kind character in its place), the photo payload

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // pelorin-reader-emulator: a card reader on a pseudo-terminal that answers
 // the frame protocol with a card file's card, and misbehaves on request.
 #include <QCoreApplication>

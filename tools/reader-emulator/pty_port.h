@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The emulated reader's end of a serial line: a pseudo-terminal whose other
 // end is reached through a fixed path (a symbolic link to /dev/pts/N), so a
 // reader configuration can name it. Writes go out at the line's speed.

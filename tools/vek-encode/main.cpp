@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Turns a picture into a card photo payload:
 //   vek-encode <picture> <payload> [--level N] [--preview <decoded picture>]
 // The picture (any format Qt reads) is scaled to 102 x 126; the payload is

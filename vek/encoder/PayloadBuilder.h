@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Assembles card photo payloads: mask segment, object length, colour
 // segments, then scrambling into the 1024-byte form stored on the card.
 #pragma once

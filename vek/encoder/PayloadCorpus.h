@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The payloads a decoder is checked on besides those read from files:
 // synthetic card photos, encoded pictures, and byte flips of all of them.
 // Every machine and build makes the same ones in the same order, so decoders

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // QM-coder encoder (ITU-T T.81 Annex D) producing segments that AritDecoder
 // reads back symbol for symbol.
 #pragma once

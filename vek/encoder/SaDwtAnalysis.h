@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Forward shape-adaptive 5/3 transform, the inverse of the decoder's SA_IDWT:
 // pixels inside the mask become coefficients in the decoder's band layout.
 #pragma once

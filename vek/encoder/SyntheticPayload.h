@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Payloads shaped like card photos: a head-and-shoulders outline, a
 // background, and wavelet coefficients whose size falls off from the low
 // band to the finest level, coded with the byte budget a card leaves.

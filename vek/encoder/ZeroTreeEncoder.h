@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Zero-tree encoder: the mirror of the decoder's passes. Given one colour's
 // coefficients and the shape in the wavelet domain, it produces the colour
 // segment (initial bit plane byte, then the coded segment) that the decoder

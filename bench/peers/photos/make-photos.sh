@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: Apache-2.0
 # Makes the natural photographs of bench_peers: four public-domain or CC0
 # pictures from Debian's python3-skimage 0.19.3 (its data folder), each cut
 # to the photo's aspect (102:126) and scaled to 102 x 126 as binary PPM.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 /* pelorin_c.h: reading identity cards from C (and from anything that calls C:
  * Python's ctypes, JNA, P/Invoke). Link with -lpelorin_c.
  *

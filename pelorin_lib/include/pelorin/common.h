@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CCommon: text, bitmap and file helpers shared by the read path and the raw
 // card parser. No state; every operation is static.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CIdData: takes a card's raw data frame apart into the public records, the
 // photo bitmap and the fingerprint file.
 #pragma once

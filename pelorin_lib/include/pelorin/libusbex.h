@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CLibUsbEx: opens and claims one USB card reader through libusb-1.0 and keeps
 // the device handle for the reader protocol.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // MakeCardImg: composes the front and back pictures of each card kind from the
 // embedded templates and returns them as base64 JPEG text (empty on failure).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CMpsReader: one reader session over the reader-access library, and the
 // read worker that turns a session's card data into the caller's records.
 #pragma once

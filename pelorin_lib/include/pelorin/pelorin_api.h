@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Public interface of libpelorin: the records a card read fills, the result
 // codes, and the four exported functions.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Tools: static helpers of the card face composer (drawing toolkit) and the
 // country-code lookup shared by the read path.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // CUsbIdReader: the identity card reader's frame protocol over raw USB bulk
 // pipes (find card, select card, read card data, split-pipe frames).
 #pragma once

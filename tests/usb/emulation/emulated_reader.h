@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // An emulated card reader in a umockdev testbed: a USB device with the
 // reader's four bulk endpoints, whose bulk traffic replays a scripted
 // conversation.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // The frames the card reader exchanges with the host.
 #pragma once
 

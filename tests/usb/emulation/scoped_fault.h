@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // Asks the usbfs shim to fail one step of the device open (PELORIN_USB_FAULT)
 // for as long as the object lives.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 // A scripted bulk conversation with the reader, written as the usbmon
 // capture that umockdev replays in order.
 #pragma once

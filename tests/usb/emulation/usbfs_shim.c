@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: Apache-2.0
 /* Preload library for the emulated reader. It fills two gaps of umockdev's
  * usbfs emulation, injects the device faults a test asks for through the
  * environment variable PELORIN_USB_FAULT, and, when PELORIN_USB_TRACE names a
