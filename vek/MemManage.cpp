@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
+// Planes (row pointers and rows in one block, kept for reuse) and the
+// decoder's input stream over the payload.
 #include "MemManage.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "Vek.h"
 
@@ -15,6 +18,75 @@ static unsigned char buf[PIECE];
 // The cursor never moves further than this; everything past the payload reads as zero.
 static const int CURSOR_LIMIT = 1 << 30;
 
+namespace {
+
+// Planes come and go a dozen times a decode, in the same few sizes. Freed
+// blocks are kept for the next request of their size, so that decodes do not
+// grow and trim the heap (system calls and page faults) every time; the
+// blocks kept are few and their bytes bounded.
+const int KEPT_BLOCKS = 16;
+const size_t KEPT_BYTES = 2 << 20;
+
+// Each block opens with its size, then the row pointers, then the rows.
+const size_t HEAD = 16;
+
+struct KeptBlocks {
+    std::mutex lock;
+    unsigned char* block[KEPT_BLOCKS] = {};
+    size_t bytes = 0;
+    int count = 0;
+};
+
+KeptBlocks& Kept()
+{
+    static KeptBlocks* kept = new KeptBlocks;  // outlives every static destructor
+    return *kept;
+}
+
+size_t BlockSize(const unsigned char* block)
+{
+    size_t size;
+    memcpy(&size, block, sizeof size);
+    return size;
+}
+
+unsigned char* TakeBlock(size_t size)
+{
+    KeptBlocks& kept = Kept();
+    {
+        std::lock_guard<std::mutex> hold(kept.lock);
+        for (int i = kept.count - 1; i >= 0; --i) {
+            unsigned char* block = kept.block[i];
+            if (BlockSize(block) != size)
+                continue;
+            kept.block[i] = kept.block[--kept.count];
+            kept.bytes -= size;
+            memset(block + HEAD, 0, size - HEAD);
+            return block;
+        }
+    }
+    unsigned char* block = (unsigned char*)calloc(size, 1);
+    memcpy(block, &size, sizeof size);
+    return block;
+}
+
+void GiveBlock(unsigned char* block)
+{
+    const size_t size = BlockSize(block);
+    KeptBlocks& kept = Kept();
+    {
+        std::lock_guard<std::mutex> hold(kept.lock);
+        if (kept.count < KEPT_BLOCKS && kept.bytes + size <= KEPT_BYTES) {
+            kept.block[kept.count++] = block;
+            kept.bytes += size;
+            return;
+        }
+    }
+    free(block);
+}
+
+} // namespace
+
 void** MallocBuf(int width, int height, int bits)
 {
     const int rows = std::max(height, 1);
@@ -22,16 +94,17 @@ void** MallocBuf(int width, int height, int bits)
     // The row pointers and the rows in one zeroed block: planes are made
     // per colour and per stage, and each allocation counts in a decode.
     const size_t pointers = rows * sizeof(void*);
-    unsigned char* block = (unsigned char*)calloc(pointers + std::max<size_t>(rows * row_bytes, 1), 1);
-    void** f = (void**)block;
+    unsigned char* block = TakeBlock(HEAD + pointers + std::max<size_t>(rows * row_bytes, 1));
+    void** f = (void**)(block + HEAD);
     for (int i = 0; i < rows; ++i)
-        f[i] = block + pointers + i * row_bytes;
+        f[i] = block + HEAD + pointers + i * row_bytes;
     return f;
 }
 
 void FreeBuf(void** f)
 {
-    free(f);
+    if (f)
+        GiveBlock((unsigned char*)f - HEAD);
 }
 
 static void Advance_cursor(int64_t n)

@@ -2,6 +2,7 @@
 // Payload descrambling, the input stream, segment sizes, planes and the output stream.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -163,6 +164,26 @@ TEST(Planes, RowsShareOneZeroedBlock)
     UCHR** q = (UCHR**)MallocBuf(3, 2, 24);
     EXPECT_EQ(q[1] - q[0], 9);
     FreeBuf((void**)q);
+}
+
+TEST(Planes, ReusedBlockComesBackZeroed)
+{
+    // A plane freed dirty is handed out again for the same size: it must be
+    // zero again, rows where they belong, however the sizes interleave.
+    int** dirty = (int**)MallocBuf(7, 4, 32);
+    int** other = (int**)MallocBuf(3, 3, 8);
+    for (int r = 0; r < 4; ++r)
+        std::fill(dirty[r], dirty[r] + 7, -1);
+    FreeBuf((void**)dirty);
+    int** again = (int**)MallocBuf(7, 4, 32);
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_EQ((char*)again[r] - (char*)again[0], 28 * r);
+        for (int c = 0; c < 7; ++c)
+            EXPECT_EQ(again[r][c], 0);
+    }
+    FreeBuf((void**)again);
+    FreeBuf((void**)other);
+    FreeBuf(nullptr);
 }
 
 TEST(OutputStream, GrowsAndKeepsContents)
