@@ -2,6 +2,7 @@
 // The decoder's two uses of the shape-adaptive transform: the shape mask in
 // the wavelet domain (FMask) and the synthesis of the active colour's pixels.
 #include "DecodeFault.h"
+#include "MaskMemo.h"
 #include "MemManage.h"
 #include "dezw.h"
 #include "sa_idwt.h"
@@ -24,23 +25,18 @@ void Init_Wavelet(common_ptr info)
 
 void Term_Wavelet(common_ptr info)
 {
-    FreeBuf(reinterpret_cast<void**>(info->SMask));
-    FreeBuf(reinterpret_cast<void**>(info->FMask));
-    Free_Synthesis_Plan(info->synthesis);
-    info->SMask = nullptr;
-    info->FMask = nullptr;
-    info->synthesis = nullptr;
+    Keep_Mask(info);
 }
 
 void FormFMask(common_ptr info)
 {
+    if (Recall_Mask(info))
+        return;
     // SMask and FMask are single blocks: the decomposition reads and writes
     // them in place of copies.
     const matrix_t spatial = matrix_view(info->SMask, info->sample_height, info->sample_width);
     matrix_t decomposed = matrix_view(info->FMask, info->sample_height, info->sample_width);
     matrix_t* rebuilt = SamplePlane(info);  // the rebuild's scratch mask
-    Free_Synthesis_Plan(info->synthesis);
-    info->synthesis = nullptr;
     if (rebuilt) {
         do_IDWT_Mask(&spatial, info->level, &decomposed);
         info->synthesis = Plan_Synthesis(&decomposed, info->level, rebuilt);
