@@ -57,3 +57,11 @@ void Keep_Mask(common_ptr info)
     info->FMask = nullptr;
     info->synthesis = nullptr;
 }
+
+void Forget_Mask()
+{
+    Free_Synthesis_Plan(s_kept.plan);
+    FreeBuf(reinterpret_cast<void**>(s_kept.spatial));
+    FreeBuf(reinterpret_cast<void**>(s_kept.decomposed));
+    s_kept = KeptMask{};
+}

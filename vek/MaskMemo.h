@@ -16,3 +16,6 @@ bool Recall_Mask(common_ptr info);
 // what was kept before is freed; without a plan both planes are freed. The
 // record's mask fields are cleared either way.
 void Keep_Mask(common_ptr info);
+
+// Frees what is kept (when the library is unloaded), before the kept planes.
+void Forget_Mask();

@@ -30,6 +30,8 @@ const size_t KEPT_BYTES = 2 << 20;
 // Each block opens with its size, then the row pointers, then the rows.
 const size_t HEAD = 16;
 
+// Constant-initialised and without a destructor: planes may be freed into it
+// until the very end; Free_Kept_Planes empties it.
 struct KeptBlocks {
     std::mutex lock;
     unsigned char* block[KEPT_BLOCKS] = {};
@@ -37,11 +39,7 @@ struct KeptBlocks {
     int count = 0;
 };
 
-KeptBlocks& Kept()
-{
-    static KeptBlocks* kept = new KeptBlocks;  // outlives every static destructor
-    return *kept;
-}
+KeptBlocks s_kept;
 
 size_t BlockSize(const unsigned char* block)
 {
@@ -52,15 +50,14 @@ size_t BlockSize(const unsigned char* block)
 
 unsigned char* TakeBlock(size_t size)
 {
-    KeptBlocks& kept = Kept();
     {
-        std::lock_guard<std::mutex> hold(kept.lock);
-        for (int i = kept.count - 1; i >= 0; --i) {
-            unsigned char* block = kept.block[i];
+        std::lock_guard<std::mutex> hold(s_kept.lock);
+        for (int i = s_kept.count - 1; i >= 0; --i) {
+            unsigned char* block = s_kept.block[i];
             if (BlockSize(block) != size)
                 continue;
-            kept.block[i] = kept.block[--kept.count];
-            kept.bytes -= size;
+            s_kept.block[i] = s_kept.block[--s_kept.count];
+            s_kept.bytes -= size;
             memset(block + HEAD, 0, size - HEAD);
             return block;
         }
@@ -73,12 +70,11 @@ unsigned char* TakeBlock(size_t size)
 void GiveBlock(unsigned char* block)
 {
     const size_t size = BlockSize(block);
-    KeptBlocks& kept = Kept();
     {
-        std::lock_guard<std::mutex> hold(kept.lock);
-        if (kept.count < KEPT_BLOCKS && kept.bytes + size <= KEPT_BYTES) {
-            kept.block[kept.count++] = block;
-            kept.bytes += size;
+        std::lock_guard<std::mutex> hold(s_kept.lock);
+        if (s_kept.count < KEPT_BLOCKS && s_kept.bytes + size <= KEPT_BYTES) {
+            s_kept.block[s_kept.count++] = block;
+            s_kept.bytes += size;
             return;
         }
     }
@@ -86,6 +82,14 @@ void GiveBlock(unsigned char* block)
 }
 
 } // namespace
+
+void Free_Kept_Planes()
+{
+    std::lock_guard<std::mutex> hold(s_kept.lock);
+    while (s_kept.count > 0)
+        free(s_kept.block[--s_kept.count]);
+    s_kept.bytes = 0;
+}
 
 void** MallocBuf(int width, int height, int bits)
 {

@@ -9,6 +9,8 @@
 // allocation. bits 8, 24, 32 hold bytes, PIXELs, ints.
 void** MallocBuf(int width, int height, int bits);
 void FreeBuf(void** f);
+// Frees the planes kept for reuse (when the library is unloaded).
+void Free_Kept_Planes();
 
 // Input stream over the process-wide payload buffer.
 int Read(common_ptr info, void* obj, int size, int num);

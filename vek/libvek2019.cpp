@@ -3,12 +3,24 @@
 
 #include <mutex>
 
+#include "MaskMemo.h"
+#include "MemManage.h"
 #include "Vek.h"
 
 static int s_Test = 0;
 
 // The decoder works in process-wide buffers; one decode at a time.
 static std::mutex s_decodeLock;
+
+// What decodes keep for the next one goes when the library is unloaded (a
+// host may dlclose it): the kept mask first, as it frees into the kept planes.
+static struct KeptStateRelease {
+    ~KeptStateRelease()
+    {
+        Forget_Mask();
+        Free_Kept_Planes();
+    }
+} s_keptStateRelease;
 
 int libvek2019Test()
 {
