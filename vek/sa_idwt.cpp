@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
 // The inverse shape-adaptive transform of a colour plane: each level's
 // columns, then its rows, synthesised along the runs the mask's plan found
-// once for all colours. Lines are lifted in place in small buffers; blocks of
-// neighbouring columns with the same runs go across, a row at a time, so no
-// transposed copies are made for them.
+// once for all colours. A line's bands are scaled into a small buffer and
+// lifted from there straight back into the line; blocks of neighbouring
+// columns with the same runs go across, a row at a time, so no transposed
+// copies are made for them; lines and blocks of zeros (most of the finest
+// level's detail) are left as they are.
 #include "sa_idwt.h"
 #include "sa_lifting.h"
 #include "sa_lines.h"
@@ -67,37 +69,47 @@ bool HasPair(const MaskRun* runs, int count)
     return false;
 }
 
-// One line of the synthesis, InBuf holding its low band then its high band:
-// the shape's runs come from their bands, every other sample becomes 0. A
-// lone sample takes its low entry.
-// small: every entry of the line is known to be below kSmallEntry in
-// magnitude; otherwise the line is looked at.
-void SynthesizeLine(int* InBuf, int* OutBuf, int Length, const MaskRun* runs, int count, bool small)
+// One line of the synthesis, InBuf holding its low band then its high band,
+// into OutBuf, which may be InBuf: the shape's runs come from their bands,
+// every other sample becomes 0. A lone sample takes its low entry. work
+// holds Length ints. small: every entry of the line is known to be below
+// kSmallEntry in magnitude; otherwise the line is looked at.
+void SynthesizeLine(int* InBuf, int* OutBuf, int* work, int Length, const MaskRun* runs, int count, bool small)
 {
-    std::fill(OutBuf, OutBuf + Length, 0);
     // Sample x of a run takes entry x / 2 of its band, so on a line of even
     // length no two runs share an entry: when all are small, the line is
-    // scaled in one sweep per band instead of run by run, to the same values.
+    // scaled into work in one sweep per band instead of run by run, to the
+    // same values, and lifted from there.
     const int half = Length / 2;
     if (count > 0 && Length % 2 == 0 && Length <= kVectorRun && !HasPair(runs, count) &&
         (small || SmallBands(InBuf, half, InBuf + half, half))) {
-        ScaleSmallBand(InBuf, half, kLowScale);
-        ScaleSmallBand(InBuf + half, half, kHighScale);
+        if (OutBuf == InBuf && AllZero(InBuf, Length))
+            return;  // zeros synthesise to zeros: most fine-level detail is 0
+        int* low = work;
+        int* high = work + half;
+        ScaleSmallBand(InBuf, low, half, kLowScale);
+        ScaleSmallBand(InBuf + half, high, half, kHighScale);
+        int end = 0;
         for (int i = 0; i < count; ++i) {
             const int start = runs[i].start;
+            std::fill(OutBuf + end, OutBuf + start, 0);
             if (runs[i].length == 1)
-                OutBuf[start] = InBuf[start >> 1];
+                OutBuf[start] = low[start >> 1];
             else
-                LiftSmallRun(OutBuf + start, InBuf + ((start + 1) >> 1), InBuf + half + (start >> 1),
-                             start & 1, runs[i].length);
+                LiftSmallRun(OutBuf + start, low + ((start + 1) >> 1), high + (start >> 1), start & 1,
+                             runs[i].length);
+            end = start + runs[i].length;
         }
+        std::fill(OutBuf + end, OutBuf + Length, 0);
         return;
     }
+    std::copy(InBuf, InBuf + Length, work);
+    std::fill(OutBuf, OutBuf + Length, 0);
     for (int i = 0; i < count; ++i) {
         const int start = runs[i].start;
         const int run = runs[i].length;
-        int* low = InBuf + (run == 1 ? start >> 1 : (start + 1) >> 1);
-        int* high = InBuf + Length / 2 + (start >> 1);
+        int* low = work + (run == 1 ? start >> 1 : (start + 1) >> 1);
+        int* high = work + half + (start >> 1);
         SynthesizeSegmentOddSymInt(OutBuf + start, low, high, start & 1, run);
     }
 }
@@ -109,27 +121,40 @@ const int kAcross = 8;
 // SynthesizeLine's fast form on kAcross neighbouring columns that share
 // their runs, done a row at a time: the same scaling and the same integer
 // lifting of each column, without turning columns into lines and back. top
-// holds the block's first row, stride apart; the columns' entries must all be
-// small. work holds (h + h / 2 + 1) x kAcross ints.
+// holds the block's first row, stride apart. work holds (h + h / 2 + 1) x
+// kAcross ints. The columns' entries must all be small.
 void SynthesizeColumnsAcross(int* top, size_t stride, int h, const MaskRun* runs, int count, int* work)
 {
     const int half = h / 2;
     int* in = work;  // the entries, row after row
     int* lo = work + static_cast<size_t>(h) * kAcross;
     auto row = [&](int r) { return top + r * stride; };
-    auto copy = [](int* to, const int* from) { std::memcpy(to, from, sizeof(int) * kAcross); };
+    // A block of zeros stays zeros: most fine-level detail is 0.
+    __m128i bits = _mm_setzero_si128();
     for (int r = 0; r < h; ++r) {
-        copy(in + r * kAcross, row(r));
-        std::fill(row(r), row(r) + kAcross, 0);
+        for (int j = 0; j < kAcross; j += 4) {
+            const __m128i four = Load4(row(r) + j);
+            bits = _mm_or_si128(bits, four);
+            Store4(in + r * kAcross + j, four);
+        }
     }
-    ScaleSmallBand(in, half * kAcross, kLowScale);
-    ScaleSmallBand(in + half * kAcross, half * kAcross, kHighScale);
+    if (IsZero(bits))
+        return;
+    ScaleSmallBand(in, in, half * kAcross, kLowScale);
+    ScaleSmallBand(in + half * kAcross, in + half * kAcross, half * kAcross, kHighScale);
+    auto clear = [&](int from, int to) {
+        for (int r = from; r < to; ++r)
+            std::fill(row(r), row(r) + kAcross, 0);
+    };
     const __m128i two = _mm_set1_epi32(2), one = _mm_set1_epi32(1);
+    int end = 0;
     for (int i = 0; i < count; ++i) {
         const int start = runs[i].start;
         const int length = runs[i].length;
+        clear(end, start);
+        end = start + length;
         if (length == 1) {
-            copy(row(start), in + (start >> 1) * kAcross);
+            std::memcpy(row(start), in + (start >> 1) * kAcross, sizeof(int) * kAcross);
             continue;
         }
         const bool lowFirst = (start & 1) == 0;
@@ -167,6 +192,7 @@ void SynthesizeColumnsAcross(int* top, size_t stride, int h, const MaskRun* runs
             }
         }
     }
+    clear(end, h);
 }
 
 } // namespace
@@ -179,7 +205,8 @@ int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMas
     RebuildMaskLine(InMaskBuf, OutMaskBuf, Length, Direction);
     std::vector<MaskRun> runs(RunRoom(Length));
     const int count = FindRuns(OutMaskBuf, Length, runs.data());
-    SynthesizeLine(InBuf, OutBuf, Length, runs.data(), count, false);
+    std::vector<int> work(Length);
+    SynthesizeLine(InBuf, OutBuf, work.data(), Length, runs.data(), count, false);
     return 0;
 }
 
@@ -245,9 +272,10 @@ void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* 
 }
 
 // One level of the coefficient synthesis along the plan's lines, which
-// start at *line. in and out hold four lines of the longest side each.
-void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* coeff, int level,
-                           int* in, int* out, size_t longest)
+// start at *line. in holds four lines of the longest side or a block of
+// columns synthesised across, work one line.
+void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* coeff, int level, int* in,
+                           int* work, size_t longest)
 {
     const int h = coeff->numrows_ >> (level - 1);
     const int w = coeff->numcols_ >> (level - 1);
@@ -261,12 +289,11 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
     };
     const uint32_t bound = levelBound();
     bool small = bound <= static_cast<uint32_t>(kSmallEntry);
-    auto synthesizeLine = [&](int* lineIn, int* lineOut, int length) {
+    auto synthesizeLine = [&](int* lineIn, int length) {
         const auto runs = RunsOf(plan, (*line)++);
-        SynthesizeLine(lineIn, lineOut, length, runs.first, runs.second, small);
+        SynthesizeLine(lineIn, lineIn, work, length, runs.first, runs.second, small);
     };
     int* const ins[4] = {in, in + longest, in + 2 * longest, in + 3 * longest};
-    int* const outs[4] = {out, out + longest, out + 2 * longest, out + 3 * longest};
     const size_t stride = coeff->numcols_;
     // Neighbouring columns with the same runs (a rectangular shape, the
     // picture's margins) whose lines SynthesizeLine would take in one sweep
@@ -294,19 +321,16 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
         const int count = std::min(4, w - c);
         ColumnsToLines(coeff->data_ + c, stride, h, count, ins);
         for (int k = 0; k < count; ++k)
-            synthesizeLine(ins[k], outs[k], h);
-        LinesToColumns(outs, count, h, coeff->data_ + c, stride);
+            synthesizeLine(ins[k], h);
+        LinesToColumns(ins, count, h, coeff->data_ + c, stride);
         c += count;
     }
     // A pass leaves every magnitude below three times its inputs' bound
     // (and a few units): inputs up to 2^23 leave the rows small.
     small = bound <= static_cast<uint32_t>(kSmallEntry / 8) || levelBound() <= static_cast<uint32_t>(kSmallEntry);
-    // A row is its own input line: the synthesis only scales entries in it
-    // before the result replaces it.
-    for (int r = 0; r < h; ++r) {
-        synthesizeLine(coeff->rows_[r], out, w);
-        std::memcpy(coeff->rows_[r], out, sizeof(int) * w);
-    }
+    // A row is its own input line: its bands are scaled into work first.
+    for (int r = 0; r < h; ++r)
+        synthesizeLine(coeff->rows_[r], w);
 }
 
 } // namespace
@@ -342,14 +366,14 @@ void Free_Synthesis_Plan(SynthesisPlan* plan)
 int Synthesize_Planned(const SynthesisPlan* plan, matrix_t* coeff)
 {
     const size_t longest = static_cast<size_t>(std::max(coeff->numrows_, coeff->numcols_)) + 1;
-    // Four lines in and four out, or a block of columns synthesised across.
+    // Four lines, or a block of columns synthesised across; and a line.
     const size_t room = std::max<size_t>(4 * longest, (longest + longest / 2 + 1) * kAcross);
-    int* in = static_cast<int*>(std::malloc(sizeof(int) * 2 * room));
-    int* out = in + room;
+    int* in = static_cast<int*>(std::malloc(sizeof(int) * (room + longest)));
+    int* work = in + room;
     const int result = in ? 0 : -10;
     size_t line = 0;
     for (int l = plan->levels; l >= 1 && result == 0; --l)
-        SynthesizeOneLevelInt(*plan, &line, coeff, l, in, out, longest);
+        SynthesizeOneLevelInt(*plan, &line, coeff, l, in, work, longest);
     std::free(in);
     return result;
 }

@@ -37,8 +37,9 @@ int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Le
 // x + 0.5 (or x - 0.5 below zero) truncated towards zero.
 int Round(double x);
 
-// Round(entry x scale) over a band whose entries are all below 2^26 in
-// magnitude, in place: the SSE2 form, and the AVX form for processors that
-// have it (Has_Avx); the decoder picks one when it is loaded.
-void ScaleSmallBandSse2(int* band, int count, double scale);
-void ScaleSmallBandAvx(int* band, int count, double scale);
+// Round(entry x scale) from `from` into `to` (which may be `from`) for a
+// band whose entries are all below 2^26 in magnitude: the SSE2 form, and the
+// AVX form for processors that have it (Has_Avx); the decoder picks one when
+// it is loaded.
+void ScaleSmallBandSse2(const int* from, int* to, int count, double scale);
+void ScaleSmallBandAvx(const int* from, int* to, int count, double scale);

@@ -119,44 +119,44 @@ void LiftRun(int* Out, const int* InL, const int* InH, int PosFlag, int Length)
 
 // ScaleSmallBand four entries to a register where the processor has AVX:
 // the same double operations, twice as many at a time.
-VEK_TARGET_AVX void ScaleSmallBandAvx(int* band, int count, double scale)
+VEK_TARGET_AVX void ScaleSmallBandAvx(const int* from, int* to, int count, double scale)
 {
     const __m256d factor = _mm256_set1_pd(scale);
     const __m256d half = _mm256_set1_pd(0.5);
     const __m256d sign = _mm256_set1_pd(-0.0);
     int i = 0;
     for (; i + 4 <= count; i += 4) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band + i));
+        const __m128i v = Load4(from + i);
         const __m256d x = _mm256_mul_pd(_mm256_cvtepi32_pd(v), factor);
         const __m256d r = _mm256_add_pd(x, _mm256_or_pd(_mm256_and_pd(x, sign), half));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(band + i), _mm256_cvttpd_epi32(r));
+        Store4(to + i, _mm256_cvttpd_epi32(r));
     }
     for (; i < count; ++i)
-        band[i] = ScaleRound(band[i], scale);
+        to[i] = ScaleRound(from[i], scale);
 }
 
 // ScaleRound over a band of small entries, two at a time: the same double
 // product and rounding, without the clamps they can never reach.
-void ScaleSmallBandSse2(int* band, int count, double scale)
+void ScaleSmallBandSse2(const int* from, int* to, int count, double scale)
 {
     const __m128d factor = _mm_set1_pd(scale);
     const __m128d half = _mm_set1_pd(0.5);
     const __m128d sign = _mm_set1_pd(-0.0);
     int i = 0;
     for (; i + 4 <= count; i += 4) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(band + i));
+        const __m128i v = Load4(from + i);
         const __m128d x0 = _mm_mul_pd(_mm_cvtepi32_pd(v), factor);
         const __m128d x1 = _mm_mul_pd(_mm_cvtepi32_pd(_mm_unpackhi_epi64(v, v)), factor);
         const __m128d r0 = _mm_add_pd(x0, _mm_or_pd(_mm_and_pd(x0, sign), half));
         const __m128d r1 = _mm_add_pd(x1, _mm_or_pd(_mm_and_pd(x1, sign), half));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(band + i),
-                         _mm_unpacklo_epi64(_mm_cvttpd_epi32(r0), _mm_cvttpd_epi32(r1)));
+        Store4(to + i, _mm_unpacklo_epi64(_mm_cvttpd_epi32(r0), _mm_cvttpd_epi32(r1)));
     }
     for (; i < count; ++i)
-        band[i] = ScaleRound(band[i], scale);
+        to[i] = ScaleRound(from[i], scale);
 }
 
 const bool kScaleWithAvx = Has_Avx();
+
 
 void LiftSmallRun(int* Out, const int* InL, const int* InH, int PosFlag, int Length)
 {
@@ -238,8 +238,8 @@ int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Le
     const int highCount = PosFlag == 0 ? Length / 2 : (Length + 1) / 2;
     const int lowCount = Length - highCount;
     if (Length != 2 && Length <= kVectorRun && SmallBands(InL, lowCount, InH, highCount)) {
-        ScaleSmallBand(InL, lowCount, kLowScale);
-        ScaleSmallBand(InH, highCount, kHighScale);
+        ScaleSmallBand(InL, InL, lowCount, kLowScale);
+        ScaleSmallBand(InH, InH, highCount, kHighScale);
         LiftSmallRun(Out, InL, InH, PosFlag, Length);
         return 0;
     }

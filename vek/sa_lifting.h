@@ -41,9 +41,9 @@ public:
             more_ = _mm_or_si128(more_, magnitude(i + 4));
         }
         for (; i + 4 <= count; i += 4)
-            bits_ = _mm_or_si128(bits_, magnitude(i));
+            Add4(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v + i)));
         for (; i < count; ++i)
-            tail_ |= static_cast<uint32_t>(v[i] ^ (v[i] >> 31));
+            Add1(v[i]);
     }
     // An upper bound of every magnitude seen.
     uint32_t Bound() const
@@ -54,6 +54,8 @@ public:
         return (tail_ | static_cast<uint32_t>(_mm_cvtsi128_si32(bits))) + 1;
     }
     bool All() const { return Bound() <= static_cast<uint32_t>(kSmallEntry); }
+    void Add4(__m128i four) { bits_ = _mm_or_si128(bits_, _mm_xor_si128(four, _mm_srai_epi32(four, 31))); }
+    void Add1(int v) { tail_ |= static_cast<uint32_t>(v ^ (v >> 31)); }
 
 private:
     __m128i bits_ = _mm_setzero_si128();
@@ -72,6 +74,22 @@ inline bool SmallBands(const int* low, int lowCount, const int* high, int highCo
 inline __m128i Load4(const int* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void Store4(int* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
+// Whether four ORed entries were all 0.
+inline bool IsZero(__m128i bits) { return _mm_movemask_epi8(_mm_cmpeq_epi32(bits, _mm_setzero_si128())) == 0xFFFF; }
+
+// Whether all count entries are 0.
+inline bool AllZero(const int* v, int count)
+{
+    __m128i bits = _mm_setzero_si128();
+    int i = 0;
+    for (; i + 4 <= count; i += 4)
+        bits = _mm_or_si128(bits, Load4(v + i));
+    int tail = 0;
+    for (; i < count; ++i)
+        tail |= v[i];
+    return tail == 0 && IsZero(bits);
+}
+
 // The two neighbours of sample k of one kind among the count samples of the
 // other kind along a run, k + offset and the one after it; at an end of the
 // run the neighbour inside stands for both.
@@ -88,14 +106,15 @@ inline void RunNeighbours(int k, int offset, int count, int& left, int& right)
 // Whether the processor has AVX, looked up once when the decoder is loaded.
 extern const bool kScaleWithAvx;
 
-// Round(entry x scale) over a band of small entries, in place, with the
-// widest registers the processor has. Inline: it runs for every line.
-inline void ScaleSmallBand(int* band, int count, double scale)
+// Round(entry x scale) over a band of small entries, from `from` into `to`
+// (which may be `from`), with the widest registers the processor has.
+// Inline: it runs for every line.
+inline void ScaleSmallBand(const int* from, int* to, int count, double scale)
 {
     if (kScaleWithAvx)
-        ScaleSmallBandAvx(band, count, scale);
+        ScaleSmallBandAvx(from, to, count, scale);
     else
-        ScaleSmallBandSse2(band, count, scale);
+        ScaleSmallBandSse2(from, to, count, scale);
 }
 
 // LiftRun<int> four samples at a time: all low samples first, then all high

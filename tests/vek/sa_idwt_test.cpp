@@ -468,13 +468,19 @@ TEST(SaIdwtScale, VectorFormsRoundLikeTheScalarRule)
         std::vector<int> expected(band.size());
         for (size_t i = 0; i < band.size(); ++i)
             expected[i] = Round(band[i] * scale);
-        std::vector<int> sse2 = band;
-        ScaleSmallBandSse2(sse2.data(), static_cast<int>(sse2.size()), scale);
+        // Into another buffer, and in place.
+        std::vector<int> sse2(band.size()), inPlace = band;
+        ScaleSmallBandSse2(band.data(), sse2.data(), static_cast<int>(band.size()), scale);
+        ScaleSmallBandSse2(inPlace.data(), inPlace.data(), static_cast<int>(band.size()), scale);
         EXPECT_EQ(sse2, expected) << scale;
+        EXPECT_EQ(inPlace, expected) << scale;
         if (Has_Avx()) {
-            std::vector<int> avx = band;
-            ScaleSmallBandAvx(avx.data(), static_cast<int>(avx.size()), scale);
+            std::vector<int> avx(band.size());
+            inPlace = band;
+            ScaleSmallBandAvx(band.data(), avx.data(), static_cast<int>(band.size()), scale);
+            ScaleSmallBandAvx(inPlace.data(), inPlace.data(), static_cast<int>(band.size()), scale);
             EXPECT_EQ(avx, expected) << scale;
+            EXPECT_EQ(inPlace, expected) << scale;
         }
     }
 }
