@@ -1,4 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
+// The zero-tree passes. Shaped for speed: coefficients travel as offsets into
+// the planes' single block, a band's children are visited straight from their
+// parents' list (no list of candidates in between), and the lists are filled
+// through a cursor held in a register.
 #include "DoPass.h"
 
 #include "Control.h"
@@ -8,7 +12,7 @@
 
 #include <cstddef>
 #include <memory>
-#include <vector>
+#include <utility>
 
 namespace {
 
@@ -33,32 +37,24 @@ bool ScannedByColumn(int band)
     return band == 0;
 }
 
-// The coarsest detail bands in scan order, IN_SCAN coefficients only. Finer
-// bands are visited through their parents (see ChildrenInScanOrder), so the
-// coefficients under a zero tree cost nothing.
-std::vector<position_struct> s_topScans[BANDS];
-
-// Positions kept from a series of candidates without a branch per entry:
-// every candidate is written, the count moves on only for those kept.
-struct PositionList {
-    // One entry per possible candidate, written before it is read: left
-    // uninitialised rather than cleared on every decode.
-    std::unique_ptr<position_struct[]> room;
-    size_t count = 0;
-
-    void Offer(int r, int c, bool keep)
-    {
-        room[count] = {static_cast<int16_t>(r), static_cast<int16_t>(c)};
-        count += keep;
-    }
-    const position_struct* begin() const { return room.get(); }
-    const position_struct* end() const { return room.get() + count; }
+// Coefficients (offsets into the planes' block) in scan order, cut into
+// lines: rows, or columns in a column-scanned band. The children of one line
+// make two lines of the band below.
+struct IndexList {
+    int* entries = nullptr;
+    int* lineEnds = nullptr;  // one past each line's last entry; no line is empty
+    int lines = 0;
 };
 
-// Per band, the coefficients of the last scanned level whose children the
-// pass looks at (not under a zero tree, not the root of one), in scan order.
-PositionList s_openParents[BANDS];
-PositionList s_children;
+// The coarsest detail bands, IN_SCAN coefficients only; finer bands are
+// visited through their parents, so the coefficients under a zero tree cost
+// nothing. Per band, the coefficients of the last scanned level whose
+// children the pass looks at (not under a zero tree, not the root of one),
+// and a spare list the next level fills. All in one block.
+IndexList s_topScans[BANDS];
+IndexList s_openParents[BANDS];
+IndexList s_spare;
+std::unique_ptr<int[]> s_listBlock;
 
 // Entries of one detail band of level l.
 size_t BandSize(common_ptr info, int l)
@@ -66,107 +62,160 @@ size_t BandSize(common_ptr info, int l)
     return static_cast<size_t>(info->sample_height >> l) * (info->sample_width >> l);
 }
 
-template <typename Visit>
-void ForEachInBand(common_ptr info, int l, int band, Visit visit)
-{
-    const int h = info->sample_height >> l;
-    const int w = info->sample_width >> l;
-    const int r0 = BAND_BLOCKS[band][0] * h;
-    const int c0 = BAND_BLOCKS[band][1] * w;
-    if (ScannedByColumn(band)) {
-        for (int c = c0; c < c0 + w; ++c)
-            for (int r = r0; r < r0 + h; ++r)
-                visit(r, c);
-    } else {
-        for (int r = r0; r < r0 + h; ++r)
-            for (int c = c0; c < c0 + w; ++c)
-                visit(r, c);
+// Fills a list without a branch per entry: every candidate is written, the
+// cursor moves on only for those kept. Each entry is offered once, so the
+// list's room for a whole band is enough.
+class ListWriter {
+public:
+    explicit ListWriter(IndexList& list) : list_(list), out_(list.entries), lineStart_(list.entries)
+    {
+        list.lines = 0;
     }
-}
-
-// The IN_SCAN children of parents given in their band's scan order, in the
-// scan order of the band below: parents sharing a row (a column for a
-// column-scanned band) give two rows (columns) of children, one after the other.
-void ChildrenInScanOrder(const PositionList& parents, bool byColumn, int width,
-                         PositionList& children)
-{
-    children.count = 0;
-    const UCHR* flags = s_treeFlags[0];
-    const position_struct* p = parents.begin();
-    auto line = [byColumn](const position_struct& e) { return byColumn ? e.col : e.row; };
-    for (size_t first = 0; first < parents.count;) {
-        size_t end = first + 1;
-        while (end < parents.count && line(p[end]) == line(p[first]))
-            ++end;
-        for (int across = 0; across < 2; ++across) {
-            for (size_t k = first; k < end; ++k) {
-                for (int along = 0; along < 2; ++along) {
-                    const int r = 2 * p[k].row + (byColumn ? along : across);
-                    const int c = 2 * p[k].col + (byColumn ? across : along);
-                    children.Offer(r, c, flags[r * width + c] & IN_SCAN);
-                }
-            }
-        }
-        first = end;
+    void Offer(int i, bool keep)
+    {
+        *out_ = i;
+        out_ += keep;
     }
-}
+    void EndLine()
+    {
+        if (out_ == lineStart_)
+            return;
+        list_.lineEnds[list_.lines++] = static_cast<int>(out_ - list_.entries);
+        lineStart_ = out_;
+    }
 
-int Threshold(common_ptr info)
-{
-    return 1 << info->t;
-}
+private:
+    IndexList& list_;
+    int* out_;
+    int* lineStart_;
+};
 
 // The planes through their first row: each is one block.
-void MarkSignificant(common_ptr info, int r, int c, int s)
+void MarkSignificant(common_ptr info, int i, int s, int threshold)
 {
-    const int i = r * info->sample_width + c;
-    info->A[0][i] = s == SYM_POSITIVE ? Threshold(info) : -Threshold(info);
+    info->A[0][i] = s == SYM_POSITIVE ? threshold : -threshold;
     info->C[0][i] = 1;
+    int r = i / info->sample_width;
+    int c = i % info->sample_width;
     AddToTail(info, r, c);
 }
 
-// Visits a band's coefficients and keeps those whose children are visited
-// next; false when the budget ran out. The planes are read through their
-// first row: each is one block.
-template <bool Finest, typename Scan>
-bool ScanBand(common_ptr info, const Scan& scan, PositionList& open)
-{
-    open.count = 0;
-    const int width = info->sample_width;
-    const UCHR* flags = s_treeFlags[0];
-    const UCHR* significant = info->C[0];
-    LiveRegisters decoder(*info->pAritDecoder);
-    CControl& control = *info->pControl;
-    const int budget = control.Budget();
-    // The colour's models: four symbols above the finest level, three on it;
-    // two outside the shape.
-    HeldModel<Finest ? 3 : 4> inside(Finest ? *info->m2 : *info->m1);
-    HeldModel<2> outside(*info->m5);
-    for (const position_struct& p : scan) {
-        const int i = p.row * width + p.col;
+// One band of a dominant pass: decodes the symbol of each coefficient it is
+// given and keeps those whose children are visited next. Everything a
+// decision needs stays in locals for the whole band.
+template <bool Finest>
+class BandScan {
+public:
+    BandScan(common_ptr info, IndexList& open)
+        : info_(info),
+          flags_(s_treeFlags[0]),
+          significant_(info->C[0]),
+          threshold_(1 << info->t),
+          decoder_(*info->pAritDecoder),
+          control_(*info->pControl),
+          budget_(control_.Budget()),
+          inside_(Finest ? *info->m2 : *info->m1),
+          outside_(*info->m5),
+          open_(open)
+    {
+    }
+
+    // False when the budget ran out.
+    [[gnu::always_inline]] bool Visit(int i)
+    {
         int b = SYM_NONE;  // the symbol of an entry already significant
-        if (!(flags[i] & INSIDE)) {
+        if (!(flags_[i] & INSIDE)) {
             if (!Finest) {
-                const int s = outside.Symbol(decoder);
+                const int s = outside_.Symbol(decoder_);
                 b = s == 0 ? SYM_OUTSIDE_ZEROTREE : SYM_OUTSIDE_CODED;
             }
-        } else if (significant[i] == 0) {
-            b = inside.Symbol(decoder);
-            if (decoder.ByteCount() > budget && control.bEndStream())
+        } else if (significant_[i] == 0) {
+            b = inside_.Symbol(decoder_);
+            if (decoder_.ByteCount() > budget_ && control_.bEndStream())
                 return false;
             if (b == SYM_POSITIVE || b == SYM_NEGATIVE)
-                MarkSignificant(info, p.row, p.col, b);
+                MarkSignificant(info_, i, b, threshold_);
         }
         if (!Finest)  // the finest level's children are not visited
-            open.Offer(p.row, p.col, b != SYM_ZEROTREE && b != SYM_OUTSIDE_ZEROTREE);
+            open_.Offer(i, b != SYM_ZEROTREE && b != SYM_OUTSIDE_ZEROTREE);
+        return true;
+    }
+    void EndLine()
+    {
+        if (!Finest)
+            open_.EndLine();
+    }
+
+private:
+    common_ptr info_;
+    const UCHR* flags_;
+    const UCHR* significant_;
+    const int threshold_;
+    LiveRegisters decoder_;
+    CControl& control_;
+    const int budget_;
+    // The colour's models: four symbols above the finest level, three on it;
+    // two outside the shape.
+    HeldModel<Finest ? 3 : 4> inside_;
+    HeldModel<2> outside_;
+    ListWriter open_;
+};
+
+template <bool Finest>
+bool ScanTop(common_ptr info, const IndexList& top, IndexList& open)
+{
+    BandScan<Finest> scan(info, open);
+    int k = 0;
+    for (int line = 0; line < top.lines; ++line) {
+        for (const int end = top.lineEnds[line]; k < end; ++k)
+            if (!scan.Visit(top.entries[k]))
+                return false;
+        scan.EndLine();
     }
     return true;
 }
 
-template <typename Scan>
-bool ScanBand(common_ptr info, int l, const Scan& scan, PositionList& open)
+// The IN_SCAN children of the parents, in the scan order of their band: a
+// line of parents gives two lines of children, one after the other, two
+// children a parent on each.
+template <bool Finest>
+bool ScanChildren(common_ptr info, const IndexList& parents, bool byColumn, IndexList& open)
 {
-    return l == 1 ? ScanBand<true>(info, scan, open) : ScanBand<false>(info, scan, open);
+    BandScan<Finest> scan(info, open);
+    const UCHR* flags = s_treeFlags[0];
+    const int width = info->sample_width;
+    const int acrossLines = byColumn ? 1 : width;
+    const int alongLine = byColumn ? width : 1;
+    int first = 0;
+    for (int line = 0; line < parents.lines; ++line) {
+        const int end = parents.lineEnds[line];
+        for (int across = 0; across < 2; ++across) {
+            for (int k = first; k < end; ++k) {
+                const int child = 2 * parents.entries[k] + across * acrossLines;
+                if ((flags[child] & IN_SCAN) && !scan.Visit(child))
+                    return false;
+                if ((flags[child + alongLine] & IN_SCAN) && !scan.Visit(child + alongLine))
+                    return false;
+            }
+            scan.EndLine();
+        }
+        first = end;
+    }
+    return true;
+}
+
+// Scans one band of level l, from the top scan on the coarsest level and
+// from the open parents below it; the parents left open replace them.
+bool ScanBand(common_ptr info, int l, int band)
+{
+    if (l == info->level)
+        return l == 1 ? ScanTop<true>(info, s_topScans[band], s_openParents[band])
+                      : ScanTop<false>(info, s_topScans[band], s_openParents[band]);
+    if (l == 1)
+        return ScanChildren<true>(info, s_openParents[band], ScannedByColumn(band), s_spare);
+    const bool more = ScanChildren<false>(info, s_openParents[band], ScannedByColumn(band), s_spare);
+    std::swap(s_openParents[band], s_spare);
+    return more;
 }
 
 } // namespace
@@ -192,48 +241,70 @@ void Init_Tree_Flags(common_ptr info)
             }
         }
     }
-    for (int band = 0; band < BANDS && info->level >= 1; ++band) {
-        std::vector<position_struct>& scan = s_topScans[band];
-        scan.clear();
-        ForEachInBand(info, info->level, band, [&](int r, int c) {
-            if (s_treeFlags[r][c] & IN_SCAN)
-                scan.push_back({static_cast<int16_t>(r), static_cast<int16_t>(c)});
-        });
-        s_openParents[band].room.reset(new position_struct[scan.size() + BandSize(info, 2)]);
+    if (info->level < 1)
+        return;
+    // Every list holds at most one band: the coarsest, or one of level 2
+    // or finer that the pass keeps open (the finest level keeps none).
+    const size_t room = BandSize(info, info->level >= 2 ? 2 : 1);
+    s_listBlock.reset(new int[2 * room * (2 * BANDS + 1)]);
+    int* next = s_listBlock.get();
+    for (IndexList* list : {&s_topScans[0], &s_topScans[1], &s_topScans[2], &s_openParents[0],
+                            &s_openParents[1], &s_openParents[2], &s_spare}) {
+        list->entries = next;
+        list->lineEnds = next + room;
+        list->lines = 0;
+        next += 2 * room;
     }
-    s_children.room.reset(new position_struct[BandSize(info, 1)]);
+    const int h = info->sample_height >> info->level;
+    const int w = info->sample_width >> info->level;
+    for (int band = 0; band < BANDS; ++band) {
+        const int r0 = BAND_BLOCKS[band][0] * h;
+        const int c0 = BAND_BLOCKS[band][1] * w;
+        const bool byColumn = ScannedByColumn(band);
+        ListWriter top(s_topScans[band]);
+        for (int line = 0; line < (byColumn ? w : h); ++line) {
+            for (int along = 0; along < (byColumn ? h : w); ++along) {
+                const int i = byColumn ? (r0 + along) * width + c0 + line : (r0 + line) * width + c0 + along;
+                top.Offer(i, flags[i] & IN_SCAN);
+            }
+            top.EndLine();
+        }
+    }
 }
 
 void Term_Tree_Flags()
 {
     FreeBuf(reinterpret_cast<void**>(s_treeFlags));
     s_treeFlags = nullptr;
-    for (int band = 0; band < BANDS; ++band) {
-        std::vector<position_struct>().swap(s_topScans[band]);
-        s_openParents[band].room.reset();
-    }
-    s_children.room.reset();
+    for (IndexList* list : {&s_topScans[0], &s_topScans[1], &s_topScans[2], &s_openParents[0],
+                            &s_openParents[1], &s_openParents[2], &s_spare})
+        *list = IndexList();
+    s_listBlock.reset();
 }
 
 void DCScan(common_ptr info)
 {
     const int h = info->sample_height >> info->level;
     const int w = info->sample_width >> info->level;
+    const int width = info->sample_width;
+    const UCHR* flags = s_treeFlags[0];
+    const UCHR* significant = info->C[0];
+    const int threshold = 1 << info->t;
     LiveRegisters decoder(*info->pAritDecoder);
     HeldModel<3> model(*info->m0);
     CControl& control = *info->pControl;
     const int budget = control.Budget();
     for (int r = 0; r < h; ++r) {
-        for (int c = 0; c < w; ++c) {
-            if (!(s_treeFlags[r][c] & INSIDE) || info->C[r][c] != 0)
+        for (int i = r * width; i < r * width + w; ++i) {
+            if (!(flags[i] & INSIDE) || significant[i] != 0)
                 continue;
             const int s = model.Symbol(decoder);
             if (decoder.ByteCount() > budget && control.bEndStream())
                 return;
             if (s == SYM_POSITIVE || s == SYM_NEGATIVE)
-                MarkSignificant(info, r, c, s);
+                MarkSignificant(info, i, s, threshold);
             else
-                info->A[r][c] = 0;
+                info->A[0][i] = 0;
         }
     }
 }
@@ -242,17 +313,7 @@ void ACScan(common_ptr info)
 {
     for (int l = info->level; l >= 1; --l) {
         for (int band = 0; band < BANDS; ++band) {
-            if (info->pControl->bEndStream())
-                return;
-            bool more;
-            if (l < info->level) {
-                ChildrenInScanOrder(s_openParents[band], ScannedByColumn(band), info->sample_width,
-                                    s_children);
-                more = ScanBand(info, l, s_children, s_openParents[band]);
-            } else {
-                more = ScanBand(info, l, s_topScans[band], s_openParents[band]);
-            }
-            if (!more)
+            if (info->pControl->bEndStream() || !ScanBand(info, l, band))
                 return;
         }
     }
