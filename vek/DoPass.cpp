@@ -337,24 +337,24 @@ void DSubordinatePass(common_ptr info)
     const int length = info->pl->length;
     // The planes through their first row: each is one block.
     const int width = info->sample_width;
-    const UCHR* significant = info->C[0];
-    const UCHR* flags = s_treeFlags[0];
     int* coefficients = info->A[0];
     LiveRegisters decoder(*info->pAritDecoder);
     HeldModel<2> refinement(*info->m3);
     CControl& control = *info->pControl;
     const int budget = control.Budget();
+    // Every entry is significant and inside the shape: only the dominant
+    // passes add to the list, and only such coefficients.
     for (int k = 0; k < length; ++k) {
         const int i = list[k].row * width + list[k].col;
-        if (significant[i] != 1 || !(flags[i] & INSIDE))
-            continue;
         const int refine = refinement.Symbol(decoder);
         if (decoder.ByteCount() > budget && control.bEndStream())
             return;
-        // No branch on the refinement bit: it is as hard to predict as the data.
-        const int add = refine ? bit : 0;
-        int& a = coefficients[i];
-        a = a < 0 ? -(-a | add) : (a | add);
+        // No branch on the refinement bit nor on the sign: both are as hard
+        // to predict as the data. The bit goes into the magnitude.
+        const uint32_t add = refine ? bit : 0;
+        const uint32_t sign = coefficients[i] < 0 ? ~0u : 0u;
+        const uint32_t magnitude = ((uint32_t)coefficients[i] ^ sign) - sign;
+        coefficients[i] = (int)(((magnitude | add) ^ sign) - sign);
     }
 }
 
