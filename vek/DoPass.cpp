@@ -346,7 +346,7 @@ void DSubordinatePass(common_ptr info)
     // passes add to the list, and only such coefficients.
     for (int k = 0; k < length; ++k) {
         const int i = list[k].row * width + list[k].col;
-        const int refine = refinement.Symbol(decoder);
+        const int refine = refinement.UnpredictableSymbol(decoder);
         if (decoder.ByteCount() > budget && control.bEndStream())
             return;
         // No branch on the refinement bit nor on the sign: both are as hard

@@ -147,6 +147,40 @@ public:
         return D;
     }
 
+    // The same decision without a branch on its outcome, for contexts that
+    // go either way about as often (refinement bits): there a branch would
+    // be mispredicted every other time, a select never is. Slower where one
+    // outcome dominates, as the fast path above then seldom fails.
+    [[gnu::always_inline]] int DecideUnpredictable(ContextState& c)
+    {
+        const int qe = c.qe;
+        const int a = A_ - qe;
+        const int cx = (int)(C_ >> 16);
+        const bool upper = a <= cx;  // the LPS interval, before the conditional exchange
+        const bool lps = upper != (a < qe);
+        const bool renormalise = upper || a < 0x8000;
+        const int D = c.mps ^ (int)lps;
+        const Status& now = state[c.index];
+        const int next = lps ? now.Next_Index_LPS : now.Next_Index_MPS;
+        // Masks, not conditions, which the compiler would turn into branches.
+        const int upperMask = -(int)upper;
+        const int keepIndex = (int)renormalise - 1;
+        C_ -= ((uint32_t)a << 16) & (uint32_t)upperMask;
+        A_ = (qe & upperMask) | (a & ~upperMask);
+        c.mps ^= (int)lps & now.Switch_MPS;
+        c.index = (c.index & keepIndex) | (next & ~keepIndex);
+        c.qe = state[c.index].Qe_Value;
+        const int n = __builtin_clz((unsigned)A_) - 16;
+        if (n > CT_) {
+            Renormalise();
+        } else {
+            A_ <<= n;
+            C_ <<= n;
+            CT_ -= n;
+        }
+        return D;
+    }
+
     // One decision of context S of m.
     int Decide(Adaptive_Model& m, int S)
     {
@@ -241,6 +275,13 @@ public:
         if (decoder.Decide(c_[0]))
             return CONTEXTS == 3 ? 2 + decoder.Decide(c_[2]) : 2;
         return decoder.Decide(c_[1]);
+    }
+
+    // A two-symbol model's symbol by DecideUnpredictable.
+    [[gnu::always_inline]] int UnpredictableSymbol(LiveRegisters& decoder)
+    {
+        static_assert(CONTEXTS == 1, "one decision a symbol");
+        return decoder.DecideUnpredictable(c_[0]);
     }
 
 private:
