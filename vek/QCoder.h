@@ -1,5 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 // Adaptive binary arithmetic decoder (QM-coder) and its n-ary symbol models.
+// Shaped for speed: the scans hold the registers and contexts in locals and
+// inline every decision; decisions that go either way about as often take
+// no branch on their outcome.
 #pragma once
 
 #include "common_struct.h"
@@ -148,9 +151,9 @@ public:
     }
 
     // The same decision without a branch on its outcome, for contexts that
-    // go either way about as often (refinement bits): there a branch would
-    // be mispredicted every other time, a select never is. Slower where one
-    // outcome dominates, as the fast path above then seldom fails.
+    // go either way about as often (signs, refinement bits): there a branch
+    // would be mispredicted every other time, a select never is. Slower
+    // where one outcome dominates, as the fast path above then seldom fails.
     [[gnu::always_inline]] int DecideUnpredictable(ContextState& c)
     {
         const int qe = c.qe;
@@ -274,7 +277,8 @@ public:
             return decoder.Decide(c_[0]);
         if (decoder.Decide(c_[0]))
             return CONTEXTS == 3 ? 2 + decoder.Decide(c_[2]) : 2;
-        return decoder.Decide(c_[1]);
+        // The lower pair is a coefficient's sign in every model held here.
+        return decoder.DecideUnpredictable(c_[1]);
     }
 
     // A two-symbol model's symbol by DecideUnpredictable.
