@@ -22,14 +22,12 @@ void AllocateComponent(common_ptr info, color_ptr color)
 {
     color->A = reinterpret_cast<int**>(MallocBuf(info->sample_width, info->sample_height, 32));
     color->C = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
-    color->S = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
 }
 
 void FreeComponent(color_ptr color)
 {
     FreeBuf(reinterpret_cast<void**>(color->A));
     FreeBuf(reinterpret_cast<void**>(color->C));
-    FreeBuf(reinterpret_cast<void**>(color->S));
 }
 
 // Corners 0 to 2 at (0, 0) are absent; corner 3 always counts.
@@ -155,38 +153,6 @@ void DeActive_Color(common_ptr info, color_ptr color)
     color->pl = info->pl;
 }
 
-void ADtoSD(common_ptr info, color_ptr color)
-{
-    const int width = info->sample_width;
-    for (int r = 0, height = info->sample_height; r < height; ++r) {
-        const int* mask = info->SMask[r];
-        const int* pixels = color->A[r];
-        UCHR* shown = color->S[r];
-        int c = 0;
-        // Sixteen at a time: the masks and the pixels packed to bytes (the
-        // saturating packs are the clamps), the shown bytes blended with them.
-        const __m128i zero = _mm_setzero_si128();
-        auto pack = [](const int* p, auto convert) {
-            __m128i v[4];
-            for (int k = 0; k < 4; ++k)
-                v[k] = convert(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * k)));
-            return _mm_packus_epi16(_mm_packs_epi32(v[0], v[1]), _mm_packs_epi32(v[2], v[3]));
-        };
-        for (; c + 16 <= width; c += 16) {
-            const __m128i inside = pack(mask + c, [&](__m128i m) {
-                return _mm_srli_epi32(_mm_cmpgt_epi32(m, zero), 24);  // 0xFF where > 0
-            });
-            const __m128i bytes = pack(pixels + c, [](__m128i v) { return v; });
-            __m128i* at = reinterpret_cast<__m128i*>(shown + c);
-            const __m128i old = _mm_loadu_si128(at);
-            _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(inside, bytes), _mm_andnot_si128(inside, old)));
-        }
-        for (; c < width; ++c)
-            if (mask[c] > 0)
-                shown[c] = static_cast<UCHR>(ClampByte(pixels[c]));
-    }
-}
-
 void yuv2rgb(int y, int u, int v, int* r, int* g, int* b)
 {
     *r = ClampByte(static_cast<int>(1.402 * (v - 128) + y));
@@ -196,13 +162,13 @@ void yuv2rgb(int y, int u, int v, int* r, int* g, int* b)
 
 namespace {
 
-// Four bytes widened to four ints.
-__m128i Widen4(const UCHR* p)
+// Four pixels clamped to 0..255 (the saturating packs are the clamps).
+__m128i Clamp4(const int* p)
 {
-    int four;
-    std::memcpy(&four, p, 4);
+    const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(four, four), four);
     const __m128i zero = _mm_setzero_si128();
-    return _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero), zero);
+    return _mm_unpacklo_epi16(_mm_unpacklo_epi8(bytes, zero), zero);
 }
 
 // The same double operations as yuv2rgb on two lanes: ints to doubles,
@@ -248,11 +214,11 @@ void StoreFour(unsigned char* out, __m128i r, __m128i g, __m128i b)
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out + 6), _mm_unpackhi_epi64(pairs, pairs));
 }
 
-void EmergeOneByOne(unsigned char* pImage, int x, int width, const UCHR* pY, const UCHR* pU, const UCHR* pV)
+void EmergeOneByOne(unsigned char* pImage, int x, int width, const int* pY, const int* pU, const int* pV)
 {
     for (; x < width; ++x) {
         int r, g, b;
-        yuv2rgb(pY[x], pU[x], pV[x], &r, &g, &b);
+        yuv2rgb(ClampByte(pY[x]), ClampByte(pU[x]), ClampByte(pV[x]), &r, &g, &b);
         pImage[3 * x] = static_cast<unsigned char>(r);
         pImage[3 * x + 1] = static_cast<unsigned char>(g);
         pImage[3 * x + 2] = static_cast<unsigned char>(b);
@@ -261,14 +227,14 @@ void EmergeOneByOne(unsigned char* pImage, int x, int width, const UCHR* pY, con
 
 } // namespace
 
-void Emerge_Color_Sse2(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
+void Emerge_Color_Sse2(unsigned char* pImage, int width, const int* pY, const int* pU, const int* pV)
 {
     const __m128i bias = _mm_set1_epi32(128);
     int x = 0;
     for (; x + 4 < width; x += 4) {
-        const Lanes y = ToDouble(Widen4(pY + x));
-        const Lanes u = ToDouble(_mm_sub_epi32(Widen4(pU + x), bias));
-        const Lanes v = ToDouble(_mm_sub_epi32(Widen4(pV + x), bias));
+        const Lanes y = ToDouble(Clamp4(pY + x));
+        const Lanes u = ToDouble(_mm_sub_epi32(Clamp4(pU + x), bias));
+        const Lanes v = ToDouble(_mm_sub_epi32(Clamp4(pV + x), bias));
         const __m128i r = Truncate(Plus(Times(1.402, v), y));
         const __m128i g = Truncate(Minus(Minus(y, Times(0.34414, u)), Times(0.71414, v)));
         const __m128i b = Truncate(Plus(Times(1.772, u), y));
@@ -277,14 +243,25 @@ void Emerge_Color_Sse2(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCH
     EmergeOneByOne(pImage, x, width, pY, pU, pV);
 }
 
-VEK_TARGET_AVX void Emerge_Color_Avx(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
+namespace {
+
+// Clamp4 with the minimum and maximum that come with AVX.
+VEK_TARGET_AVX __m128i ClampAvx(const int* p)
+{
+    const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return _mm_min_epi32(_mm_max_epi32(four, _mm_setzero_si128()), _mm_set1_epi32(255));
+}
+
+} // namespace
+
+VEK_TARGET_AVX void Emerge_Color_Avx(unsigned char* pImage, int width, const int* pY, const int* pU, const int* pV)
 {
     const __m128i bias = _mm_set1_epi32(128);
     int x = 0;
     for (; x + 4 < width; x += 4) {
-        const __m256d y = _mm256_cvtepi32_pd(Widen4(pY + x));
-        const __m256d u = _mm256_cvtepi32_pd(_mm_sub_epi32(Widen4(pU + x), bias));
-        const __m256d v = _mm256_cvtepi32_pd(_mm_sub_epi32(Widen4(pV + x), bias));
+        const __m256d y = _mm256_cvtepi32_pd(ClampAvx(pY + x));
+        const __m256d u = _mm256_cvtepi32_pd(_mm_sub_epi32(ClampAvx(pU + x), bias));
+        const __m256d v = _mm256_cvtepi32_pd(_mm_sub_epi32(ClampAvx(pV + x), bias));
         const __m128i r = _mm256_cvttpd_epi32(_mm256_add_pd(_mm256_mul_pd(_mm256_set1_pd(1.402), v), y));
         const __m128i g = _mm256_cvttpd_epi32(_mm256_sub_pd(
             _mm256_sub_pd(y, _mm256_mul_pd(_mm256_set1_pd(0.34414), u)), _mm256_mul_pd(_mm256_set1_pd(0.71414), v)));
@@ -301,7 +278,7 @@ namespace {
 const bool kHasAvx = Has_Avx();
 }
 
-void Emerge_Color(unsigned char* pImage, int width, UCHR* pY, UCHR* pU, UCHR* pV)
+void Emerge_Color(unsigned char* pImage, int width, const int* pY, const int* pU, const int* pV)
 {
     if (kHasAvx)
         Emerge_Color_Avx(pImage, width, pY, pU, pV);
@@ -340,7 +317,7 @@ void Write_Color_Raw(common_ptr info)
             const bool inside = mask[c] != 0;
             const int end = RunEnd(mask, c, width, inside);
             if (inside)
-                Emerge_Color(out + 3 * c, end - c, color[0]->S[r] + c, color[1]->S[r] + c, color[2]->S[r] + c);
+                Emerge_Color(out + 3 * c, end - c, color[0]->A[r] + c, color[1]->A[r] + c, color[2]->A[r] + c);
             else
                 std::memcpy(out + 3 * c, shown + 3 * c, 3 * static_cast<size_t>(end - c));
             c = end;

@@ -52,7 +52,6 @@ typedef link_struct* link_ptr;
 struct color_struct {
     int** A;
     UCHR** C;
-    UCHR** S;
     int t;
     Adaptive_Model* m0;
     Adaptive_Model* m1;

@@ -72,6 +72,5 @@ void decompress(common_ptr info)
     for (int k = 0; k < info->color_number; ++k) {
         Active_Color(info, info->color[k]);
         DWavelet(info);
-        ADtoSD(info, info->color[k]);
     }
 }

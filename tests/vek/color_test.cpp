@@ -41,9 +41,9 @@ protected:
     }
     void SetYuv(int r, int c, int y, int u, int v)
     {
-        info_.color[0]->S[r][c] = static_cast<UCHR>(y);
-        info_.color[1]->S[r][c] = static_cast<UCHR>(u);
-        info_.color[2]->S[r][c] = static_cast<UCHR>(v);
+        info_.color[0]->A[r][c] = y;
+        info_.color[1]->A[r][c] = u;
+        info_.color[2]->A[r][c] = v;
     }
     void FillYuv(int y, int u, int v)
     {
@@ -80,7 +80,7 @@ TEST(ColorConversion, ExampleTriplesTruncateThenClamp)
 
 TEST(ColorConversion, EmergeWritesRedGreenBlue)
 {
-    UCHR y[2] = {150, 128}, u[2] = {100, 128}, v[2] = {200, 128};
+    const int y[2] = {150, 128}, u[2] = {100, 128}, v[2] = {200, 128};
     unsigned char row[6] = {};
     Emerge_Color(row, 2, y, u, v);
     EXPECT_EQ((std::vector<int>{250, 108, 100, 128, 128, 128}), std::vector<int>(row, row + 6));
@@ -90,7 +90,7 @@ TEST(ColorConversion, EmergeEqualsThePixelConversionForEveryTriple)
 {
     // Rows of 259 pixels: the vector path and the leftover pixels both see every v.
     const int width = 259;
-    std::vector<UCHR> y(width), u(width), v(width);
+    std::vector<int> y(width), u(width), v(width);
     std::vector<unsigned char> row(3 * width);
     std::vector<decltype(&Emerge_Color)> forms = {Emerge_Color_Sse2};
     if (Has_Avx())
@@ -100,7 +100,7 @@ TEST(ColorConversion, EmergeEqualsThePixelConversionForEveryTriple)
             for (int x = 0; x < width; ++x) {
                 y[x] = static_cast<UCHR>(yy);
                 u[x] = static_cast<UCHR>(uu);
-                v[x] = static_cast<UCHR>((x + yy) % 256);
+                v[x] = (x + yy) % 256;
             }
             for (auto* emerge : forms) {
                 emerge(row.data(), width, y.data(), u.data(), v.data());
@@ -169,18 +169,23 @@ TEST_F(Writer, GradientBackgroundSkipsCornersAtTheOrigin)
             EXPECT_EQ(expected[i][c], Pixel(2 * i, c)[0]) << "row " << 2 * i << " col " << c;
 }
 
-TEST_F(Writer, AdToSdClampsInsideTheMaskOnly)
+// Pixels beyond 0..255 (the synthesis does not clamp) are clamped before
+// the conversion, in the vector forms and in the leftover pixels alike.
+TEST_F(Writer, PixelsAreClampedBeforeConversion)
 {
-    for (int c = 0; c < 8; ++c) {
-        info_.SMask[0][c] = c != 1;
-        info_.color[0]->A[0][c] = (c % 4 == 0 ? 0x1FF : (c % 4 == 2 ? -7 : 77)) + c;
-    }
-    info_.color[0]->S[0][1] = 5;
-    ADtoSD(&info_, info_.color[0]);
-    for (int c = 0; c < 8; ++c) {
-        const int v = info_.color[0]->A[0][c];
-        EXPECT_EQ(c == 1 ? 5 : (v < 0 ? 0 : (v > 255 ? 255 : v)), info_.color[0]->S[0][c]) << c;
-    }
+    const int values[6] = {0x1FF, -7, 77, 300, -100000, 255};
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 6; ++c) {
+            info_.SMask[r][c] = 1;
+            SetYuv(r, c, values[(r + c) % 6], values[(r + 2 * c) % 6], values[(2 * r + c) % 6]);
+        }
+    Write_Color_Raw(&info_);
+    auto clamp = [](int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); };
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 6; ++c)
+            EXPECT_EQ(Rgb(clamp(values[(r + c) % 6]), clamp(values[(r + 2 * c) % 6]), clamp(values[(2 * r + c) % 6])),
+                      Pixel(r, c))
+                << r << "," << c;
 }
 
 TEST(GreyWriter, EachClampedGreyBecomesAGreyPixel)

@@ -107,7 +107,6 @@ std::vector<uint8_t> StagesOf(const Photo& photo)
                 color->A[r][c] = photo.coeff[k][r * photo.width + c];
         Active_Color(rec.info, color);
         DWavelet(rec.info);
-        ADtoSD(rec.info, color);
     }
     g_raster.clear();
     rec.info->Write = CaptureRaster;
