@@ -14,7 +14,6 @@ enum {
 };
 
 void do_IDWT_Mask(const matrix_t* InMask, int nLevels, matrix_t* OutMask);
-void DecomposeOneLevelInt_Mask(matrix_t* OutMask, int level);
 int SADWT1dOddSymInt_Mask(const int* InMaskBuf, int* OutMaskBuf, int Length, int Direction);
 
 // Rebuilds the mask into OutMask and the coefficients into OutCoeff.
