@@ -5,11 +5,10 @@
 #include "Interpolation.h"
 #include "Intrinsics.h"
 #include "MemManage.h"
+#include "Seam.h"
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -21,7 +20,8 @@ int ClampByte(int v)
 void AllocateComponent(common_ptr info, color_ptr color)
 {
     color->A = reinterpret_cast<int**>(MallocBuf(info->sample_width, info->sample_height, 32));
-    color->C = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
+    // The significance flags are cleared when the colour's decoding begins.
+    color->C = reinterpret_cast<UCHR**>(MallocBufUncleared(info->sample_width, info->sample_height, 8));
 }
 
 void FreeComponent(color_ptr color)
@@ -40,65 +40,6 @@ int BackgroundPolygon(const common_struct& info, VERTEX* polygon)
     }
     polygon[count++] = info.points[3];
     return count;
-}
-
-// Background pixels next to the object become the mean of their 3 x 3 block,
-// in place, so the seam between photo and painted background is not hard.
-// A pixel whose own mask is 0 touches the object when some entry of its
-// 3 x 3 block is above 0. The seam pixels of a row are found first, with
-// whole-row loops over the masks; the few there are are then softened in
-// order (each sees its softened neighbours, as it always has).
-void SoftenSeam(UCHR** picture, int** mask, int width, int height)
-{
-    std::vector<UCHR> columns(width > 0 ? width : 0), seams(width > 0 ? width : 0);
-    UCHR* column = columns.data();
-    UCHR* seam = seams.data();
-    for (int r = 1; r < height - 1; ++r) {
-        const int* up = mask[r - 1];
-        const int* row = mask[r];
-        const int* down = mask[r + 1];
-        for (int c = 0; c < width; ++c)
-            column[c] = (up[c] > 0) | (row[c] > 0) | (down[c] > 0);
-        for (int c = 1; c < width - 1; ++c)
-            seam[c] = (row[c] == 0) & (column[c - 1] | column[c] | column[c + 1]);
-        // Rows through locals: a byte store may alias the row pointers.
-        const UCHR* above = picture[r - 1];
-        UCHR* here = picture[r];
-        const UCHR* below = picture[r + 1];
-        for (int c = 1; c < width - 1; ++c) {
-            uint64_t eight;  // most of a row is no seam: eight flags at a look
-            if (c + 8 <= width - 1 && (std::memcpy(&eight, seam + c, 8), eight == 0)) {
-                c += 7;
-                continue;
-            }
-            if (!seam[c])
-                continue;
-            for (int k = 3 * c - 3; k < 3 * c; ++k) {
-                int sum = 0;
-                for (int dc = 0; dc <= 6; dc += 3)
-                    sum += above[k + dc] + here[k + dc] + below[k + dc];
-                here[k + 3] = static_cast<UCHR>(sum / 9);
-            }
-        }
-    }
-}
-
-// Where the run from c of entries that are (inside) or are not 0 ends, four
-// entries at a look.
-int RunEnd(const int* mask, int c, int width, bool inside)
-{
-    const __m128i zero = _mm_setzero_si128();
-    int end = c + 1;
-    for (; end + 4 <= width; end += 4) {
-        const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + end));
-        const int zeros = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(four, zero)));
-        const int others = inside ? zeros : zeros ^ 0xF;
-        if (others != 0)
-            return end + __builtin_ctz(others);
-    }
-    while (end < width && (mask[end] != 0) == inside)
-        ++end;
-    return end;
 }
 
 } // namespace
@@ -295,7 +236,7 @@ void Write_Color_Raw(common_ptr info)
 {
     const int width = info->image_width;
     const int height = info->image_height;
-    auto** picture = reinterpret_cast<UCHR**>(MallocBuf(width, height, 24));
+    auto** picture = reinterpret_cast<UCHR**>(MallocBufUncleared(width, height, 24));
     // What the pixels outside the object show: the painted background, or one
     // row of the mean colour for every row.
     auto** background = reinterpret_cast<UCHR**>(MallocBuf(width, info->back ? height : 1, 24));
@@ -307,23 +248,22 @@ void Write_Color_Raw(common_ptr info)
         for (int c = 0; c < width; ++c)
             std::memcpy(background[0] + 3 * c, &info->clrmean, 3);
     }
+    const MaskBits mask(info->SMask, width, height);
     const color_ptr* color = info->color;
     for (int r = 0; r < height; ++r) {
-        const int* mask = info->SMask[r];
         const UCHR* shown = background[info->back ? r : 0];
         UCHR* out = picture[r];
         // A run at a time: the object's pixels converted, the others copied.
         for (int c = 0; c < width;) {
-            const bool inside = mask[c] != 0;
-            const int end = RunEnd(mask, c, width, inside);
-            if (inside)
+            const int end = mask.RunEnd(r, c);
+            if (mask.Inside(r, c))
                 Emerge_Color(out + 3 * c, end - c, color[0]->A[r] + c, color[1]->A[r] + c, color[2]->A[r] + c);
             else
                 std::memcpy(out + 3 * c, shown + 3 * c, 3 * static_cast<size_t>(end - c));
             c = end;
         }
     }
-    SoftenSeam(picture, info->SMask, width, height);
+    SoftenSeam(picture, mask);
     info->Write(picture[0], height, 3 * width);
     FreeBuf(reinterpret_cast<void**>(picture));
     FreeBuf(reinterpret_cast<void**>(background));

@@ -48,7 +48,7 @@ size_t BlockSize(const unsigned char* block)
     return size;
 }
 
-unsigned char* TakeBlock(size_t size)
+unsigned char* TakeBlock(size_t size, bool cleared)
 {
     {
         std::lock_guard<std::mutex> hold(s_kept.lock);
@@ -58,12 +58,14 @@ unsigned char* TakeBlock(size_t size)
                 continue;
             s_kept.block[i] = s_kept.block[--s_kept.count];
             s_kept.bytes -= size;
-            memset(block + HEAD, 0, size - HEAD);
+            if (cleared)
+                memset(block + HEAD, 0, size - HEAD);
             return block;
         }
     }
-    unsigned char* block = (unsigned char*)calloc(size, 1);
-    memcpy(block, &size, sizeof size);
+    unsigned char* block = (unsigned char*)(cleared ? calloc(size, 1) : malloc(size));
+    if (block)
+        memcpy(block, &size, sizeof size);
     return block;
 }
 
@@ -91,18 +93,30 @@ void Free_Kept_Planes()
     s_kept.bytes = 0;
 }
 
-void** MallocBuf(int width, int height, int bits)
+static void** Allocate_Plane(int width, int height, int bits, bool cleared)
 {
     const int rows = std::max(height, 1);
     const size_t row_bytes = ((size_t)std::max(width, 0) * bits + 7) / 8;
-    // The row pointers and the rows in one zeroed block: planes are made
-    // per colour and per stage, and each allocation counts in a decode.
+    // The row pointers and the rows in one block: planes are made per colour
+    // and per stage, and each allocation counts in a decode.
     const size_t pointers = rows * sizeof(void*);
-    unsigned char* block = TakeBlock(HEAD + pointers + std::max<size_t>(rows * row_bytes, 1));
+    unsigned char* block = TakeBlock(HEAD + pointers + std::max<size_t>(rows * row_bytes, 1), cleared);
+    if (!block)
+        return nullptr;
     void** f = (void**)(block + HEAD);
     for (int i = 0; i < rows; ++i)
         f[i] = block + HEAD + pointers + i * row_bytes;
     return f;
+}
+
+void** MallocBuf(int width, int height, int bits)
+{
+    return Allocate_Plane(width, height, bits, true);
+}
+
+void** MallocBufUncleared(int width, int height, int bits)
+{
+    return Allocate_Plane(width, height, bits, false);
 }
 
 void FreeBuf(void** f)

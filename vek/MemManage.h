@@ -8,6 +8,9 @@
 // (width x bits + 7) / 8 zero-filled bytes, one after the other, in the same
 // allocation. bits 8, 24, 32 hold bytes, PIXELs, ints.
 void** MallocBuf(int width, int height, int bits);
+// The same with the rows left as they come, for planes written in full before
+// they are read.
+void** MallocBufUncleared(int width, int height, int bits);
 void FreeBuf(void** f);
 // Frees the planes kept for reuse (when the library is unloaded).
 void Free_Kept_Planes();
