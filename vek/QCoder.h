@@ -122,32 +122,15 @@ public:
     // context stays in registers rather than going through memory.
     [[gnu::always_inline]] int Decide(ContextState& c)
     {
-        const int qe = c.qe;
-        A_ -= qe;
+        const int a = A_ - c.qe;
         const int cx = (int)(C_ >> 16);
-        int D = c.mps;
-        if (A_ > (cx > 0x7FFF ? cx : 0x7FFF))  // above Cx and no renormalisation due
-            return D;
-        bool lps;
-        if (A_ <= cx) {
-            // LPS interval: C drops below it, A becomes Qe; conditional exchange.
-            C_ = (C_ & 0xFFFFu) | (((uint32_t)(cx - A_) & 0xFFFFu) << 16);
-            lps = A_ >= qe;
-            A_ = qe;
-        } else {
-            lps = A_ < qe;
+        if (a > (cx > 0x7FFF ? cx : 0x7FFF)) {  // above Cx and no renormalisation due
+            A_ = a;
+            return c.mps;
         }
-        const Status& now = state[c.index];
-        if (lps) {
-            c.mps ^= now.Switch_MPS;
-            c.index = now.Next_Index_LPS;
-            D = 1 - D;
-        } else {
-            c.index = now.Next_Index_MPS;
-        }
-        c.qe = state[c.index].Qe_Value;
-        Renormalise();
-        return D;
+        // The rest takes no further branch on the outcome: the fast path
+        // failing is the one misprediction an LPS costs.
+        return DecideUnpredictable(c);
     }
 
     // The same decision without a branch on its outcome, for contexts that
