@@ -176,7 +176,8 @@ int Buf_Stream_Size(common_ptr info)
 
 void Init_buf_stream(common_ptr info)
 {
-    info->buf_stream = (UCHR*)calloc(Buf_Stream_Size(info), 1);
+    // Not cleared: a segment's decoder reads only the bytes stored for it.
+    info->buf_stream = (UCHR*)malloc(Buf_Stream_Size(info));
 }
 
 void Term_buf_stream(common_ptr info)

@@ -65,6 +65,8 @@ void decompress(common_ptr info)
     if (DecodeFault)
         return;
     FormFMask(info);
+    if (DecodeFault)
+        return;
     int length = 0;
     ObjDecompress(info, 1, length);
     if (DecodeFault)

@@ -7,6 +7,8 @@
 #include "dezw.h"
 #include "sa_idwt.h"
 
+#include <cstring>
+
 
 namespace {
 
@@ -19,8 +21,10 @@ matrix_t* SamplePlane(common_ptr info)
 
 void Init_Wavelet(common_ptr info)
 {
-    info->SMask = reinterpret_cast<int**>(MallocBuf(info->sample_width, info->sample_height, 32));
-    info->FMask = reinterpret_cast<int**>(MallocBuf(info->sample_width, info->sample_height, 32));
+    // Not cleared: the mask decoder writes every sample of SMask, and FMask
+    // is cleared only when it is made rather than taken from the kept mask.
+    info->SMask = reinterpret_cast<int**>(MallocBufUncleared(info->sample_width, info->sample_height, 32));
+    info->FMask = reinterpret_cast<int**>(MallocBufUncleared(info->sample_width, info->sample_height, 32));
 }
 
 void Term_Wavelet(common_ptr info)
@@ -32,6 +36,7 @@ void FormFMask(common_ptr info)
 {
     if (Recall_Mask(info))
         return;
+    std::memset(info->FMask[0], 0, sizeof(int) * info->sample_width * info->sample_height);
     // SMask and FMask are single blocks: the decomposition reads and writes
     // them in place of copies.
     const matrix_t spatial = matrix_view(info->SMask, info->sample_height, info->sample_width);

@@ -21,8 +21,8 @@ struct ShapeRecord {
         info.sample_height = 126;
         Init_Wavelet(&info);
         for (int r = 0; r < 126; ++r)
-            for (int c = cut; c < 102; ++c)
-                info.SMask[r][c] = 1;
+            for (int c = 0; c < 102; ++c)
+                info.SMask[r][c] = c >= cut;
     }
     ~ShapeRecord() { Term_Wavelet(&info); }
     std::vector<int> Decomposed() const { return {info.FMask[0], info.FMask[0] + 102 * 126}; }
