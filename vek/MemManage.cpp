@@ -176,13 +176,18 @@ int Buf_Stream_Size(common_ptr info)
 
 void Init_buf_stream(common_ptr info)
 {
-    // Not cleared: a segment's decoder reads only the bytes stored for it.
-    info->buf_stream = (UCHR*)malloc(Buf_Stream_Size(info));
+    // A kept block like the planes' (the heap would consolidate for a block
+    // this size on every decode), not cleared: a segment's decoder reads only
+    // the bytes stored for it.
+    void** plane = MallocBufUncleared(Buf_Stream_Size(info), 1, 8);
+    info->buf_stream = plane ? (UCHR*)plane[0] : nullptr;
 }
 
 void Term_buf_stream(common_ptr info)
 {
-    free(info->buf_stream);
+    // The plane's one row follows its one row pointer.
+    if (info->buf_stream)
+        FreeBuf((void**)info->buf_stream - 1);
     info->buf_stream = nullptr;
 }
 
