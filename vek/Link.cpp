@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "Link.h"
 
-#include <cstdlib>
+#include "MemManage.h"
 
 namespace {
 
@@ -19,7 +19,9 @@ link_ptr Init_Link(common_ptr info, int T)
     // The record and both arrays in one block; entries are written before
     // they are read, so only the record needs clearing.
     auto* block = static_cast<unsigned char*>(
-        std::malloc(sizeof(link_struct) + sizeof(position_struct) * (static_cast<size_t>(linklen) + buflen)));
+        MallocBlock(sizeof(link_struct) + sizeof(position_struct) * (static_cast<size_t>(linklen) + buflen)));
+    if (!block)
+        return nullptr;
     auto* pl = reinterpret_cast<link_ptr>(block);
     *pl = link_struct{};
     pl->linklen = linklen;
@@ -32,7 +34,7 @@ link_ptr Init_Link(common_ptr info, int T)
 
 void Term_Link(common_ptr info)
 {
-    std::free(info->pl);
+    FreeBlock(info->pl);
     info->pl = nullptr;
 }
 

@@ -119,6 +119,19 @@ void** MallocBufUncleared(int width, int height, int bits)
     return Allocate_Plane(width, height, bits, false);
 }
 
+void* MallocBlock(size_t bytes)
+{
+    void** plane = MallocBufUncleared((int)bytes, 1, 8);
+    return plane ? plane[0] : nullptr;
+}
+
+void FreeBlock(void* block)
+{
+    // The plane's one row follows its one row pointer.
+    if (block)
+        FreeBuf((void**)block - 1);
+}
+
 void FreeBuf(void** f)
 {
     if (f)
@@ -179,15 +192,12 @@ void Init_buf_stream(common_ptr info)
     // A kept block like the planes' (the heap would consolidate for a block
     // this size on every decode), not cleared: a segment's decoder reads only
     // the bytes stored for it.
-    void** plane = MallocBufUncleared(Buf_Stream_Size(info), 1, 8);
-    info->buf_stream = plane ? (UCHR*)plane[0] : nullptr;
+    info->buf_stream = (UCHR*)MallocBlock(Buf_Stream_Size(info));
 }
 
 void Term_buf_stream(common_ptr info)
 {
-    // The plane's one row follows its one row pointer.
-    if (info->buf_stream)
-        FreeBuf((void**)info->buf_stream - 1);
+    FreeBlock(info->buf_stream);
     info->buf_stream = nullptr;
 }
 

@@ -4,6 +4,8 @@
 
 #include "common_struct.h"
 
+#include <cstddef>
+
 // A plane: an array of height row pointers to height rows of
 // (width x bits + 7) / 8 zero-filled bytes, one after the other, in the same
 // allocation. bits 8, 24, 32 hold bytes, PIXELs, ints.
@@ -12,6 +14,10 @@ void** MallocBuf(int width, int height, int bits);
 // they are read.
 void** MallocBufUncleared(int width, int height, int bits);
 void FreeBuf(void** f);
+// An uncleared block of bytes from the same store, for buffers that come and
+// go with every decode; null when memory runs out.
+void* MallocBlock(size_t bytes);
+void FreeBlock(void* block);
 // Frees the planes kept for reuse (when the library is unloaded).
 void Free_Kept_Planes();
 

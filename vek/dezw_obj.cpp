@@ -36,6 +36,10 @@ void DecodeColour(common_ptr info, color_ptr color, int size)
     info->t = plane;
     int n = size - 1;
     info->pl = Init_Link(info, info->t);
+    if (!info->pl) {
+        Raise_Decode_Fault();
+        return;
+    }
     DeActive_Color(info, color);
 
     Write_buf_stream(info, info->buf_stream, n);
