@@ -6,17 +6,15 @@
 
 #include "Color.h"
 #include "DecodeFault.h"
-#include "Imagedata.h"
 #include "MemManage.h"
 #include "QCoder.h"
 #include "workfield.h"
 
 void DFaceMask(AritDecoder* decode, PIXEL**, char** buf, int& back, VERTEX* points,
-               PIXEL* clrmean, int width, int height, int bits, int, int* model,
+               PIXEL* clrmean, int width, int height, int, int, int* model,
                int* mask_area_ratio)
 {
-    CImageData image(width, height, bits);
-    CWorkField field(&image);
+    CWorkField field(width, height);
     pSrcWork = &field;
     field.Decoder(decode, back);
     field.Output(buf);

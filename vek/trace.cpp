@@ -64,9 +64,11 @@ static void Toggle_row(CImageData* box, int row, int last_column, int index)
         p[c] ^= (unsigned char)index;
 }
 
+namespace {
+
 // Scan-line parity: each crossing toggles its row from the box's left edge,
 // so what lies between an odd and an even crossing ends up set.
-void trace_info(trace_header* head, int index)
+void Rasterise(trace_header* head, int index)
 {
     trace_rect& rect = head->rect;
     int x = head->x_init;
@@ -113,11 +115,19 @@ void trace_info(trace_header* head, int index)
         y += trace_dy[head->code[j]];
         box->m_pData[y][x] = (unsigned char)index;
     }
+}
 
+} // namespace
+
+void trace_info(trace_header* head, int index)
+{
+    Rasterise(head, index);
+    const CImageData* box = head->rect.buf;
     // Width and rows through locals: a byte store may alias any field, which
     // would keep this loop and fill's from vectorising.
     const int width = box->m_Width;
     const unsigned char mark = (unsigned char)index;
+    trace_rect& rect = head->rect;
     int area = 0;
     for (int r = 0; r < box->m_Height; ++r) {
         const unsigned char* row = box->m_pData[r];
@@ -135,7 +145,7 @@ void end_trace_info(trace_header* head)
 
 void fill(CImageData* pSrc, trace_header* head)
 {
-    trace_info(head, 255);
+    Rasterise(head, 255);  // the area is not needed here
     const CImageData* box = head->rect.buf;
     const int width = box->m_Width;
     const int x1 = head->rect.x1;

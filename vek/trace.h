@@ -43,6 +43,8 @@ void term_trace_buf(trace_buffer* tb);
 
 // 1 when every point of the chain, start included, lies in width x height.
 int trace_inside(const trace_header* head, int width, int height);
+// Rasterises the contour into a box of its own (rect.buf), its pixels set
+// to index, and counts them (rect.area).
 void trace_info(trace_header* head, int index);
 void end_trace_info(trace_header* head);
 void fill(CImageData* pSrc, trace_header* head);

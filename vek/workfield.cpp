@@ -10,15 +10,14 @@ CWorkField* pSrcWork = nullptr;
 // Next direction = previous + turn(symbol), modulo 8.
 static const int TURN[8] = {0, -1, 1, -2, 2, -3, 3, -4};
 
-CWorkField::CWorkField(CImageData* pColor)
-    : m_nWidth(pColor->m_Width),
-      m_nHeight(pColor->m_Height),
+CWorkField::CWorkField(int width, int height)
+    : m_nWidth(width),
+      m_nHeight(height),
       face_model(0),
       mask_area_ratio(0),
       m_clrmean(),
       m_points(),
-      m_pEdge(new CImageData(pColor->m_Width, pColor->m_Height)),
-      m_pColor(pColor),
+      m_pEdge(new CImageData(width, height)),
       tb()
 {
     init_trace_buf(&tb, TRACE_MAX_STEPS);

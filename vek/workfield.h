@@ -17,10 +17,10 @@ public:
     PIXEL m_clrmean;
     VERTEX m_points[4];
     CImageData* m_pEdge;
-    CImageData* m_pColor;
     trace_buffer tb;
 
-    explicit CWorkField(CImageData* pColor);
+    // The mask of a picture of width x height pixels.
+    CWorkField(int width, int height);
     ~CWorkField();
     CWorkField(const CWorkField&) = delete;
     CWorkField& operator=(const CWorkField&) = delete;

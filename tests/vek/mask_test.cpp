@@ -151,8 +151,7 @@ TEST(MaskDecode, SinglePixelContour)
 
 // Runs the work field's decoder over a segment and hands back what follows.
 struct FieldRun {
-    CImageData image{102, 126, 24};
-    CWorkField field{&image};
+    CWorkField field{102, 126};
     Bytes segment;
     int length = 0;
     int back = 0;
