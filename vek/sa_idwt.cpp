@@ -7,6 +7,7 @@
 // copies are made for them; lines and blocks of zeros (most of the finest
 // level's detail) are left as they are.
 #include "sa_idwt.h"
+#include "sa_across.h"
 #include "sa_lifting.h"
 #include "sa_lines.h"
 
@@ -114,87 +115,6 @@ void SynthesizeLine(int* InBuf, int* OutBuf, int* work, int Length, const MaskRu
     }
 }
 
-// Columns synthesised across instead of one by one: this many side by side,
-// a row of them at a time.
-const int kAcross = 8;
-
-// SynthesizeLine's fast form on kAcross neighbouring columns that share
-// their runs, done a row at a time: the same scaling and the same integer
-// lifting of each column, without turning columns into lines and back. top
-// holds the block's first row, stride apart. work holds (h + h / 2 + 1) x
-// kAcross ints. The columns' entries must all be small.
-void SynthesizeColumnsAcross(int* top, size_t stride, int h, const MaskRun* runs, int count, int* work)
-{
-    const int half = h / 2;
-    int* in = work;  // the entries, row after row
-    int* lo = work + static_cast<size_t>(h) * kAcross;
-    auto row = [&](int r) { return top + r * stride; };
-    // A block of zeros stays zeros: most fine-level detail is 0.
-    __m128i bits = _mm_setzero_si128();
-    for (int r = 0; r < h; ++r) {
-        for (int j = 0; j < kAcross; j += 4) {
-            const __m128i four = Load4(row(r) + j);
-            bits = _mm_or_si128(bits, four);
-            Store4(in + r * kAcross + j, four);
-        }
-    }
-    if (IsZero(bits))
-        return;
-    ScaleSmallBand(in, in, half * kAcross, kLowScale);
-    ScaleSmallBand(in + half * kAcross, in + half * kAcross, half * kAcross, kHighScale);
-    auto clear = [&](int from, int to) {
-        for (int r = from; r < to; ++r)
-            std::fill(row(r), row(r) + kAcross, 0);
-    };
-    const __m128i two = _mm_set1_epi32(2), one = _mm_set1_epi32(1);
-    int end = 0;
-    for (int i = 0; i < count; ++i) {
-        const int start = runs[i].start;
-        const int length = runs[i].length;
-        clear(end, start);
-        end = start + length;
-        if (length == 1) {
-            std::memcpy(row(start), in + (start >> 1) * kAcross, sizeof(int) * kAcross);
-            continue;
-        }
-        const bool lowFirst = (start & 1) == 0;
-        const int highCount = lowFirst ? length / 2 : (length + 1) / 2;
-        const int lowCount = length - highCount;
-        const int* inLow = in + ((start + 1) >> 1) * kAcross;
-        const int* inHigh = in + (half + (start >> 1)) * kAcross;
-        // As in LiftSmallRun: low sample k between high samples k + o and
-        // k + o + 1, high sample k between low samples k + q and k + q + 1.
-        for (int k = 0; k < lowCount; ++k) {
-            int left, right;
-            RunNeighbours(k, lowFirst ? -1 : 0, highCount, left, right);
-            const int* l = inLow + k * kAcross;
-            const int* a = inHigh + left * kAcross;
-            const int* b = inHigh + right * kAcross;
-            int* out = lo + k * kAcross;
-            int* shown = row(start + (lowFirst ? 2 * k : 2 * k + 1));
-            for (int j = 0; j < kAcross; j += 4) {
-                const __m128i sum = _mm_add_epi32(_mm_add_epi32(Load4(a + j), Load4(b + j)), two);
-                const __m128i low = _mm_sub_epi32(Load4(l + j), _mm_srai_epi32(sum, 2));
-                Store4(out + j, low);
-                Store4(shown + j, low);
-            }
-        }
-        for (int k = 0; k < highCount; ++k) {
-            int left, right;
-            RunNeighbours(k, lowFirst ? 0 : -1, lowCount, left, right);
-            const int* hi = inHigh + k * kAcross;
-            const int* a = lo + left * kAcross;
-            const int* b = lo + right * kAcross;
-            int* out = row(start + (lowFirst ? 2 * k + 1 : 2 * k));
-            for (int j = 0; j < kAcross; j += 4) {
-                const __m128i sum = _mm_sub_epi32(one, _mm_add_epi32(Load4(a + j), Load4(b + j)));
-                Store4(out + j, _mm_sub_epi32(Load4(hi + j), _mm_srai_epi32(sum, 1)));
-            }
-        }
-    }
-    clear(end, h);
-}
-
 } // namespace
 
 int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMaskBuf, int Length,
@@ -226,19 +146,6 @@ std::pair<const MaskRun*, int> RunsOf(const SynthesisPlan& plan, size_t line)
 {
     const size_t first = line == 0 ? 0 : plan.lineEnd[line - 1];
     return {plan.runs.data() + first, static_cast<int>(plan.lineEnd[line] - first)};
-}
-
-// Whether the count lines from `line` on all have the same runs.
-bool LinesShareRuns(const SynthesisPlan& plan, size_t line, int count)
-{
-    const auto mine = RunsOf(plan, line);
-    auto same = [](const MaskRun& a, const MaskRun& b) { return a.start == b.start && a.length == b.length; };
-    for (int n = 1; n < count; ++n) {
-        const auto other = RunsOf(plan, line + n);
-        if (other.second != mine.second || !std::equal(mine.first, mine.first + mine.second, other.first, same))
-            return false;
-    }
-    return true;
 }
 
 // The mask rebuild of one level, recording each line's runs of the shape.
@@ -298,11 +205,16 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
     // Neighbouring columns with the same runs (a rectangular shape, the
     // picture's margins) whose lines SynthesizeLine would take in one sweep
     // are synthesised across, kAcross at a time.
-    auto acrossFits = [&](int c, const std::pair<const MaskRun*, int>& runs) {
-        if (runs.second == 0)
-            return true;
-        if (h % 2 != 0 || h > kVectorRun || HasPair(runs.first, runs.second))
+    ColumnRuns columns[kAcross];
+    auto acrossFits = [&](int c) {
+        if (h % 2 != 0 || h > kVectorRun)
             return false;
+        for (int j = 0; j < kAcross; ++j) {
+            const auto runs = RunsOf(plan, *line + j);
+            if (HasPair(runs.first, runs.second))
+                return false;
+            columns[j] = {runs.first, runs.second};
+        }
         if (small)
             return true;
         SmallEntries entries;
@@ -311,9 +223,8 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
         return entries.All();
     };
     for (int c = 0; c < w;) {
-        const auto runs = RunsOf(plan, *line);
-        if (w - c >= kAcross && LinesShareRuns(plan, *line, kAcross) && acrossFits(c, runs)) {
-            SynthesizeColumnsAcross(coeff->data_ + c, stride, h, runs.first, runs.second, in);
+        if (w - c >= kAcross && acrossFits(c)) {
+            SynthesizeColumnsAcross(coeff->data_ + c, stride, h, columns, in);
             *line += kAcross;
             c += kAcross;
             continue;
