@@ -2,22 +2,25 @@
 #include "Imagedata.h"
 
 #include <cstring>
+#include <new>
+
+#include "MemManage.h"
 
 CImageData::CImageData(int width, int height, int bits)
     : m_Width(width), m_Height(height), m_Bits(bits), pData(nullptr), m_pData(nullptr)
 {
-    const int row = RowBytes();
-    pData = new unsigned char[(size_t)row * height];
-    m_pData = new unsigned char*[height];
-    for (int i = 0; i < height; ++i)
-        m_pData[i] = pData + (size_t)i * row;
+    // A plane, so that the decoder's masks come from its kept blocks rather
+    // than from the heap.
+    m_pData = reinterpret_cast<unsigned char**>(MallocBufUncleared(width, height, bits));
+    if (!m_pData)
+        throw std::bad_alloc();
+    pData = m_pData[0];
     SetDefaultValue(255);
 }
 
 CImageData::~CImageData()
 {
-    delete[] m_pData;
-    delete[] pData;
+    FreeBuf(reinterpret_cast<void**>(m_pData));
 }
 
 void CImageData::SetDefaultValue(unsigned char c)

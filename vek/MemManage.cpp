@@ -24,7 +24,7 @@ namespace {
 // blocks are kept for the next request of their size, so that decodes do not
 // grow and trim the heap (system calls and page faults) every time; the
 // blocks kept are few and their bytes bounded.
-const int KEPT_BLOCKS = 16;
+const int KEPT_BLOCKS = 24;
 const size_t KEPT_BYTES = 2 << 20;
 
 // Each block opens with its size, then the row pointers, then the rows.
