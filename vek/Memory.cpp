@@ -1,52 +1,39 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "Memory.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 
-CMemory* pIn = nullptr;
-CMemory* pOut = nullptr;
+namespace {
 
-void CMemory::mopen(void* source, int length, const char*)
-{
-    mem_source = static_cast<unsigned char*>(source);
-    cur_position = 0;
-    end_position = length;
-    buf_length = length;
-}
+RasterOut* s_out = nullptr;
 
-// The storage passes to whoever takes mem_source.
-void CMemory::mclose() {}
+} // namespace
 
-int CMemory::mwrite(void* source, int size, int num)
+int RasterOut::Write(const void* source, int size, int num)
 {
     const int64_t n = (int64_t)size * num;
     if (n <= 0)
         return 0;
-    if (cur_position + n > end_position)
-        end_position = cur_position + n;
-    if (buf_length < end_position) {
-        const int64_t grown = end_position + 65536;
-        unsigned char* p = (unsigned char*)realloc(mem_source, grown);
-        if (!p) {
-            end_position = cur_position;  // nothing written
-            return 0;
-        }
-        mem_source = p;
-        buf_length = grown;
+    const auto* from = static_cast<const unsigned char*>(source);
+    const int64_t end = std::min(written_ + n, (int64_t)rowBytes_ * rows_);
+    for (int64_t at = written_; at < end;) {
+        const int64_t row = at / rowBytes_;
+        const int64_t column = at % rowBytes_;
+        const int64_t piece = std::min<int64_t>(rowBytes_ - column, end - at);
+        std::memcpy(dst_ + (rows_ - 1 - row) * rowBytes_ + column, from + (at - written_), piece);
+        at += piece;
     }
-    memcpy(mem_source + cur_position, source, n);
-    cur_position += n;
+    written_ += n;
     return (int)n;
 }
 
-void InitStream(void* In, void* Out)
+void InitStream(RasterOut* out)
 {
-    pIn = static_cast<CMemory*>(In);
-    pOut = static_cast<CMemory*>(Out);
+    s_out = out;
 }
 
 int WRITE_memory(void* source, int size, int num)
 {
-    return pOut->mwrite(source, size, num);
+    return s_out ? s_out->Write(source, size, num) : 0;
 }

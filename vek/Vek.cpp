@@ -77,9 +77,10 @@ void ProcInit(common_ptr info)
 int RdDpDpRd(int, char* dst)
 {
     DecodeFault = 0;
-    CMemory* memory = new CMemory;
-    memory->mopen(nullptr, 0, "wb");
-    InitStream(nullptr, memory);
+    // The raster is written only once the whole photo has decoded, so the
+    // caller's buffer is left alone by a decode that fails.
+    RasterOut raster(reinterpret_cast<unsigned char*>(dst), IMAGE_WIDTH * 3, IMAGE_HEIGHT);
+    InitStream(&raster);
 
     common_ptr info = (common_ptr)calloc(1, sizeof(common_struct));
     info->Read = RD_file;
@@ -99,22 +100,7 @@ int RdDpDpRd(int, char* dst)
         Term_Wavelet(info);
         Term_buf_stream(info);
     }
-    const int width = info->image_width;
-    const int height = info->image_height;
     free(info);
-
-    unsigned char* raster = memory->mem_source;
-    const int64_t raster_length = memory->end_position;
-    memory->mclose();
-    delete memory;
-    InitStream(nullptr, nullptr);  // no stale stream pointer outlives the decode
-
-    const int row = width * 3;
-    const bool complete = !DecodeFault && raster_length >= (int64_t)row * height;
-    if (complete) {
-        for (int i = 0; i < height; ++i)
-            memcpy(dst + i * row, raster + (height - 1 - i) * row, row);
-    }
-    free(raster);
-    return complete ? 1 : 0;
+    InitStream(nullptr);  // no stale stream pointer outlives the decode
+    return !DecodeFault && raster.Complete() ? 1 : 0;
 }

@@ -186,23 +186,19 @@ TEST(Planes, ReusedBlockComesBackZeroed)
     FreeBuf(nullptr);
 }
 
-TEST(OutputStream, GrowsAndKeepsContents)
+TEST(OutputStream, RowsLandTopRowFirstAndNothingPastTheEnd)
 {
-    CMemory m;
-    m.mopen(nullptr, 0, "wb");
-    std::vector<uint8_t> row(306);
-    for (int i = 0; i < 306; ++i)
-        row[i] = (uint8_t)i;
-    EXPECT_EQ(m.mwrite(row.data(), 306, 1), 306);
-    EXPECT_EQ(m.buf_length, 306 + 65536);
-    for (int k = 0; k < 300; ++k)
-        m.mwrite(row.data(), 1, 306);
-    EXPECT_EQ(m.end_position, 301 * 306);
-    EXPECT_EQ(m.cur_position, 301 * 306);
-    EXPECT_GE(m.buf_length, m.end_position);
-    EXPECT_EQ(m.mem_source[300 * 306 + 305], 305 & 0xFF);
-    EXPECT_EQ(m.mem_source[305], 305 & 0xFF);
-    free(m.mem_source);
+    // Three rows of four bytes, handed over bottom row first in pieces that
+    // straddle rows, then more than the raster holds.
+    std::vector<uint8_t> dst(12 + 1, 0xEE);
+    RasterOut out(dst.data(), 4, 3);
+    const uint8_t bytes[14] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13};
+    EXPECT_EQ(out.Write(bytes, 1, 6), 6);
+    EXPECT_FALSE(out.Complete());
+    EXPECT_EQ(out.Write(bytes + 6, 8, 1), 8);
+    EXPECT_TRUE(out.Complete());
+    const std::vector<uint8_t> expected = {8, 9, 10, 11, 4, 5, 6, 7, 0, 1, 2, 3, 0xEE};
+    EXPECT_EQ(dst, expected);
 }
 
 }  // namespace
