@@ -11,7 +11,6 @@
 #include "QCoder.h"
 
 #include <cstddef>
-#include <memory>
 #include <utility>
 
 namespace {
@@ -23,8 +22,20 @@ const UCHR IN_SCAN = 1;
 // plane rather than in FMask's ints.
 const UCHR INSIDE = 2;
 
-// Like the decoder's other working state, one decode at a time.
+// Like the decoder's other working state, one decode at a time. The flags
+// and top scans stay for the next decode, which takes them as they are when
+// its shape, layer and size are the same (every photo without a mask
+// segment has the same shape).
 UCHR** s_treeFlags = nullptr;
+struct FlagsMadeFor {
+    uint64_t shape;
+    int layer, level, width, height;
+    bool operator==(const FlagsMadeFor& o) const
+    {
+        return shape == o.shape && layer == o.layer && level == o.level && width == o.width && height == o.height;
+    }
+};
+FlagsMadeFor s_flagsMadeFor = {};
 
 // The detail bands in the order ACScan visits them: for each level from the
 // coarsest, bands (0, 1), (1, 0), (1, 1).
@@ -54,7 +65,7 @@ struct IndexList {
 IndexList s_topScans[BANDS];
 IndexList s_openParents[BANDS];
 IndexList s_spare;
-std::unique_ptr<int[]> s_listBlock;
+int* s_listBlock = nullptr;  // no destructor: freed by Term_Tree_Flags alone
 
 // Entries of one detail band of level l.
 size_t BandSize(common_ptr info, int l)
@@ -222,6 +233,12 @@ bool ScanBand(common_ptr info, int l, int band)
 
 void Init_Tree_Flags(common_ptr info)
 {
+    const FlagsMadeFor wanted = {info->shape_id, info->MaskLayer, info->level, info->sample_width,
+                                 info->sample_height};
+    if (s_treeFlags && wanted.shape != 0 && wanted == s_flagsMadeFor)
+        return;
+    Term_Tree_Flags();
+    s_flagsMadeFor = wanted;
     s_treeFlags = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
     UCHR* flags = s_treeFlags[0];
     const int* fmask = info->FMask[0];
@@ -246,8 +263,8 @@ void Init_Tree_Flags(common_ptr info)
     // Every list holds at most one band: the coarsest, or one of level 2
     // or finer that the pass keeps open (the finest level keeps none).
     const size_t room = BandSize(info, info->level >= 2 ? 2 : 1);
-    s_listBlock.reset(new int[2 * room * (2 * BANDS + 1)]);
-    int* next = s_listBlock.get();
+    s_listBlock = new int[2 * room * (2 * BANDS + 1)];
+    int* next = s_listBlock;
     for (IndexList* list : {&s_topScans[0], &s_topScans[1], &s_topScans[2], &s_openParents[0],
                             &s_openParents[1], &s_openParents[2], &s_spare}) {
         list->entries = next;
@@ -274,12 +291,14 @@ void Init_Tree_Flags(common_ptr info)
 
 void Term_Tree_Flags()
 {
+    s_flagsMadeFor = {};
     FreeBuf(reinterpret_cast<void**>(s_treeFlags));
     s_treeFlags = nullptr;
     for (IndexList* list : {&s_topScans[0], &s_topScans[1], &s_topScans[2], &s_openParents[0],
                             &s_openParents[1], &s_openParents[2], &s_spare})
         *list = IndexList();
-    s_listBlock.reset();
+    delete[] s_listBlock;
+    s_listBlock = nullptr;
 }
 
 void DCScan(common_ptr info)

@@ -16,9 +16,10 @@ enum {
     SYM_NONE = 255,
 };
 
-// Per-decode flags of the detail coefficients that tell a dominant pass which
-// ones it looks at. The passes need them: make them once the shape (FMask) is
-// known, free them after the last colour.
+// Flags of the detail coefficients that tell a dominant pass which ones it
+// looks at. The passes need them: make them once the shape (FMask) is known.
+// They are kept for the next decode of the same shape; Term_Tree_Flags frees
+// them (when the library is unloaded).
 void Init_Tree_Flags(common_ptr info);
 void Term_Tree_Flags();
 

@@ -19,9 +19,11 @@ struct KeptMask {
     int** spatial = nullptr;
     int** decomposed = nullptr;
     SynthesisPlan* plan = nullptr;
+    uint64_t id = 0;
 };
 
 KeptMask s_kept;
+uint64_t s_lastShapeId = 0;
 
 } // namespace
 
@@ -31,8 +33,11 @@ bool Recall_Mask(common_ptr info)
                       s_kept.height == info->sample_height &&
                       std::memcmp(s_kept.spatial[0], info->SMask[0],
                                   sizeof(int) * static_cast<size_t>(s_kept.width) * s_kept.height) == 0;
-    if (!same)
+    if (!same) {
+        info->shape_id = ++s_lastShapeId;
         return false;
+    }
+    info->shape_id = s_kept.id;
     // The kept decomposition goes to the decode; its unused plane comes back
     // with the decode's own planes to Keep_Mask.
     std::swap(info->FMask, s_kept.decomposed);
@@ -48,7 +53,7 @@ void Keep_Mask(common_ptr info)
         FreeBuf(reinterpret_cast<void**>(s_kept.spatial));
         FreeBuf(reinterpret_cast<void**>(s_kept.decomposed));
         s_kept = {info->level, info->sample_width, info->sample_height, info->SMask, info->FMask,
-                  info->synthesis};
+                  info->synthesis, info->shape_id};
     } else {
         FreeBuf(reinterpret_cast<void**>(info->SMask));
         FreeBuf(reinterpret_cast<void**>(info->FMask));

@@ -7,8 +7,9 @@
 #include "common_struct.h"
 
 // When SMask, level and sample size are those kept, FMask becomes the kept
-// decomposition and synthesis the kept plan (still the keeper's), and true
-// is returned; otherwise nothing changes.
+// decomposition, synthesis the kept plan (still the keeper's) and shape_id
+// the kept shape's, and true is returned; otherwise the record's shape gets
+// a new id and nothing else changes.
 bool Recall_Mask(common_ptr info);
 
 // At the end of a decode: SMask, FMask and their plan (when there is one,

@@ -109,4 +109,7 @@ struct common_struct {
     PIXEL clrmean;
     VERTEX points[4];
     int MaskLayer;
+    // Names FMask's shape: the same number, the same decomposition (0: not
+    // named, as in records made by hand).
+    uint64_t shape_id;
 };

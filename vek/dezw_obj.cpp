@@ -108,7 +108,6 @@ void ObjDecompress(common_ptr info, int mask, int& len)
         Init_Tree_Flags(info);
         for (int k = 0; k < info->color_number && !DecodeFault; ++k)
             DecodeColour(info, info->color[k], sizes[k]);
-        Term_Tree_Flags();
     }
     Term_Model(info);
 }

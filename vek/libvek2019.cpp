@@ -3,6 +3,7 @@
 
 #include <mutex>
 
+#include "DoPass.h"
 #include "MaskMemo.h"
 #include "MemManage.h"
 #include "Vek.h"
@@ -13,11 +14,13 @@ static int s_Test = 0;
 static std::mutex s_decodeLock;
 
 // What decodes keep for the next one goes when the library is unloaded (a
-// host may dlclose it): the kept mask first, as it frees into the kept planes.
+// host may dlclose it): the kept mask and flags first, as they free into the
+// kept planes.
 static struct KeptStateRelease {
     ~KeptStateRelease()
     {
         Forget_Mask();
+        Term_Tree_Flags();
         Free_Kept_Planes();
     }
 } s_keptStateRelease;

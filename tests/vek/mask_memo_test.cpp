@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "MaskMemo.h"
+#include "SyntheticPayload.h"
 #include "dezw.h"
+#include "vek_test_support.h"
 
 namespace {
 
@@ -45,6 +47,36 @@ TEST(MaskMemo, RecallsOnlyTheSameShapeAtTheSameLevel)
     ASSERT_TRUE(Recall_Mask(&same.info));
     EXPECT_NE(same.info.synthesis, nullptr);
     EXPECT_EQ(same.Decomposed(), made);
+}
+
+// What a decode keeps for the next (mask, plan, the passes' flags) never
+// leaks into a decode of another shape: photos of two shapes in turn decode
+// as each does in a library just loaded, which has kept nothing yet.
+TEST(MaskMemo, ShapesInTurnDecodeAsAlone)
+{
+    auto decodeInNewLibrary = [](const std::vector<Bytes>& payloads) {
+        VekLibrary vek;
+        std::vector<std::vector<char>> rasters;
+        if (!vek.unpack)
+            return rasters;
+        for (Bytes payload : payloads) {
+            payload.resize(1024, 0);
+            rasters.emplace_back(102 * 126 * 3);
+            EXPECT_EQ(vek.unpack(reinterpret_cast<char*>(payload.data()), rasters.back().data(), 0), 1);
+        }
+        return rasters;
+    };
+    const Bytes outline = Synthetic_Payload(1, false, 4);
+    const Bytes coarser = Synthetic_Payload(1, false, 3);  // another level: another decomposition
+    const auto alone = decodeInNewLibrary({outline});
+    const auto otherAlone = decodeInNewLibrary({coarser});
+    const auto inTurn = decodeInNewLibrary({outline, coarser, outline, outline, coarser});
+    ASSERT_EQ(inTurn.size(), 5u);
+    ASSERT_NE(alone[0], otherAlone[0]);
+    for (size_t i : {0, 2, 3})
+        EXPECT_EQ(inTurn[i], alone[0]) << i;
+    for (size_t i : {1, 4})
+        EXPECT_EQ(inTurn[i], otherAlone[0]) << i;
 }
 
 } // namespace
