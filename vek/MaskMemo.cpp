@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // The last photo's shape, decomposition and plan, handed from one decode to
-// the next by pointer: a repeated shape costs one comparison of its plane.
+// the next by pointer: a repeated shape costs one comparison of its picture
+// mask, a byte a pixel.
 #include "MaskMemo.h"
 
 #include <cstring>
@@ -11,11 +12,26 @@
 
 namespace {
 
-// Only read and written inside a decode, and decodes come one at a time.
-struct KeptMask {
+// What a shape's planes were made for.
+struct ShapeKey {
     int level = -1;
-    int width = 0;
+    int width = 0;   // samples
     int height = 0;
+    int columns = 0;   // of the picture
+    size_t bytes = 0;  // of the picture's mask
+    char* mask = nullptr;
+
+    bool Matches(const common_struct* info, const char* picture, size_t pictureBytes) const
+    {
+        return mask && level == info->level && width == info->sample_width && height == info->sample_height &&
+               columns == info->image_width && bytes == pictureBytes && std::memcmp(mask, picture, bytes) == 0;
+    }
+};
+
+// Only read and written inside a decode, and decodes come one at a time.
+// Plain pointers, no destructors: the library's unloading frees them.
+struct KeptMask {
+    ShapeKey key;
     int** spatial = nullptr;
     int** decomposed = nullptr;
     SynthesisPlan* plan = nullptr;
@@ -23,41 +39,63 @@ struct KeptMask {
 };
 
 KeptMask s_kept;
+char* s_noted = nullptr;  // the new shape's mask, while its decode runs
 uint64_t s_lastShapeId = 0;
+
+void Free_Kept()
+{
+    Free_Synthesis_Plan(s_kept.plan);
+    FreeBuf(reinterpret_cast<void**>(s_kept.spatial));
+    FreeBuf(reinterpret_cast<void**>(s_kept.decomposed));
+    FreeBlock(s_kept.key.mask);
+    s_kept = KeptMask{};
+}
 
 } // namespace
 
-bool Recall_Mask(common_ptr info)
+bool Recall_Mask(common_ptr info, const char* mask)
 {
-    const bool same = s_kept.plan && s_kept.level == info->level && s_kept.width == info->sample_width &&
-                      s_kept.height == info->sample_height &&
-                      std::memcmp(s_kept.spatial[0], info->SMask[0],
-                                  sizeof(int) * static_cast<size_t>(s_kept.width) * s_kept.height) == 0;
-    if (!same) {
-        info->shape_id = ++s_lastShapeId;
-        return false;
+    const size_t bytes = static_cast<size_t>(info->image_width) * info->image_height;
+    if (s_kept.plan && s_kept.key.Matches(info, mask, bytes)) {
+        std::swap(info->SMask, s_kept.spatial);
+        std::swap(info->FMask, s_kept.decomposed);
+        info->synthesis = s_kept.plan;
+        info->shape_id = s_kept.id;
+        return true;
     }
-    info->shape_id = s_kept.id;
-    // The kept decomposition goes to the decode; its unused plane comes back
-    // with the decode's own planes to Keep_Mask.
-    std::swap(info->FMask, s_kept.decomposed);
-    info->synthesis = s_kept.plan;
-    return true;
+    FreeBlock(s_noted);
+    s_noted = static_cast<char*>(MallocBlock(bytes));
+    if (s_noted)
+        std::memcpy(s_noted, mask, bytes);
+    info->shape_id = ++s_lastShapeId;
+    return false;
 }
 
 void Keep_Mask(common_ptr info)
 {
-    if (info->synthesis) {
-        if (s_kept.plan != info->synthesis)
-            Free_Synthesis_Plan(s_kept.plan);
+    const bool recalled = info->synthesis && info->synthesis == s_kept.plan;
+    if (recalled) {
+        // The kept planes come back; the decode's own, handed over, go.
         FreeBuf(reinterpret_cast<void**>(s_kept.spatial));
         FreeBuf(reinterpret_cast<void**>(s_kept.decomposed));
-        s_kept = {info->level, info->sample_width, info->sample_height, info->SMask, info->FMask,
-                  info->synthesis, info->shape_id};
+        s_kept.spatial = info->SMask;
+        s_kept.decomposed = info->FMask;
+    } else if (info->synthesis && s_noted) {
+        Free_Kept();
+        s_kept.key = {info->level, info->sample_width, info->sample_height, info->image_width,
+                      static_cast<size_t>(info->image_width) * info->image_height, s_noted};
+        s_noted = nullptr;
+        s_kept.spatial = info->SMask;
+        s_kept.decomposed = info->FMask;
+        s_kept.plan = info->synthesis;
+        s_kept.id = info->shape_id;
     } else {
+        Free_Synthesis_Plan(info->synthesis);
         FreeBuf(reinterpret_cast<void**>(info->SMask));
         FreeBuf(reinterpret_cast<void**>(info->FMask));
     }
+    FreeBlock(s_noted);
+    s_noted = nullptr;
     info->SMask = nullptr;
     info->FMask = nullptr;
     info->synthesis = nullptr;
@@ -65,8 +103,7 @@ void Keep_Mask(common_ptr info)
 
 void Forget_Mask()
 {
-    Free_Synthesis_Plan(s_kept.plan);
-    FreeBuf(reinterpret_cast<void**>(s_kept.spatial));
-    FreeBuf(reinterpret_cast<void**>(s_kept.decomposed));
-    s_kept = KeptMask{};
+    Free_Kept();
+    FreeBlock(s_noted);
+    s_noted = nullptr;
 }

@@ -6,6 +6,7 @@
 
 #include "Color.h"
 #include "DecodeFault.h"
+#include "MaskMemo.h"
 #include "MemManage.h"
 #include "QCoder.h"
 #include "workfield.h"
@@ -46,8 +47,10 @@ void DMask(common_ptr info)
         memset(mask[0], 1, (size_t)width * height);
         info->back = 0;
     }
-    // The picture's mask in the sample plane, which is zero beyond it.
-    for (int r = 0; r < info->sample_height; ++r) {
+    // The picture's mask in the sample plane, which is zero beyond it,
+    // unless the kept shape is this one.
+    const bool recalled = !DecodeFault && Recall_Mask(info, mask[0]);
+    for (int r = 0; !recalled && r < info->sample_height; ++r) {
         int* row = info->SMask[r];
         const int inside = r < height ? width : 0;
         for (int c = 0; c < inside; ++c)

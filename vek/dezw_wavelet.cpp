@@ -34,7 +34,7 @@ void Term_Wavelet(common_ptr info)
 
 void FormFMask(common_ptr info)
 {
-    if (Recall_Mask(info))
+    if (info->synthesis)  // the kept shape's, recalled with the mask
         return;
     std::memset(info->FMask[0], 0, sizeof(int) * info->sample_width * info->sample_height);
     // SMask and FMask are single blocks: the decomposition reads and writes
