@@ -71,6 +71,7 @@ void Active_Color(common_ptr info, color_ptr color)
     info->A = color->A;
     info->C = color->C;
     info->t = color->t;
+    info->bound = color->bound;
     info->m0 = color->m0;
     info->m1 = color->m1;
     info->m2 = color->m2;
@@ -85,6 +86,7 @@ void DeActive_Color(common_ptr info, color_ptr color)
     color->A = info->A;
     color->C = info->C;
     color->t = info->t;
+    color->bound = info->bound;
     color->m0 = info->m0;
     color->m1 = info->m1;
     color->m2 = info->m2;

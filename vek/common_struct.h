@@ -53,6 +53,7 @@ struct color_struct {
     int** A;
     UCHR** C;
     int t;
+    uint64_t bound;  // no coefficient's magnitude is above it (0: not known)
     Adaptive_Model* m0;
     Adaptive_Model* m1;
     Adaptive_Model* m2;
@@ -87,6 +88,7 @@ struct common_struct {
     int sample_width;
     int sample_height;
     int t;
+    uint64_t bound;  // the active colour's
     int level;
     int edge_thr;
     Adaptive_Model* m0;

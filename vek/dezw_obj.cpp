@@ -34,6 +34,9 @@ void DecodeColour(common_ptr info, color_ptr color, int size)
         return;
     }
     info->t = plane;
+    // Every coefficient is 0 or a threshold of a plane down from this one
+    // with some of the bits below it.
+    info->bound = (uint64_t(2) << plane) - 1;
     int n = size - 1;
     info->pl = Init_Link(info, info->t);
     if (!info->pl) {

@@ -58,6 +58,7 @@ void DWavelet(common_ptr info)
     // as made by FormFMask, and so is the plan of its rebuild. The passes
     // write A only inside the shape (FMask 1), so it is 0 everywhere else.
     matrix_t coeff = matrix_view(info->A, info->sample_height, info->sample_width);
-    if (!info->synthesis || Synthesize_Planned(info->synthesis, &coeff) != 0)
+    const uint64_t bound = info->bound != 0 ? info->bound : kUnknownBound;
+    if (!info->synthesis || Synthesize_Planned(info->synthesis, &coeff, bound) != 0)
         Raise_Decode_Fault();
 }

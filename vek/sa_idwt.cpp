@@ -181,21 +181,32 @@ void PlanOneLevel(SynthesisPlan& plan, matrix_t* mask, int level, int* in, int* 
 // One level of the coefficient synthesis along the plan's lines, which
 // start at *line. in holds four lines of the longest side or a block of
 // columns synthesised across, work one line.
+// A bound of a pass's output from its input's (below 2^32): scaling by
+// 1.4142 and lifting give at most 2.8285 x bound + 4.25, and no int is
+// above 2^31.
+uint64_t AfterPass(uint64_t bound)
+{
+    return std::min<uint64_t>(3 * bound + 5, uint64_t(1) << 31);
+}
+
+// known: no entry of the level is above it in magnitude, or kUnknownBound.
 void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* coeff, int level, int* in,
-                           int* work, size_t longest)
+                           int* work, size_t longest, uint64_t known)
 {
     const int h = coeff->numrows_ >> (level - 1);
     const int w = coeff->numcols_ >> (level - 1);
-    // The columns' entries, then the rows', are looked at once for the level:
-    // when all are small, no line needs looking at.
+    // The columns' entries, then the rows', are looked at once for the level
+    // unless a known bound shows them small: when all are, no line needs
+    // looking at.
     auto levelBound = [&] {
         SmallEntries entries;
         for (int r = 0; r < h; ++r)
             entries.Add(coeff->rows_[r], w);
         return entries.Bound();
     };
-    const uint32_t bound = levelBound();
-    bool small = bound <= static_cast<uint32_t>(kSmallEntry);
+    const bool knownSmall = known < static_cast<uint64_t>(kSmallEntry);
+    const uint32_t bound = knownSmall ? 0 : levelBound();
+    bool small = knownSmall || bound <= static_cast<uint32_t>(kSmallEntry);
     auto synthesizeLine = [&](int* lineIn, int length) {
         const auto runs = RunsOf(plan, (*line)++);
         SynthesizeLine(lineIn, lineIn, work, length, runs.first, runs.second, small);
@@ -238,7 +249,10 @@ void SynthesizeOneLevelInt(const SynthesisPlan& plan, size_t* line, matrix_t* co
     }
     // A pass leaves every magnitude below three times its inputs' bound
     // (and a few units): inputs up to 2^23 leave the rows small.
-    small = bound <= static_cast<uint32_t>(kSmallEntry / 8) || levelBound() <= static_cast<uint32_t>(kSmallEntry);
+    if (knownSmall)
+        small = AfterPass(known) < static_cast<uint64_t>(kSmallEntry) || levelBound() <= static_cast<uint32_t>(kSmallEntry);
+    else
+        small = bound <= static_cast<uint32_t>(kSmallEntry / 8) || levelBound() <= static_cast<uint32_t>(kSmallEntry);
     // A row is its own input line: its bands are scaled into work first.
     for (int r = 0; r < h; ++r)
         synthesizeLine(coeff->rows_[r], w);
@@ -274,7 +288,7 @@ void Free_Synthesis_Plan(SynthesisPlan* plan)
     delete plan;
 }
 
-int Synthesize_Planned(const SynthesisPlan* plan, matrix_t* coeff)
+int Synthesize_Planned(const SynthesisPlan* plan, matrix_t* coeff, uint64_t bound)
 {
     const size_t longest = static_cast<size_t>(std::max(coeff->numrows_, coeff->numcols_)) + 1;
     // Four lines, or a block of columns synthesised across; and a line.
@@ -283,8 +297,12 @@ int Synthesize_Planned(const SynthesisPlan* plan, matrix_t* coeff)
     int* work = in + room;
     const int result = in ? 0 : -10;
     size_t line = 0;
-    for (int l = plan->levels; l >= 1 && result == 0; --l)
-        SynthesizeOneLevelInt(*plan, &line, coeff, l, in, work, longest);
+    // A level's entries are the coarser level's output and detail entries.
+    uint64_t known = bound;
+    for (int l = plan->levels; l >= 1 && result == 0; --l) {
+        SynthesizeOneLevelInt(*plan, &line, coeff, l, in, work, longest, known);
+        known = known == kUnknownBound ? known : std::max(AfterPass(AfterPass(known)), bound);
+    }
     std::free(in);
     return result;
 }

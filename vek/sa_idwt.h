@@ -6,6 +6,8 @@
 
 #include "Matrix.h"
 
+#include <cstdint>
+
 // Mask markers left in a high band where a lone odd pixel moved to the low band.
 enum {
     MASK_MOVED_ROW = 128,      // horizontal step
@@ -28,7 +30,10 @@ void SA_IDWT(const matrix_t* InData, const matrix_t* InMask, int nLevels, matrix
 struct SynthesisPlan;
 SynthesisPlan* Plan_Synthesis(const matrix_t* InMask, int nLevels, matrix_t* OutMask);
 void Free_Synthesis_Plan(SynthesisPlan* plan);
-int Synthesize_Planned(const SynthesisPlan* plan, matrix_t* coeff);
+// bound: no entry of the plane is above it in magnitude (kUnknownBound when
+// not known): levels it shows small need not be looked at.
+const uint64_t kUnknownBound = UINT64_MAX;
+int Synthesize_Planned(const SynthesisPlan* plan, matrix_t* coeff, uint64_t bound = kUnknownBound);
 int iSADWT1dOddSymInt(int* InBuf, const int* InMaskBuf, int* OutBuf, int* OutMaskBuf, int Length,
                       int Direction);
 int SynthesizeSegmentOddSymInt(int* Out, int* InL, int* InH, int PosFlag, int Length);
