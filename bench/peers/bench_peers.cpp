@@ -174,16 +174,7 @@ int main(int argc, char** argv)
     std::printf("%-20s %-14s %6s %10s %8s %9s %8s\n", "pictures", "codec", "bytes", "median us", "min us",
                 "/OpenJPEG", "PSNR dB");
     for (const Set& set : sets) {
-        if (getenv("ONLYSET") && set.name != getenv("ONLYSET")) continue;
         const std::vector<Row> rows = Measure(set, codecs, rounds);
-        for (size_t k = 0; k < rows.size(); k += 3) {
-            const size_t np = set.pictures.size();
-            for (size_t p = 0; p < np; ++p) {
-                std::vector<double> v;
-                for (size_t i = p; i < rows[k].micros.size(); i += np) v.push_back(rows[k].micros[i]);
-                std::printf("  %s %s: %.1f\n", codecs[k]->Name().c_str(), set.pictures[p].name.c_str(), Median(v));
-            }
-        }
         const double openjpeg = Median(rows.back().micros);
         for (size_t k = 0; k < rows.size(); ++k) {
             const Row& row = rows[k];
