@@ -24,18 +24,13 @@ const UCHR INSIDE = 2;
 
 // Like the decoder's other working state, one decode at a time. The flags
 // and top scans stay for the next decode, which takes them as they are when
-// its shape, layer and size are the same (every photo without a mask
-// segment has the same shape).
+// its shape and layer are the same (every photo without a mask segment has
+// the same shape).
 UCHR** s_treeFlags = nullptr;
-struct FlagsMadeFor {
-    uint64_t shape;
-    int layer, level, width, height;
-    bool operator==(const FlagsMadeFor& o) const
-    {
-        return shape == o.shape && layer == o.layer && level == o.level && width == o.width && height == o.height;
-    }
-};
-FlagsMadeFor s_flagsMadeFor = {};
+// The shape and layer they were made for (a shape's id names its level and
+// size too); shape 0 is never taken as it is.
+uint64_t s_flagsShape = 0;
+int s_flagsLayer = 0;
 
 // The detail bands in the order ACScan visits them: for each level from the
 // coarsest, bands (0, 1), (1, 0), (1, 1).
@@ -233,12 +228,11 @@ bool ScanBand(common_ptr info, int l, int band)
 
 void Init_Tree_Flags(common_ptr info)
 {
-    const FlagsMadeFor wanted = {info->shape_id, info->MaskLayer, info->level, info->sample_width,
-                                 info->sample_height};
-    if (s_treeFlags && wanted.shape != 0 && wanted == s_flagsMadeFor)
+    if (s_treeFlags && info->shape_id != 0 && info->shape_id == s_flagsShape && info->MaskLayer == s_flagsLayer)
         return;
     Term_Tree_Flags();
-    s_flagsMadeFor = wanted;
+    s_flagsShape = info->shape_id;
+    s_flagsLayer = info->MaskLayer;
     s_treeFlags = reinterpret_cast<UCHR**>(MallocBuf(info->sample_width, info->sample_height, 8));
     UCHR* flags = s_treeFlags[0];
     const int* fmask = info->FMask[0];
@@ -291,7 +285,7 @@ void Init_Tree_Flags(common_ptr info)
 
 void Term_Tree_Flags()
 {
-    s_flagsMadeFor = {};
+    s_flagsShape = 0;
     FreeBuf(reinterpret_cast<void**>(s_treeFlags));
     s_treeFlags = nullptr;
     for (IndexList* list : {&s_topScans[0], &s_topScans[1], &s_topScans[2], &s_openParents[0],

@@ -8,18 +8,6 @@
 
 namespace {
 
-// The two lifting steps of one sample from its two neighbours, for one
-// column (int) or four side by side (__m128i), as in LiftRun.
-inline int LowStep(int l, int a, int b) { return l - ((a + b + 2) >> 2); }
-inline int HighStep(int h, int a, int b) { return h - ((1 - (a + b)) >> 1); }
-inline __m128i LowStep(__m128i l, __m128i a, __m128i b)
-{
-    return _mm_sub_epi32(l, _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(a, b), _mm_set1_epi32(2)), 2));
-}
-inline __m128i HighStep(__m128i h, __m128i a, __m128i b)
-{
-    return _mm_sub_epi32(h, _mm_srai_epi32(_mm_sub_epi32(_mm_set1_epi32(1), _mm_add_epi32(a, b)), 1));
-}
 // Sample p of a run [s, e) of one column, from its scaled band entries: low
 // ones (even p) from L, high ones (odd p) from H, both kAcross apart; at an
 // end of the run the neighbour inside stands for both.
@@ -59,7 +47,6 @@ void LiftSharedRuns(int* top, size_t stride, int h, const ColumnRuns& shared, co
         for (int r = from; r < to; ++r)
             std::fill(row(r), row(r) + kAcross, 0);
     };
-    const __m128i two = _mm_set1_epi32(2), one = _mm_set1_epi32(1);
     int end = 0;
     for (int i = 0; i < count; ++i) {
         const int start = runs[i].start;
@@ -86,8 +73,7 @@ void LiftSharedRuns(int* top, size_t stride, int h, const ColumnRuns& shared, co
             int* out = lo + k * kAcross;
             int* shown = row(start + (lowFirst ? 2 * k : 2 * k + 1));
             for (int j = 0; j < kAcross; j += 4) {
-                const __m128i sum = _mm_add_epi32(_mm_add_epi32(Load4(a + j), Load4(b + j)), two);
-                const __m128i low = _mm_sub_epi32(Load4(l + j), _mm_srai_epi32(sum, 2));
+                const __m128i low = LowStep(Load4(l + j), Load4(a + j), Load4(b + j));
                 Store4(out + j, low);
                 Store4(shown + j, low);
             }
@@ -99,10 +85,8 @@ void LiftSharedRuns(int* top, size_t stride, int h, const ColumnRuns& shared, co
             const int* a = lo + left * kAcross;
             const int* b = lo + right * kAcross;
             int* out = row(start + (lowFirst ? 2 * k + 1 : 2 * k));
-            for (int j = 0; j < kAcross; j += 4) {
-                const __m128i sum = _mm_sub_epi32(one, _mm_add_epi32(Load4(a + j), Load4(b + j)));
-                Store4(out + j, _mm_sub_epi32(Load4(hi + j), _mm_srai_epi32(sum, 1)));
-            }
+            for (int j = 0; j < kAcross; j += 4)
+                Store4(out + j, HighStep(Load4(hi + j), Load4(a + j), Load4(b + j)));
         }
     }
     clear(end, h);

@@ -169,21 +169,19 @@ void LiftSmallRun(int* Out, const int* InL, const int* InH, int PosFlag, int Len
     auto lowAt = [&](int k) {
         int left, right;
         RunNeighbours(k, o, highCount, left, right);
-        lo[k] = InL[k] - ((InH[left] + InH[right] + 2) >> 2);
+        lo[k] = LowStep(InL[k], InH[left], InH[right]);
     };
     auto highAt = [&](int k) {
         int left, right;
         RunNeighbours(k, q, lowCount, left, right);
-        hi[k] = InH[k] - ((-lo[left] - lo[right] + 1) >> 1);
+        hi[k] = HighStep(InH[k], lo[left], lo[right]);
     };
-    const __m128i two = _mm_set1_epi32(2), one = _mm_set1_epi32(1);
     // Interior low samples: k + o >= 0 and k + o + 1 < highCount.
     int k = 0;
     for (; k < -o; ++k)
         lowAt(k);
     for (const int end = std::min(lowCount, highCount - o - 1); k + 4 <= end; k += 4) {
-        const __m128i sum = _mm_add_epi32(_mm_add_epi32(Load4(InH + k + o), Load4(InH + k + o + 1)), two);
-        Store4(lo + k, _mm_sub_epi32(Load4(InL + k), _mm_srai_epi32(sum, 2)));
+        Store4(lo + k, LowStep(Load4(InL + k), Load4(InH + k + o), Load4(InH + k + o + 1)));
     }
     for (; k < lowCount; ++k)
         lowAt(k);
@@ -203,8 +201,7 @@ void LiftSmallRun(int* Out, const int* InL, const int* InH, int PosFlag, int Len
     const int interior = k;
     for (const int end = std::min(highCount, lowCount - q - 1); k + 4 <= end; k += 4) {
         const __m128i left = Load4(lo + k + q), right = Load4(lo + k + q + 1);
-        const __m128i sum = _mm_sub_epi32(one, _mm_add_epi32(left, right));
-        const __m128i high = _mm_sub_epi32(Load4(InH + k), _mm_srai_epi32(sum, 1));
+        const __m128i high = HighStep(Load4(InH + k), left, right);
         const __m128i low = lowFirst ? left : right;  // low samples k to k + 3
         const __m128i a = lowFirst ? low : high, b = lowFirst ? high : low;
         Store4(Out + 2 * k, _mm_unpacklo_epi32(a, b));

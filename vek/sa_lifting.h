@@ -104,6 +104,20 @@ inline void RunNeighbours(int k, int offset, int count, int& left, int& right)
         right = left;
 }
 
+// The two lifting steps of one sample of small entries from its two
+// neighbours, for one sample (int) or four side by side (__m128i), as in
+// LiftRun<int>: a low sample between two high ones, a high one between two low.
+inline int LowStep(int l, int a, int b) { return l - ((a + b + 2) >> 2); }
+inline int HighStep(int h, int a, int b) { return h - ((1 - (a + b)) >> 1); }
+inline __m128i LowStep(__m128i l, __m128i a, __m128i b)
+{
+    return _mm_sub_epi32(l, _mm_srai_epi32(_mm_add_epi32(_mm_add_epi32(a, b), _mm_set1_epi32(2)), 2));
+}
+inline __m128i HighStep(__m128i h, __m128i a, __m128i b)
+{
+    return _mm_sub_epi32(h, _mm_srai_epi32(_mm_sub_epi32(_mm_set1_epi32(1), _mm_add_epi32(a, b)), 1));
+}
+
 // Whether the processor has AVX, looked up once when the decoder is loaded.
 extern const bool kScaleWithAvx;
 
