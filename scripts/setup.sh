@@ -4,6 +4,9 @@
 #   scripts/setup.sh run    build and run pelorin-read (the main job)
 #   scripts/setup.sh test   the whole test suite (the default)
 #   scripts/setup.sh arm64  the test suite's arm64 stage, beside the above
+#   scripts/setup.sh fresh  the stage that runs on a fresh Debian 13 system
+# Debian 12 and Debian 13 are both served: names that differ between the
+# releases are resolved from what this one has.
 # The build dependencies are read from debian/control, so that list is kept
 # once; below are only the packages running and testing need beyond it.
 # Idempotent: packages already present are not touched, and the package
@@ -18,7 +21,7 @@ RUN_PACKAGES=(build-essential fontconfig fonts-noto-cjk)
 TEST_PACKAGES=(
   ccache
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev                    # fuzzers, LeakSanitizer
+  clang                                       # fuzzers (its runtime: clang_runtime below)
   xvfb x11-utils xauth xdotool                # the demo on a real X display
   umockdev libumockdev-dev                    # emulated USB readers
   python3 python3-pytest python3-websockets   # Python module and service clients
@@ -51,6 +54,12 @@ build_depends() {
     sed 's/^debhelper-compat$/debhelper/'
 }
 
+# The runtime of the clang that is installed (libFuzzer, the sanitizers) is
+# named after its major version: libclang-rt-14-dev on Debian 12, -19- on 13.
+clang_runtime() {
+  echo "libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev"
+}
+
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
@@ -68,21 +77,25 @@ case "$job" in
       DEBIAN_FRONTEND=noninteractive $SUDO apt-get build-dep -y --no-install-recommends -a arm64 ./
     fi
     packages=("${ARM64_PACKAGES[@]}") ;;
-  *) echo "usage: $0 [run|test|arm64]" >&2; exit 2 ;;
+  fresh) packages=(mmdebstrap) ;;
+  *) echo "usage: $0 [run|test|arm64|fresh]" >&2; exit 2 ;;
 esac
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
+updated=0
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
+  echo "setup: installing ${missing[*]}"
+  if [ "$updated" = 0 ]; then $SUDO apt-get update; updated=1; fi
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+}
 
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: all packages present"
-  exit 0
-fi
-
-echo "setup: installing ${missing[*]}"
-$SUDO apt-get update
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+install_missing "${packages[@]}"
+# Named after the clang just installed.
+if [ "$job" = test ]; then install_missing "$(clang_runtime)"; fi
+echo "setup: all packages present"
