@@ -97,6 +97,16 @@ TEST(SerialReads, SlowestSpeedReadsTheLongestCard)
     EXPECT_EQ(read.cn->idInfoTailCN.finger_info_type, TWO_FP_INFO);
 }
 
+// A reader that takes 1.2 s before each answer, on top of the card data's
+// 2.42 s on the line: the wait for it counts each byte's start and stop bits.
+TEST(SerialReads, SlowestSpeedWithALateReaderReadsTheCard)
+{
+    EmulatedSerialReader reader("cn_payload.json", {"--fault", "slow", "--delay", "1200"}, 9600);
+    ASSERT_TRUE(reader.ready());
+    ReadArguments read;
+    expectResidentCard(read);
+}
+
 TEST(SerialReads, NoiseAndSlowAnswersStillReadTheCard)
 {
     for (const QStringList& fault : {QStringList{"--fault", "garbage"},

@@ -46,4 +46,13 @@ TEST(CardPresence, AReaderThatKeepsFailingTheSameWayIsReportedOnce)
     EXPECT_EQ(presence.afterCheck(DEV_IS_BUSY), Event::Failed) << "again after the reader was fine";
 }
 
+// A card read in between makes the same failure news again.
+TEST(CardPresence, AFailureAfterAGoodReadIsReportedAgain)
+{
+    CardPresence presence;
+    EXPECT_EQ(presence.afterRead(READ_DATA_FAIL), Event::Failed);
+    EXPECT_EQ(presence.afterRead(READ_OK), Event::Placed);
+    EXPECT_EQ(presence.afterCheck(READ_DATA_FAIL), Event::Failed);
+}
+
 }  // namespace
