@@ -3,16 +3,20 @@
 // signal goes on to what the host had: the default death or its own handler.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <csignal>
 
 #include "read_harness.h"
 
 static const char* g_crashHost = nullptr;
+static const char* g_crashProgram = nullptr;  // the host's own file, not its launcher
 
 struct Ending {
     QProcess::ExitStatus status;
@@ -57,19 +61,29 @@ TEST(CrashReport, HostsOwnHandlerStillRunsAfterTheReport)
 }
 
 // Run as a user who cannot write beside the library, the read's lines and the
-// report land in the user's state directory.
+// report land in the user's state directory. The user may not reach the
+// build tree at all (a clone under /root, which only root may enter): the
+// host runs from a copy of it and the libraries beside it, in a directory
+// the user may enter but not write.
 TEST(CrashReport, UnprivilegedHostReportsToTheStateDirectory)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to switch to the user nobody";
-    QTemporaryDir state;
+    QTemporaryDir state, copy;
     ASSERT_EQ(chown(QFile::encodeName(state.path()).constData(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(copy.path()).constData(), 0755), 0);
+    const QDir built = QFileInfo(QString::fromLocal8Bit(g_crashProgram)).dir();
+    const QString program = QFileInfo(QString::fromLocal8Bit(g_crashProgram)).fileName();
+    for (const QString& name : built.entryList({program, "lib*.so*"}, QDir::Files))
+        ASSERT_TRUE(QFile::copy(built.filePath(name), copy.filePath(name))) << name.toStdString();
     QProcess host;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_STATE_HOME", state.path());
     host.setProcessEnvironment(env);
-    host.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups",
-                           QString::fromLocal8Bit(g_crashHost)});
+    QStringList command = {"--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+    if (*PELORIN_EMULATOR != '\0')
+        command << PELORIN_EMULATOR;
+    host.start("setpriv", command << copy.filePath(program));
     ASSERT_TRUE(host.waitForFinished(30000));
     EXPECT_EQ(host.exitStatus(), QProcess::CrashExit) << host.readAllStandardError().toStdString();
 
@@ -83,9 +97,10 @@ TEST(CrashReport, UnprivilegedHostReportsToTheStateDirectory)
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 2)
+    if (argc < 3)
         return 2;
     g_crashHost = argv[1];
+    g_crashProgram = argv[2];
     struct rlimit noCore = {0, 0};  // the hosts die of SIGSEGV: no core files
     setrlimit(RLIMIT_CORE, &noCore);
     return RUN_ALL_TESTS();
