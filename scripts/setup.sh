@@ -62,6 +62,7 @@ clang_runtime() {
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+updated=0  # the package lists were refreshed by this run
 
 case "$job" in
   run)  packages=($(build_depends | grep -vx debhelper) "${RUN_PACKAGES[@]}") ;;
@@ -73,7 +74,7 @@ case "$job" in
     # apt knows which build dependencies are arm64's (libraries) and which
     # this machine's (tools), from their Multi-Arch fields.
     if ! dpkg-checkbuilddeps -a arm64 2>/dev/null; then
-      $SUDO apt-get update
+      $SUDO apt-get update; updated=1
       DEBIAN_FRONTEND=noninteractive $SUDO apt-get build-dep -y --no-install-recommends -a arm64 ./
     fi
     packages=("${ARM64_PACKAGES[@]}") ;;
@@ -81,7 +82,6 @@ case "$job" in
   *) echo "usage: $0 [run|test|arm64|fresh]" >&2; exit 2 ;;
 esac
 
-updated=0
 install_missing() {
   local missing=() p
   for p in "$@"; do
