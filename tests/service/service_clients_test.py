@@ -245,9 +245,7 @@ async def slow_handshakes(service):
     account with more of them than the service has descriptors for."""
     children = [in_child(None, trickle, service.port, 150, 30), in_child(NOBODY, trickle, service.port, 500, 30)]
     try:
-        # The service's own descriptors count too: the bound is reached when it says so.
         await until(lambda: service.open_files() >= 150 + 256)
-        await until(lambda: f"uid {NOBODY} has 256 handshakes open" in service.log_text())
         times = []
         for i in range(10):
             start = time.time()
@@ -256,6 +254,8 @@ async def slow_handshakes(service):
             times.append(time.time() - start)
             await asyncio.sleep(0.1)  # across the trickles' sends and reconnections
         assert max(times) < 1.0, times
+        # Said once the bound is met, which the descriptors above may show a little early.
+        assert f"uid {NOBODY} has 256 handshakes open" in service.log_text()
     finally:
         for pid, result in children:
             os.kill(pid, signal.SIGKILL)
