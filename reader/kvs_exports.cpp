@@ -123,6 +123,8 @@ int pelorin_kvs_use_readers(const char* path)
 
 int pelorin_kvs_list_readers(int probe, void* context, pelorin_kvs_file_seen file, pelorin_kvs_reader_seen reader)
 {
+    if (file == nullptr || reader == nullptr)
+        return reader_result::kBadArgument;
     const std::string path = readersFile();
     std::vector<ConfiguredReader> readers;
     std::string problem;

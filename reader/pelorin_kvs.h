@@ -26,7 +26,8 @@ typedef void (*pelorin_kvs_reader_seen)(void* context, const char* kind, const c
 
 /* Reads the readers file in use: `file` once, then `reader` for each reader
  * in order. With `probe` non-zero, each reader that is there is opened and
- * asked for a card. Returns 144, or -101 when the file cannot be used. */
+ * asked for a card. Returns 144, -101 when the file cannot be used, or -107
+ * for a null callback. */
 int pelorin_kvs_list_readers(int probe, void* context, pelorin_kvs_file_seen file,
                              pelorin_kvs_reader_seen reader);
 
