@@ -31,8 +31,8 @@ from ._library import library
 from .cards import (CARD_CLASSES, PART_CLASSES, Birth, Card, FingerprintType, ForeignerCard2017,
                     ForeignerCardNew, ResidencePermit, ResidentCard, ValidPeriod)
 
-__all__ = ["read", "watch", "Removed", "use_readers", "readers", "Reader", "PelorinError", "Card", "ResidentCard", "ResidencePermit", "ForeignerCardNew",
-           "ForeignerCard2017", "Birth", "ValidPeriod", "FingerprintType"]
+__all__ = ["read", "watch", "Removed", "use_readers", "readers", "Reader", "PelorinError", "Card", "ResidentCard",
+           "ResidencePermit", "ForeignerCardNew", "ForeignerCard2017", "Birth", "ValidPeriod", "FingerprintType"]
 
 _OK = 0
 _UNKNOWN_FIELD = -103

@@ -72,5 +72,5 @@ void expectSameCardAsSimulated(const QString& card, const QProcessEnvironment& h
     EXPECT_FALSE(hardware.front.isEmpty());
     EXPECT_EQ(hardware.front, simulated.front);
     EXPECT_EQ(hardware.back, simulated.back);
-    EXPECT_EQ(hardware.json["readerLibrary"], simulated.json["readerLibrary"]) << "one reader-access library serves both";
+    EXPECT_EQ(hardware.json["readerLibrary"], simulated.json["readerLibrary"]) << "one library serves both";
 }
