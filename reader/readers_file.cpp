@@ -11,6 +11,7 @@ namespace {
 std::mutex g_mutex;
 std::string g_chosen;
 
+// Its whole path, so that a later change of directory does not lose it.
 std::string besideThisLibrary()
 {
     Dl_info info{};
@@ -20,7 +21,12 @@ std::string besideThisLibrary()
     const size_t slash = library.rfind('/');
     const std::string file =
         (slash == std::string::npos ? std::string() : library.substr(0, slash + 1)) + kBesideLibraryReadersFile;
-    return access(file.c_str(), F_OK) == 0 ? file : std::string();
+    char* whole = realpath(file.c_str(), nullptr);
+    if (whole == nullptr)
+        return {};
+    const std::string found = whole;
+    std::free(whole);
+    return found;
 }
 
 std::string absolute(const std::string& path)
