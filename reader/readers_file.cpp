@@ -11,7 +11,8 @@ namespace {
 std::mutex g_mutex;
 std::string g_chosen;
 
-// Its whole path, so that a later change of directory does not lose it.
+// The readers file beside this library's own file, by its whole path so that
+// a later change of directory does not lose it; empty when there is none.
 std::string besideThisLibrary()
 {
     Dl_info info{};
