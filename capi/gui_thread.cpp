@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "gui_thread.h"
 
-#include "guest_mode.h"
+#include "pelorin_kit.h"
 
 #include <pelorin/pelorin_c.h>
 
@@ -44,7 +44,7 @@ private:
     void serve()
     {
         leaveAsynchronousSignalsToTheHost();
-        GuestMode guest;  // everything this thread does, it does for the host
+        pelorin_kit::GuestMode guest;  // everything this thread does, it does for the host
         createApplication();
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
@@ -114,6 +114,6 @@ int runOnGuiThread(const std::function<int()>& read)
     static OwnGuiThread* const own = QCoreApplication::instance() == nullptr ? new OwnGuiThread : nullptr;
     if (own != nullptr)
         return own->run(read);
-    GuestMode guest;  // on the host's GUI thread
+    pelorin_kit::GuestMode guest;  // on the host's GUI thread
     return read();
 }

@@ -21,6 +21,10 @@ const InterfaceResult kInterfaceResults[] = {
      "in a Qt application, reads must come from the thread of its application object"},
     {PELORIN_FORKED, "PELORIN_FORKED",
      "this process was forked after it first read a card: read in the parent or in a new process"},
+    {PELORIN_NO_READERS, "PELORIN_NO_READERS", "the readers file is missing, malformed or names no reader"},
+    {PELORIN_READERS_UNSUPPORTED, "PELORIN_READERS_UNSUPPORTED",
+     "the reader-access library in use reads no readers file (it is not pelorin-reader's)"},
+    {PELORIN_NO_SUCH_READER, "PELORIN_NO_SUCH_READER", "the list has no reader of that number"},
 };
 
 const InterfaceResult* findInterfaceResult(int result)

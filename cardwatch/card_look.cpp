@@ -3,8 +3,6 @@
 
 #include "card_check.h"
 
-#include <pelorin/pelorin_api.h>
-
 CardPresence::Event lookAtReader(CardPresence& presence, const std::function<int()>& read, int& result)
 {
     result = checkForCard();

@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: Apache-2.0
 # What `cmake --install` puts on a system: the two libraries with their
-# SONAMEs, the public headers, the programs with their desktop entry and man
-# page, the simulated reader in a directory of its own, and the files through
-# which other builds find the kit (pkg-config and a CMake package).
+# SONAMEs, the public headers, the reader-access library with its readers file, the
+# programs with their desktop entry and man page, and the files through which
+# other builds find the kit (pkg-config and a CMake package).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -17,15 +17,14 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/pelorin_lib/include/pelorin
 install(FILES ${PROJECT_SOURCE_DIR}/vek/libvek2019.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/pelorin)
 
-# Outside the loader's default path: fake cards only for whoever points
-# LD_LIBRARY_PATH here on purpose.
-set(PELORIN_SIMULATOR_DIR ${CMAKE_INSTALL_LIBDIR}/pelorin/simulator)
-install(TARGETS kvsdecompose LIBRARY DESTINATION ${PELORIN_SIMULATOR_DIR})
-# The real readers' library in the default path: what programs load unless
-# LD_LIBRARY_PATH chooses the simulator. Its example readers file names no
-# reader, so a plain installation opens no port until one is configured.
-install(TARGETS kvsdecompose_reader LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The reader-access library in the default path. Its readers file as installed
+# names no reader, so a plain installation opens no port and reads no
+# simulated card until one is configured; the build tree's readers file
+# beside the library stays behind. A readers file that names the simulated
+# reader, for trying the kit without one.
+install(TARGETS kvsdecompose LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/reader/readers.conf DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/pelorin)
+install(FILES ${PROJECT_SOURCE_DIR}/simulator/readers.conf DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/simulator)
 install(FILES ${PROJECT_SOURCE_DIR}/examples/web/index.html DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/web)
 
 install(TARGETS pelorin-read pelorin-demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -60,5 +59,5 @@ install(FILES ${PROJECT_BINARY_DIR}/pelorinConfig.cmake ${PROJECT_BINARY_DIR}/pe
 # What the rules above install and nothing else (no tools of the tree, no
 # tests): a package build makes this target alone.
 add_custom_target(deliverables)
-add_dependencies(deliverables pelorin vekORN kvsdecompose kvsdecompose_reader pelorin_c pelorin-read pelorin-demo
+add_dependencies(deliverables pelorin vekORN kvsdecompose pelorin_c pelorin-read pelorin-demo
   pelorin-service)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // Interface of the reader-access library libkvsdecompose, as libpelorin
-// calls it. The vendor's library and our simulated reader both provide it.
+// calls it. The vendor's library and ours (reader/) both provide it.
 #pragma once
 
 #include <cstddef>

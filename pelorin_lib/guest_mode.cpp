@@ -30,6 +30,8 @@ locale_t environmentLocale()
 
 }  // namespace
 
+namespace pelorin_kit {
+
 GuestMode::GuestMode() : m_wasGuest(t_guest), m_previousLocale(uselocale(static_cast<locale_t>(0)))
 {
     static std::once_flag installed;
@@ -44,6 +46,8 @@ GuestMode::~GuestMode()
     t_guest = m_wasGuest;
     uselocale(m_previousLocale);
 }
+
+}  // namespace pelorin_kit
 
 bool inGuestMode()
 {

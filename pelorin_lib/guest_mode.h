@@ -1,26 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
-// Reads made for a program that embeds the library (through the C interface,
-// from C, Python, Java): that program's process must stay as it was.
+// Reads made for a program that embeds the library: pelorin_kit::GuestMode
+// marks the thread (pelorin_kit.h); the library's own code asks here.
 #pragma once
 
-#include <locale.h>
-
-// Marks the calling thread as working for such a program while it lives.
-// On a marked thread readIDCard installs no crash handlers and prints no
-// progress texts, Qt's messages are dropped, and the reader session takes
-// the environment's locale for this thread only instead of the process's.
-// Scopes nest.
-class GuestMode {
-public:
-    GuestMode();
-    ~GuestMode();
-    GuestMode(const GuestMode&) = delete;
-    GuestMode& operator=(const GuestMode&) = delete;
-
-private:
-    bool m_wasGuest;
-    locale_t m_previousLocale;
-};
+#include "pelorin_kit.h"
 
 // Whether the calling thread is inside a GuestMode scope.
 bool inGuestMode();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "libusbex.h"
 
+#include "usb_device.h"
+
 #include <QDebug>
 
 CLibUsbEx::CLibUsbEx(unsigned short vid, unsigned short pid) : m_pid(pid), m_vid(vid)
@@ -44,9 +46,8 @@ bool CLibUsbEx::open(unsigned short vid, unsigned short pid)
         return false;
     }
     m_eOperateState = OPEN_OK;
-    libusb_set_auto_detach_kernel_driver(m_hdev, 1);
 
-    int rc = libusb_claim_interface(m_hdev, 0);
+    int rc = usb::claimReader(m_hdev);
     if (rc != 0) {
         libusb_close(m_hdev);
         m_hdev = nullptr;
@@ -73,44 +74,31 @@ libusb_device_handle* CLibUsbEx::libusb_open_device_with_vid_pid_ex(libusb_conte
                                                                      uint16_t vendor_id,
                                                                      uint16_t product_id)
 {
-    libusb_device** devs = nullptr;
-    libusb_device* found = nullptr;
-    libusb_device_handle* handle = nullptr;
-
-    if (libusb_get_device_list(ctx, &devs) < 0) {
+    const usb::Search search = usb::openFirst(ctx, vendor_id, product_id);
+    switch (search.outcome) {
+    case usb::Search::NoList:
         qDebug("libusb_get_device_list fail!");
         m_einitErrorType = GET_DEV_LIST_FAIL;
-        return nullptr;
-    }
-    for (int i = 0; devs[i] != nullptr; ++i) {
-        libusb_device_descriptor desc;
-        if (libusb_get_device_descriptor(devs[i], &desc) < 0) {
-            qDebug("libusb_get_device_descriptor(%d) fail!", i + 1);
-            m_einitErrorType = GET_DEV_DESC_FAIL;
-            libusb_free_device_list(devs, 1);
-            return nullptr;
-        }
-        if (desc.idVendor == vendor_id && desc.idProduct == product_id) {
-            qDebug("found usb device!");
-            found = devs[i];
-            break;
-        }
-    }
-
-    if (found == nullptr) {
+        break;
+    case usb::Search::BadDescriptor:
+        qDebug("libusb_get_device_descriptor(%d) fail!", search.position);
+        m_einitErrorType = GET_DEV_DESC_FAIL;
+        break;
+    case usb::Search::NotFound:
         m_einitErrorType = DEV_NOT_FOUND;
-    } else {
-        const int rc = libusb_open(found, &handle);
-        if (rc < 0) {
-            handle = nullptr;
-            qDebug("failed to open device");
-            qDebug() << libusb_error_name(rc) << rc;
-            qDebug("failed to open device: %s(%d)", libusb_error_name(rc), rc);
-            m_einitErrorType = rc == LIBUSB_ERROR_ACCESS ? ACCESS_DEV_ERROR : OPEN_DEV_FAIL;
-        }
+        break;
+    case usb::Search::OpenFailed:
+        qDebug("found usb device!");
+        qDebug("failed to open device");
+        qDebug() << libusb_error_name(search.code) << search.code;
+        qDebug("failed to open device: %s(%d)", libusb_error_name(search.code), search.code);
+        m_einitErrorType = search.code == LIBUSB_ERROR_ACCESS ? ACCESS_DEV_ERROR : OPEN_DEV_FAIL;
+        break;
+    case usb::Search::Opened:
+        qDebug("found usb device!");
+        break;
     }
-    libusb_free_device_list(devs, 1);
-    return handle;
+    return search.handle;
 }
 
 READ_RESULT CLibUsbEx::getLibUsbInitErrorType()

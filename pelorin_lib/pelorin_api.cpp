@@ -49,7 +49,7 @@ public:
     {
         if (isAbandoned())
             return READ_DATA_TIMEOUT;  // cancelled before it started: do not read at all
-        std::optional<GuestMode> guest;
+        std::optional<pelorin_kit::GuestMode> guest;
         if (m_guest)
             guest.emplace();
         READ_RESULT result = CMpsReader::readIDCardThread(&m_worker);

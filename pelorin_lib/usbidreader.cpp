@@ -2,6 +2,7 @@
 #include "usbidreader.h"
 
 #include "data_frame.h"
+#include "usb_device.h"
 
 #include <QDebug>
 #include <cstring>
@@ -9,10 +10,6 @@
 
 namespace {
 
-constexpr unsigned char kPipeOut = 0x02;
-constexpr unsigned char kPipeBodyOut = 0x06;
-constexpr unsigned char kPipeIn = 0x81;
-constexpr unsigned char kPipeBodyIn = 0x85;
 constexpr unsigned int kNoTimeout = 0;
 constexpr unsigned int kResponseTimeoutMs = 5000;
 
@@ -83,10 +80,8 @@ bool CUsbIdReader::select()
 
 bool CUsbIdReader::sendRequest(const unsigned char* request, int length)
 {
-    int written = 0;
-    const int rc = libusb_bulk_transfer(m_hdev, kPipeOut, const_cast<unsigned char*>(request),
-                                        length, &written, kNoTimeout);
-    if (rc != 0 || written != length) {
+    int rc = 0;
+    if (!usb::sendAll(m_hdev, usb::kRequestPipe, request, length, kNoTimeout, rc)) {
         qDebug("write pipe2 error(%d)!", rc);
         return false;
     }
@@ -105,8 +100,8 @@ bool CUsbIdReader::runFixedStep(const FixedStep& step)
 
     unsigned char response[32] = {};
     int received = 0;
-    const int rc = libusb_bulk_transfer(m_hdev, kPipeIn, response, step.responseLength,
-                                        &received, kResponseTimeoutMs);
+    const int rc = usb::bulk(m_hdev, usb::kAnswerPipe, response, step.responseLength, kResponseTimeoutMs,
+                             received);
     if (rc < 0) {
         qDebug(step.responseErrorFormat, rc, received);
         m_einitErrorType = step.responseFail;
@@ -174,8 +169,8 @@ bool CUsbIdReader::fetch_data(QByteArray& outbuf, FP_INFO_TYPE& fp_type)
 
     std::vector<unsigned char> frame(cardproto::kFrameTwoFingerprints, 0);
     int received = 0;
-    const int rc = libusb_bulk_transfer(m_hdev, kPipeIn, frame.data(), int(frame.size()), &received,
-                                        kResponseTimeoutMs);
+    const int rc = usb::bulk(m_hdev, usb::kAnswerPipe, frame.data(), int(frame.size()), kResponseTimeoutMs,
+                             received);
     if (rc < 0) {
         qDebug("fetch_data_resp error(%d)!", rc);
         m_einitErrorType = CARD_DATA_FATCH_RESP_FAIL;
@@ -226,10 +221,8 @@ bool CUsbIdReader::write_pipe6(uint16_t len, uint8_t cmd, uint8_t para, uint8_t*
         std::memcpy(body.data() + 2, data_p, len - 3);
     body[len - 1] = chksum;
 
-    int written = 0;
-    const int rc =
-        libusb_bulk_transfer(m_hdev, kPipeBodyOut, body.data(), len, &written, kNoTimeout);
-    if (rc != 0 || written != len) {
+    int rc = 0;
+    if (!usb::sendAll(m_hdev, usb::kRequestBodyPipe, body.data(), len, kNoTimeout, rc)) {
         qDebug("write pipe6 error(%d)!", rc);
         return false;
     }
@@ -243,8 +236,7 @@ bool CUsbIdReader::read_pipe81(uint16_t& len)
         return false;
     unsigned char header[kSplitHeaderLength] = {};
     int received = 0;
-    const int rc = libusb_bulk_transfer(m_hdev, kPipeIn, header, kSplitHeaderLength, &received,
-                                        kResponseTimeoutMs);
+    const int rc = usb::bulk(m_hdev, usb::kAnswerPipe, header, kSplitHeaderLength, kResponseTimeoutMs, received);
     if (rc != 0 || received != kSplitHeaderLength) {
         qDebug("write pipe81 error(%d)!", rc);
         return false;
@@ -262,8 +254,7 @@ bool CUsbIdReader::read_pipe85(uint16_t len)
         return false;
     std::vector<unsigned char> body(len, 0);
     int received = 0;
-    const int rc = libusb_bulk_transfer(m_hdev, kPipeBodyIn, body.data(), len, &received,
-                                        kResponseTimeoutMs);
+    const int rc = usb::bulk(m_hdev, usb::kAnswerBodyPipe, body.data(), len, kResponseTimeoutMs, received);
     if (rc != 0 || received != len) {
         qDebug("write pipe85 error(%d)!", rc);
         return false;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "serial_line.h"
+#include "simulated_reader.h"
 #include "usb_pipes.h"
 
 namespace {
@@ -44,11 +45,13 @@ bool parseLine(const std::string& text, ConfiguredReader& reader, std::string& p
         }
         reader = {ConfiguredReader::Usb, "", 0, uint16_t(std::stoul(match[1].str(), nullptr, 16)),
                   uint16_t(std::stoul(match[2].str(), nullptr, 16))};
+    } else if (kind == "simulated") {
+        reader = {ConfiguredReader::Simulated, first, 0, 0, 0};
     } else {
-        problem = "unknown reader kind \"" + kind + "\" (expected serial or usb)";
+        problem = "unknown reader kind \"" + kind + "\" (expected serial, usb or simulated)";
         return false;
     }
-    if (!extra.empty() || (kind == "usb" && !second.empty())) {
+    if (!extra.empty() || (kind != "serial" && !second.empty())) {
         problem = "unexpected \"" + (extra.empty() ? second : extra) + "\" at the end of the line";
         return false;
     }
@@ -57,24 +60,42 @@ bool parseLine(const std::string& text, ConfiguredReader& reader, std::string& p
 
 }  // namespace
 
-std::string ConfiguredReader::describe() const
+const char* ConfiguredReader::kindName() const
 {
-    if (kind == Serial)
-        return "serial " + path + " " + std::to_string(baud);
+    switch (kind) {
+    case Serial: return "serial";
+    case Usb: return "usb";
+    case Simulated: break;
+    }
+    return "simulated";
+}
+
+std::string ConfiguredReader::where() const
+{
+    switch (kind) {
+    case Serial: return path + " " + std::to_string(baud);
+    case Simulated: return path;
+    case Usb: break;
+    }
     char ids[16];
     std::snprintf(ids, sizeof ids, "%04x:%04x", vid, pid);
-    return std::string("usb ") + ids;
+    return ids;
+}
+
+std::string ConfiguredReader::describe() const
+{
+    const std::string place = where();
+    return place.empty() ? kindName() : kindName() + (" " + place);
 }
 
 bool ConfiguredReader::present() const
 {
-    return kind == Serial ? access(path.c_str(), F_OK) == 0 : UsbPipes::present(vid, pid);
-}
-
-std::string readersFile()
-{
-    const char* chosen = std::getenv(kReadersFileVariable);
-    return chosen != nullptr && *chosen != '\0' ? chosen : kSystemReadersFile;
+    switch (kind) {
+    case Serial: return access(path.c_str(), F_OK) == 0;
+    case Usb: return UsbPipes::present(vid, pid);
+    case Simulated: break;
+    }
+    return SimulatedReader::present(path);
 }
 
 bool loadReaders(const std::string& path, std::vector<ConfiguredReader>& readers, std::string& problem)

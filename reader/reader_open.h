@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
-// Opens the line to a configured reader.
+// Opens a configured reader of any kind.
 #pragma once
 
 #include <memory>
 #include <string>
 
+#include "open_reader.h"
 #include "reader_config.h"
-#include "reader_line.h"
 
 // Null with the reason in `problem` when the reader cannot be opened.
-std::unique_ptr<ReaderLine> openReader(const ConfiguredReader& reader, std::string& problem);
+std::unique_ptr<OpenReader> openReader(const ConfiguredReader& reader, std::string& problem);

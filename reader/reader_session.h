@@ -10,10 +10,10 @@
 
 #include "expected_answer.h"
 #include "frame.h"
-#include "kvsdecompose.h"
+#include "open_reader.h"
 #include "reader_line.h"
 
-class ReaderSession {
+class ReaderSession : public OpenReader {
 public:
     static constexpr int kAnswerAllowanceMs = 1500;
 
@@ -21,12 +21,12 @@ public:
 
     // 144 when a card is on the reader, else the reader's status or a
     // negative reader_result.
-    int findCard();
+    int findCard() override;
     // Selects the card and reads it into the record and the two buffers
     // (photo: the 1024-byte payload; fingerprints: 0, 512 or 1024 bytes).
     // Nothing is written unless the result is 144.
     int readCard(CardInfoStruct& info, unsigned char* photo, unsigned int& photoLength,
-                 unsigned char* fingerprints, unsigned int& fingerprintLength);
+                 unsigned char* fingerprints, unsigned int& fingerprintLength) override;
 
 private:
     // Sends `request` and waits for an answer that fits `expected`, dropping

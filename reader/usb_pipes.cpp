@@ -1,18 +1,32 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "usb_pipes.h"
 
-#include <libusb-1.0/libusb.h>
+#include "usb_device.h"
+
+#include <cstdio>
 
 namespace {
-
-constexpr unsigned char kPipeOut = 0x02;
-constexpr unsigned char kPipeIn = 0x81;
 
 ReaderLine::Outcome outcomeOf(int rc)
 {
     if (rc == 0)
         return ReaderLine::Outcome::Done;
     return rc == LIBUSB_ERROR_TIMEOUT ? ReaderLine::Outcome::TimedOut : ReaderLine::Outcome::Lost;
+}
+
+std::string searchProblem(const usb::Search& search, uint16_t vid, uint16_t pid)
+{
+    char ids[16];
+    std::snprintf(ids, sizeof ids, "%04x:%04x", vid, pid);
+    switch (search.outcome) {
+    case usb::Search::NoList: return std::string("libusb lists no devices: ") + libusb_error_name(search.code);
+    case usb::Search::BadDescriptor: return "libusb cannot read the descriptor of a device";
+    case usb::Search::OpenFailed:
+        return std::string("cannot open USB device ") + ids + ": " + libusb_error_name(search.code) +
+               (search.code == LIBUSB_ERROR_ACCESS ? " (see the udev rule)" : "");
+    default: break;
+    }
+    return std::string("no USB device ") + ids + " is attached";
 }
 
 }  // namespace
@@ -25,40 +39,25 @@ std::unique_ptr<UsbPipes> UsbPipes::open(uint16_t vid, uint16_t pid, std::string
         problem = std::string("libusb: ") + libusb_error_name(rc);
         return nullptr;
     }
-    libusb_device_handle* handle = libusb_open_device_with_vid_pid(context, vid, pid);
-    if (handle == nullptr) {
-        problem = "no USB reader that can be opened";
+    const usb::Search search = usb::openFirst(context, vid, pid);
+    if (search.outcome != usb::Search::Opened) {
+        problem = searchProblem(search, vid, pid);
         libusb_exit(context);
         return nullptr;
     }
-    libusb_set_auto_detach_kernel_driver(handle, 1);
-    rc = libusb_claim_interface(handle, 0);
+    rc = usb::claimReader(search.handle);
     if (rc != 0) {
         problem = std::string("cannot claim the reader: ") + libusb_error_name(rc);
-        libusb_close(handle);
+        libusb_close(search.handle);
         libusb_exit(context);
         return nullptr;
     }
-    return std::unique_ptr<UsbPipes>(new UsbPipes(context, handle));
+    return std::unique_ptr<UsbPipes>(new UsbPipes(context, search.handle));
 }
 
 bool UsbPipes::present(uint16_t vid, uint16_t pid)
 {
-    libusb_context* context = nullptr;
-    if (libusb_init(&context) < 0)
-        return false;
-    libusb_device** devices = nullptr;
-    const ssize_t count = libusb_get_device_list(context, &devices);
-    bool found = false;
-    for (ssize_t i = 0; i < count && !found; ++i) {
-        libusb_device_descriptor descriptor;
-        found = libusb_get_device_descriptor(devices[i], &descriptor) == 0 &&
-                descriptor.idVendor == vid && descriptor.idProduct == pid;
-    }
-    if (count >= 0)
-        libusb_free_device_list(devices, 1);
-    libusb_exit(context);
-    return found;
+    return usb::attached(vid, pid);
 }
 
 UsbPipes::~UsbPipes()
@@ -70,11 +69,9 @@ UsbPipes::~UsbPipes()
 
 ReaderLine::Outcome UsbPipes::send(const uint8_t* data, size_t size, int timeoutMs)
 {
-    int written = 0;
-    const int rc = libusb_bulk_transfer(m_handle, kPipeOut, const_cast<uint8_t*>(data), int(size),
-                                        &written, unsigned(timeoutMs));
-    if (rc == 0 && size_t(written) != size)
-        return Outcome::Lost;
+    int rc = 0;
+    if (!usb::sendAll(m_handle, usb::kRequestPipe, data, int(size), unsigned(timeoutMs), rc) && rc == 0)
+        return Outcome::Lost;  // a short write
     return outcomeOf(rc);
 }
 
@@ -82,8 +79,7 @@ ReaderLine::Outcome UsbPipes::receive(uint8_t* buffer, size_t capacity, int time
                                       size_t& received)
 {
     int got = 0;
-    const int rc = libusb_bulk_transfer(m_handle, kPipeIn, buffer, int(capacity), &got,
-                                        unsigned(timeoutMs));
+    const int rc = usb::bulk(m_handle, usb::kAnswerPipe, buffer, int(capacity), unsigned(timeoutMs), got);
     received = size_t(got);
     // An empty packet carries nothing; the caller asks again until its time-out.
     return outcomeOf(rc);

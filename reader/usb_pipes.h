@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// A reader on USB: whole frames out on bulk endpoint 0x02, answers in on 0x81,
-// interface 0 claimed through libusb for as long as the object lives.
+// A reader on USB: whole frames out on bulk endpoint 0x02, answers in on 0x81
+// (usb/), interface 0 claimed for as long as the object lives.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: Apache-2.0
 # Configures and builds one flavour of the tree into a build directory.
-#   scripts/build.sh run      -> build/       (only pelorin-read and the simulated reader)
+#   scripts/build.sh run      -> build/       (only pelorin-read and the reader-access library)
 #   scripts/build.sh normal   -> build/       (RelWithDebInfo, everything)
 #   scripts/build.sh asan     -> build-asan/  (AddressSanitizer + UndefinedBehaviorSanitizer)
 #   scripts/build.sh fuzz     -> build-fuzz/  (clang, libFuzzer harnesses only)

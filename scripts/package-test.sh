@@ -3,7 +3,8 @@
 # Builds the Debian packages, unpacks them into a scratch root (the machine's
 # package database is not touched), runs lintian, compiles each installed
 # header on its own, builds the example with CMake and with pkg-config
-# against that root, and reads the simulated card with both.
+# against that root, and reads the simulated card with both, chosen by the
+# readers file of pelorin-simulator.
 #   scripts/package-test.sh         this machine's packages
 #   scripts/package-test.sh arm64   arm64's, cross-built: the example is built
 #                                   with CMake and reads the card under qemu-user
@@ -43,10 +44,12 @@ file -L "$lib/libpelorin.so.1" | grep -q "$machine" ||
   { echo "not $machine code: $(file -L "$lib/libpelorin.so.1")"; exit 1; }
 echo "packages: all $(ls "$work"/*.deb | wc -l) built, libpelorin.so.1 is $machine code"
 
-# The simulator's directory is the one step a user takes to read fake cards:
-# in front of the default path, where pelorin-reader's library for real
-# readers is. The linker needs it too, to resolve libpelorin's reader calls.
-export LD_LIBRARY_PATH="$lib/pelorin/simulator:$lib"
+# The kit is unpacked here, not installed: the loader and the linker find its
+# libraries through LD_LIBRARY_PATH. The one step a user takes to read fake
+# cards is the readers file that names the simulated reader.
+export LD_LIBRARY_PATH="$lib"
+simulated_readers="$root/usr/share/pelorin/simulator/readers.conf"
+export PELORIN_READERS="$simulated_readers"
 export QT_QPA_PLATFORM=offscreen
 # The example as the package installs it, not the source tree's copy.
 example="$root/usr/share/doc/libpelorin-dev/examples/read-card"
@@ -74,7 +77,7 @@ echo "headers: $(ls "$root"/usr/include/pelorin | wc -l) compile on their own"
 # The new deliverables are in the packages, the configuration files as conffiles.
 for file in usr/bin/pelorin-service usr/lib/systemd/user/pelorin-service.service usr/share/pelorin/web/index.html \
   "${lib#$root/}/libpelorin_c.so.1" "${lib#$root/}/libkvsdecompose.so" usr/include/pelorin/pelorin_c.h \
-  var/log/pelorin; do
+  usr/share/pelorin/simulator/readers.conf var/log/pelorin; do
   [ -e "$root/$file" ] || { echo "not in the packages: /$file"; exit 1; }
 done
 for conffile in service:/etc/pelorin/service.conf reader:/etc/pelorin/readers.conf; do
@@ -93,23 +96,28 @@ done
 echo "example: built with CMake and with pkg-config, both read the simulated card"
 out="$(PYTHONDONTWRITEBYTECODE=1 PYTHONPATH="$root/usr/lib/python3/dist-packages" PELORIN_LIBRARY="$lib/libpelorin_c.so.1" python3 -m pelorin 2>/dev/null)"
 grep -q '陈思远' <<<"$out" || { echo "python3 -m pelorin did not print the card: $out"; exit 1; }
-echo "python: the module from the packages reads the simulated card"
+# A program names the readers file itself, whatever its environment says.
+out="$(PELORIN_READERS="$root/etc/pelorin/readers.conf" PYTHONDONTWRITEBYTECODE=1 \
+  PYTHONPATH="$root/usr/lib/python3/dist-packages" PELORIN_LIBRARY="$lib/libpelorin_c.so.1" python3 -c "
+import pelorin
+pelorin.use_readers('$simulated_readers')
+print(pelorin.readers(), pelorin.read().name)" 2>/dev/null)"
+[ "$out" = "[Reader(kind='simulated', where='', present=True)] 陈思远" ] ||
+  { echo "pelorin.use_readers() did not read the simulated card: $out"; exit 1; }
+echo "python: the module from the packages reads the simulated card, also by pelorin.use_readers()"
 
-# Without the simulator step the real readers' library answers, and with the
-# readers file as installed (no reader named) nothing reads a card.
-if LD_LIBRARY_PATH="$lib" PELORIN_READERS="$root/etc/pelorin/readers.conf" "$work/example-make/read-card" >/dev/null 2>&1; then
-  echo "read a card without the simulator step"; exit 1
+# With the readers file as installed (no reader named) nothing reads a card.
+if PELORIN_READERS="$root/etc/pelorin/readers.conf" "$work/example-make/read-card" >/dev/null 2>&1; then
+  echo "read a card with the readers file as installed"; exit 1
 fi
 
-# pelorin-read names the reader library the loader took, installed as in a
-# build tree; with the readers file as installed --probe says "not configured".
-for dir in "$lib" "$lib/pelorin/simulator"; do
-  LD_LIBRARY_PATH="$dir:$lib" "$root/usr/bin/pelorin-read" --help |
-    grep -qx "Reader library in use: $(realpath "$dir/libkvsdecompose.so")" ||
-    { echo "pelorin-read --help does not name $dir/libkvsdecompose.so"; exit 1; }
-done
+# pelorin-read names the reader-access library in use; --probe asks the
+# simulated reader, and with the readers file as installed says "not configured".
+"$root/usr/bin/pelorin-read" --help | grep -qx "Reader library in use: $(realpath "$lib/libkvsdecompose.so")" ||
+  { echo "pelorin-read --help does not name $lib/libkvsdecompose.so"; exit 1; }
+"$root/usr/bin/pelorin-read" --probe | grep -qx 'simulated: present, card found (144)' ||
+  { echo "pelorin-read --probe does not find the simulated card"; exit 1; }
 status=0
-LD_LIBRARY_PATH="$lib" PELORIN_READERS="$root/etc/pelorin/readers.conf" "$root/usr/bin/pelorin-read" --probe \
-  >/dev/null 2>&1 || status=$?
+PELORIN_READERS="$root/etc/pelorin/readers.conf" "$root/usr/bin/pelorin-read" --probe >/dev/null 2>&1 || status=$?
 [ "$status" = 6 ] || { echo "pelorin-read --probe without readers exited $status, not 6"; exit 1; }
-echo "pelorin-read: names the reader library in use; --probe without readers exits 6"
+echo "pelorin-read: names the reader-access library in use; --probe finds the simulated card, without readers exits 6"

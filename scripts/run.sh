@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: Apache-2.0
 # The main job: installs only what it needs, builds only pelorin-read and the
-# simulated reader, and reads the card, printing it as JSON and writing the
-# photo and both card faces under out/. Extra arguments go to pelorin-read.
+# reader-access library, and reads the card of the simulated reader that the
+# build tree's readers file names, printing it as JSON and writing the photo
+# and both card faces under out/. Extra arguments go to pelorin-read.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh run >&2

@@ -24,6 +24,12 @@ public final class Pelorin {
         }
     }
 
+    // Names the readers file the following reads open the reader with, for
+    // this process (null: back to PELORIN_READERS and the files after it).
+    public static void useReaders(String path) throws Failure {
+        check(C.pelorin_use_readers(path));
+    }
+
     // Any thread may call it; reads run one at a time.
     public static Card read() throws Failure {
         PointerByReference handle = new PointerByReference();

@@ -15,6 +15,7 @@ public interface PelorinC extends Library {
     int pelorin_card_kind(Pointer card, PointerByReference kind);
     int pelorin_card_text(Pointer card, String field, PointerByReference text);
     int pelorin_card_json(Pointer card, PointerByReference json, Pointer size);
+    int pelorin_use_readers(String path);
     String pelorin_result_name(int result);
     String pelorin_result_text(int result);
 

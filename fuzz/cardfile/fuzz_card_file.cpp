@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
 // Any bytes as a card file of the simulated reader: the open either refuses
-// the file (3) or presents a card whose read stays inside the caller's buffers.
+// the file or presents a card whose read stays inside the caller's buffers.
 // The card file lives in a private directory beside three side files that
 // card files may name: photo.bmp (38862 bytes), payload.bin and fp.bin (1024).
-#include <kvsdecompose.h>
+#include "simulated_reader.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,6 @@ constexpr unsigned char kGuard = 0xA5;
 constexpr size_t kPhotoBuffer = 38862;
 constexpr size_t kFingerprintBuffer = 1024;
 constexpr size_t kSlack = 64;
-constexpr int kBadCardFile = 3;
 
 std::string g_dir;
 std::string g_cardPath;
@@ -61,32 +61,32 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     writeFile(base + "/payload.bin", payload.data(), payload.size());
     writeFile(base + "/fp.bin", fp.data(), fp.size());
     g_cardPath = base + "/card.json";
-    setenv("KVSSIM_CARD", g_cardPath.c_str(), 1);
     unsetenv("KVSSIM_SCENARIO");
-    unsetenv("KVSSIM_TRACE");
+    unsetenv("KVSSIM_SCENARIO_FILE");
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     writeFile(g_cardPath, data, size);
-    const int opened = KVS_OpenPort(KVS_PORT);
-    if (opened == kBadCardFile)
+    std::string problem;
+    const std::unique_ptr<SimulatedReader> reader = SimulatedReader::open(g_cardPath, problem);
+    if (!reader) {
+        if (problem.empty())
+            std::abort();  // a refusal always says why
         return 0;
-    if (opened != KVS_OK || KVS_FindIDCard(KVS_PORT) != KVS_OK)
+    }
+    if (reader->findCard() != KVS_OK)
         std::abort();
 
     CardInfoStruct info;
     std::vector<unsigned char> photo(kPhotoBuffer + kSlack, kGuard);
     std::vector<unsigned char> fingerprints(kFingerprintBuffer + kSlack, kGuard);
     unsigned int photoLength = 0, fingerprintLength = 0;
-    if (KVS_ReadIDCard(KVS_PORT, &info, photo.data(), &photoLength, fingerprints.data(),
-                       &fingerprintLength, 0) != KVS_OK ||
+    if (reader->readCard(info, photo.data(), photoLength, fingerprints.data(), fingerprintLength) != KVS_OK ||
         photoLength > kPhotoBuffer || fingerprintLength > kFingerprintBuffer)
         std::abort();
     checkGuard(photo, photoLength);
     checkGuard(fingerprints, fingerprintLength);
-    if (KVS_ClosePort(KVS_PORT) != KVS_OK)
-        std::abort();
     return 0;
 }

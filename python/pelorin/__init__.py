@@ -8,6 +8,9 @@
     for event in pelorin.watch():  # a card when placed, Removed when taken away
         print(event)
 
+    pelorin.use_readers("readers.conf")   # e.g. a line "simulated cards/hmt.json"
+    print(pelorin.readers())       # [Reader(kind='simulated', where='cards/hmt.json', present=True)]
+
 The library is found by its installed name, or taken from the file named by
 the environment variable PELORIN_LIBRARY (e.g. build/bin/libpelorin_c.so).
 Any thread may read (reads run one at a time; the ctypes call releases the
@@ -17,6 +20,7 @@ leaves the locale and the environment alone.
 
 import ctypes
 import logging
+import os
 import re
 import time
 
@@ -27,11 +31,13 @@ from ._library import library
 from .cards import (CARD_CLASSES, PART_CLASSES, Birth, Card, FingerprintType, ForeignerCard2017,
                     ForeignerCardNew, ResidencePermit, ResidentCard, ValidPeriod)
 
-__all__ = ["read", "watch", "Removed", "PelorinError", "Card", "ResidentCard", "ResidencePermit", "ForeignerCardNew",
-           "ForeignerCard2017", "Birth", "ValidPeriod", "FingerprintType"]
+__all__ = ["read", "watch", "Removed", "use_readers", "readers", "Reader", "PelorinError", "Card", "ResidentCard",
+           "ResidencePermit", "ForeignerCardNew", "ForeignerCard2017", "Birth", "ValidPeriod", "FingerprintType"]
 
 _OK = 0
 _UNKNOWN_FIELD = -103
+_NO_READERS = -106
+_NO_SUCH_READER = -108
 _WATCH_PLACED, _WATCH_REMOVED, _WATCH_FAILED = 1, 2, 3
 _WATCH_INTERVAL = 0.5  # seconds: PELORIN_WATCH_INTERVAL_MS
 
@@ -39,11 +45,11 @@ _WATCH_INTERVAL = 0.5  # seconds: PELORIN_WATCH_INTERVAL_MS
 class PelorinError(Exception):
     """A failed read or call: name ("READ_NO_DATA"), value (-24) and text."""
 
-    def __init__(self, value):
+    def __init__(self, value, text=None):
         lib = library()
         self.value = value
         self.name = lib.pelorin_result_name(value).decode()
-        self.text = lib.pelorin_result_text(value).decode()
+        self.text = text if text is not None else lib.pelorin_result_text(value).decode()
         super().__init__(f"{self.name} ({value}): {self.text}")
 
 
@@ -151,3 +157,48 @@ def watch():
             time.sleep(_WATCH_INTERVAL)
     finally:
         lib.pelorin_watch_free(handle)
+
+
+@dataclass(frozen=True)
+class Reader:
+    """A reader of the readers file: kind ("serial", "usb" or "simulated"),
+    where ("/dev/ttyUSB0 115200", "0400:c35a", the simulated reader's card
+    file or "" for its own card) and whether it is there now."""
+    kind: str
+    where: str
+    present: bool
+
+
+def use_readers(path=None):
+    """Names the readers file of this process, which every later read and
+    watch opens the reader with; None goes back to PELORIN_READERS and the
+    files after it. A relative path is taken from the current directory now.
+    Raises PelorinError (PELORIN_READERS_UNSUPPORTED) when the reader-access library
+    in use reads no readers file."""
+    _check(library().pelorin_use_readers(None if path is None else os.fsencode(path)))
+
+
+def readers():
+    """The readers of the readers file in use, in its order, and whether each
+    is there (none is opened). Raises PelorinError: PELORIN_NO_READERS, its
+    text the file and why it cannot be used, or PELORIN_READERS_UNSUPPORTED."""
+    lib = library()
+    handle = c_void_p()
+    result = lib.pelorin_readers(byref(handle))
+    if result not in (_OK, _NO_READERS):
+        raise PelorinError(result)
+    try:
+        if result == _NO_READERS:
+            path, problem = c_char_p(), c_char_p()
+            _check(lib.pelorin_reader_list_file(handle, byref(path), byref(problem)))
+            raise PelorinError(result, os.fsdecode(problem.value))
+        found = []
+        while True:
+            kind, where, present = c_char_p(), c_char_p(), c_int()
+            result = lib.pelorin_reader_list_at(handle, len(found), byref(kind), byref(where), byref(present))
+            if result == _NO_SUCH_READER:
+                return found
+            _check(result)
+            found.append(Reader(kind.value.decode(), os.fsdecode(where.value), bool(present.value)))
+    finally:
+        lib.pelorin_reader_list_free(handle)

@@ -27,6 +27,11 @@ _PROTOTYPES = {
     "pelorin_watch_new": [POINTER(c_void_p)],
     "pelorin_watch_free": [c_void_p],
     "pelorin_watch_look": [c_void_p, POINTER(c_int), POINTER(c_void_p)],
+    "pelorin_use_readers": [c_char_p],
+    "pelorin_readers": [POINTER(c_void_p)],
+    "pelorin_reader_list_file": [c_void_p, POINTER(c_char_p), POINTER(c_char_p)],
+    "pelorin_reader_list_at": [c_void_p, c_size_t, POINTER(c_char_p), POINTER(c_char_p), POINTER(c_int)],
+    "pelorin_reader_list_free": [c_void_p],
 }
 
 _library = None

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 /* The C interface against the simulated reader: the sample cards equal what
  * pelorin-read prints for them, failures carry their names, bad use is refused,
- * any thread may read. */
+ * any thread may read, a readers file chosen at run time is read. */
 #define _POSIX_C_SOURCE 200809L
 #include <pelorin/pelorin_c.h>
 
@@ -212,6 +212,49 @@ static void check_bad_use(void)
 
 }
 
+/* A readers file named at run time: its readers are listed and read from;
+ * a malformed one is told with its line. */
+static void check_readers(void)
+{
+    char path[64], card_file[1024], line[1100];
+    snprintf(path, sizeof path, "/tmp/capi_readers.%ld", (long)getpid());
+    snprintf(card_file, sizeof card_file, "%s/cards/hmt.json", PELORIN_FIXTURES_DIR);
+    FILE* file = fopen(path, "w");
+    CHECK(file != NULL && fprintf(file, "simulated %s\nsimulated /nowhere.json\n", card_file) > 0 &&
+              fclose(file) == 0, "%s", path);
+    CHECK(pelorin_use_readers(path) == PELORIN_OK, "use");
+
+    pelorin_reader_list* list = NULL;
+    const char *kind, *where, *file_path, *problem;
+    int present = -1;
+    CHECK(pelorin_readers(&list) == PELORIN_OK && list != NULL, "list");
+    CHECK(pelorin_reader_list_file(list, &file_path, &problem) == PELORIN_OK && strcmp(file_path, path) == 0 &&
+              problem == NULL, "file");
+    CHECK(pelorin_reader_list_at(list, 0, &kind, &where, &present) == PELORIN_OK && strcmp(kind, "simulated") == 0 &&
+              strcmp(where, card_file) == 0 && present == 1, "first: %s %s %d", kind, where, present);
+    CHECK(pelorin_reader_list_at(list, 1, &kind, &where, &present) == PELORIN_OK && present == 0, "second");
+    CHECK(pelorin_reader_list_at(list, 2, &kind, &where, &present) == PELORIN_NO_SUCH_READER, "past the last");
+    CHECK(pelorin_reader_list_at(list, 0, &kind, NULL, &present) == PELORIN_NULL_ARGUMENT, "null where");
+    CHECK(pelorin_reader_list_free(list) == PELORIN_OK && pelorin_reader_list_free(NULL) == PELORIN_OK, "free");
+
+    pelorin_card* card = NULL;
+    int id_type = -1;
+    CHECK(pelorin_read(&card) == PELORIN_OK && pelorin_card_id_type(card, &id_type) == PELORIN_OK &&
+              id_type == PELORIN_ID_TYPE_HMT, "the line's card: %d", id_type);
+    pelorin_card_free(card);
+
+    file = fopen(path, "w");
+    CHECK(file != NULL && fputs("simulated\nsimulated a b\n", file) >= 0 && fclose(file) == 0, "%s", path);
+    snprintf(line, sizeof line, "%s:2: unexpected \"b\" at the end of the line", path);
+    CHECK(pelorin_readers(&list) == PELORIN_NO_READERS && pelorin_reader_list_file(list, &file_path, &problem) ==
+              PELORIN_OK && problem != NULL && strcmp(problem, line) == 0, "problem: %s", problem);
+    CHECK(pelorin_reader_list_at(list, 0, &kind, &where, &present) == PELORIN_NO_SUCH_READER, "no reader");
+    pelorin_reader_list_free(list);
+    CHECK(pelorin_readers(NULL) == PELORIN_NULL_ARGUMENT, "null list");
+    CHECK(pelorin_use_readers(NULL) == PELORIN_OK, "back to the build tree's");
+    unlink(path);
+}
+
 int main(void)
 {
     setenv("KVSSIM_SCENARIO", "", 1);
@@ -220,6 +263,7 @@ int main(void)
     check_sample_card("fnew", PELORIN_ID_TYPE_FOREIGN_NEW, 11);
     check_sample_card("f2017", PELORIN_ID_TYPE_FOREIGN_2017, 11);
     check_bad_use();
+    check_readers();
     check_threads_and_fork();
     check_failure("no-reader", PELORIN_OPEN_DEV_FAIL, "OPEN_DEV_FAIL");
     check_failure("no-card", PELORIN_READ_NO_DATA, "READ_NO_DATA");

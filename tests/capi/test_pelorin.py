@@ -82,6 +82,28 @@ def test_failure_raises_its_name_value_and_text(monkeypatch, scenario, name, val
         assert str(raised.value) in run([PELORIN_READ], scenario=scenario).stderr.splitlines()
 
 
+def test_readers_file_named_at_run_time_chooses_the_reader(monkeypatch, tmp_path):
+    use_card(monkeypatch, f"{FIXTURES}/cn.json")  # a simulated line's own card file wins
+    readers_file, card_file = tmp_path / "readers.conf", f"{FIXTURES}/hmt.json"
+    readers_file.write_text(f"simulated {card_file}\nserial {tmp_path}/ttyUSB9\n")
+    pelorin.use_readers(readers_file)
+    try:
+        assert pelorin.readers() == [pelorin.Reader("simulated", card_file, True),
+                                     pelorin.Reader("serial", f"{tmp_path}/ttyUSB9 115200", False)]
+        assert type(pelorin.read()) is pelorin.ResidencePermit
+        readers_file.write_text("modem /dev/ttyS0\n")
+        with pytest.raises(pelorin.PelorinError) as raised:
+            pelorin.readers()
+        assert (raised.value.name, raised.value.text) == (
+            "PELORIN_NO_READERS", f'{readers_file}:1: unknown reader kind "modem" (expected serial, usb or simulated)')
+        with pytest.raises(pelorin.PelorinError) as raised:
+            pelorin.read()
+        assert raised.value.name == "OPEN_DEV_FAIL"
+    finally:
+        pelorin.use_readers(None)
+    assert pelorin.readers() == [pelorin.Reader("simulated", "", True)]  # the build tree's readers file
+
+
 @pytest.mark.parametrize("at_once", [False, True])
 def test_any_thread_reads_its_own_card(monkeypatch, at_once):
     use_card(monkeypatch, f"{FIXTURES}/hmt.json")

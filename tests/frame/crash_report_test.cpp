@@ -63,8 +63,8 @@ TEST(CrashReport, HostsOwnHandlerStillRunsAfterTheReport)
 // Run as a user who cannot write beside the library, the read's lines and the
 // report land in the user's state directory. The user may not reach the
 // build tree at all (a clone under /root, which only root may enter): the
-// host runs from a copy of it and the libraries beside it, in a directory
-// the user may enter but not write.
+// host runs from a copy of it and the libraries and readers file beside it,
+// in a directory the user may enter but not write.
 TEST(CrashReport, UnprivilegedHostReportsToTheStateDirectory)
 {
     if (geteuid() != 0)
@@ -74,7 +74,7 @@ TEST(CrashReport, UnprivilegedHostReportsToTheStateDirectory)
     ASSERT_EQ(chmod(QFile::encodeName(copy.path()).constData(), 0755), 0);
     const QDir built = QFileInfo(QString::fromLocal8Bit(g_crashProgram)).dir();
     const QString program = QFileInfo(QString::fromLocal8Bit(g_crashProgram)).fileName();
-    for (const QString& name : built.entryList({program, "lib*.so*"}, QDir::Files))
+    for (const QString& name : built.entryList({program, "lib*.so*", "pelorin-readers.conf"}, QDir::Files))
         ASSERT_TRUE(QFile::copy(built.filePath(name), copy.filePath(name))) << name.toStdString();
     QProcess host;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -60,8 +60,8 @@ TEST(Session, AbsentReaderIsNotCalledAgainAndLeavesNoBusyState)
         Buffers buffers;
         EXPECT_EQ(buffers.fetch(session), 1);
     }
-    EXPECT_EQ(sim.trace(), QStringList{"open 1"});
-    EXPECT_TRUE(log.containsInOrder({"打开读卡器失败，错误码：1", "FetchCardData return 1 due to mState：-2",
+    EXPECT_EQ(sim.trace(), QStringList{"open -102"});
+    EXPECT_TRUE(log.containsInOrder({"打开读卡器失败，错误码：-102", "FetchCardData return 1 due to mState：-2",
                                      "reader deconstruct issue: mState：-2"}));
     EXPECT_EQ(CMpsReader::getReaderStatus(), DEV_UNINIT);
 }

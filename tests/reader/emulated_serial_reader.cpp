@@ -34,7 +34,6 @@ EmulatedSerialReader::~EmulatedSerialReader()
 QProcessEnvironment EmulatedSerialReader::hardwareEnvironment() const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("LD_LIBRARY_PATH", PELORIN_READER_LIB_DIR);
     environment.insert("PELORIN_READERS", readersFile());
     // In sanitizer builds LeakSanitizer's check at exit now and then crashes
     // ("Tracer caught signal 11") on the dynamic TLS of the read thread as it

@@ -20,8 +20,7 @@ public:
     bool ready() const { return m_ready; }
     QString readersFile() const { return m_dir.filePath("readers.conf"); }
     QString linkPath() const { return m_dir.filePath("reader"); }
-    // The environment that makes a program read through the reader library
-    // for real readers from this emulated reader.
+    // The environment that makes a program read from this emulated reader.
     QProcessEnvironment hardwareEnvironment() const;
 
 private:

@@ -16,7 +16,7 @@ struct ReadOutput {
 };
 
 ReadOutput readWith(const QProcessEnvironment& environment);
-// The simulated reader beside libpelorin, presenting the card file `card`.
+// The simulated reader, presenting the card file `card` (a fixture's name).
 QProcessEnvironment simulatorEnvironment(const QString& card);
 // Runs the simulated and then the given reader on the same card and expects
 // the same card, photo and faces from both.

@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: Apache-2.0
 // Frame reassembly from what a serial line delivers, which answers fit which
-// request, and the readers file.
+// request, the readers file and which one is read.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <cstdlib>
 
 #include "data_frame.h"
 #include "expected_answer.h"
 #include "frame_assembler.h"
 #include "reader_config.h"
+#include "readers_file.h"
 
 namespace {
 
@@ -117,14 +121,40 @@ protected:
     std::string problem;
 };
 
-TEST_F(ReadersFile, ReadsSerialAndUsbReadersInOrder)
+TEST_F(ReadersFile, ReadsEveryKindOfReaderInOrder)
 {
-    ASSERT_TRUE(load("# readers\n\nserial /dev/ttyUSB0\n  serial /dev/ttyACM1 9600 # slow\nusb 0400:C35A\n"))
+    ASSERT_TRUE(load("# readers\n\nserial /dev/ttyUSB0\n  serial /dev/ttyACM1 9600 # slow\nusb 0400:C35A\n"
+                     "simulated\nsimulated " PELORIN_FIXTURES_DIR "/cards/hmt.json\nsimulated gone.json\n"))
         << problem;
-    ASSERT_EQ(readers.size(), 3u);
+    ASSERT_EQ(readers.size(), 6u);
     EXPECT_EQ(readers[0].describe(), "serial /dev/ttyUSB0 115200");
     EXPECT_EQ(readers[1].describe(), "serial /dev/ttyACM1 9600");
     EXPECT_EQ(readers[2].describe(), "usb 0400:c35a");
+    EXPECT_EQ(readers[3].describe(), "simulated");
+    EXPECT_EQ(readers[4].where(), PELORIN_FIXTURES_DIR "/cards/hmt.json");
+    EXPECT_STREQ(readers[5].kindName(), "simulated");
+    // The simulated reader is there with its own card or a card file that exists.
+    EXPECT_TRUE(readers[3].present());
+    EXPECT_TRUE(readers[4].present());
+    EXPECT_FALSE(readers[5].present());
+}
+
+// The file chosen for the process, else PELORIN_READERS, else the one beside
+// the library (here: beside this program, in the build tree's bin/).
+TEST(ReadersFileInUse, ChosenFileThenVariableThenBesideTheLibrary)
+{
+    unsetenv("PELORIN_READERS");
+    const QString beside = QFileInfo("/proc/self/exe").canonicalFilePath().section('/', 0, -2) +
+                           "/pelorin-readers.conf";
+    ASSERT_TRUE(QFile::exists(beside));
+    EXPECT_EQ(readersFile(), beside.toStdString());
+    setenv("PELORIN_READERS", "/tmp/named.conf", 1);
+    EXPECT_EQ(readersFile(), "/tmp/named.conf");
+    chooseReadersFile("chosen.conf");
+    EXPECT_EQ(readersFile(), QDir::current().filePath("chosen.conf").toStdString()) << "taken from here, now";
+    chooseReadersFile("");
+    EXPECT_EQ(readersFile(), "/tmp/named.conf");
+    unsetenv("PELORIN_READERS");
 }
 
 TEST_F(ReadersFile, MalformedLineIsNamedByFileAndNumber)
@@ -136,7 +166,8 @@ TEST_F(ReadersFile, MalformedLineIsNamedByFileAndNumber)
         {"serial /dev/ttyUSB0 115200 8N1\n", at + "1: unexpected \"8N1\" at the end of the line"},
         {"\nusb 0400\n", at + "2: a USB reader is named by VENDOR:PRODUCT in hexadecimal, e.g. usb 0400:c35a"},
         {"usb 0400:c35a 1\n", at + "1: unexpected \"1\" at the end of the line"},
-        {"modem /dev/ttyS0\n", at + "1: unknown reader kind \"modem\" (expected serial or usb)"},
+        {"modem /dev/ttyS0\n", at + "1: unknown reader kind \"modem\" (expected serial, usb or simulated)"},
+        {"simulated a.json b.json\n", at + "1: unexpected \"b.json\" at the end of the line"},
         {"# nothing\n", path.toStdString() + ": names no reader"},
     };
     for (const auto& c : cases) {

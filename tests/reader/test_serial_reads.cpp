@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// readIDCard through the reader library for real readers (this test runs
-// with LD_LIBRARY_PATH naming it) against the emulated serial reader: every
+// readIDCard through the reader-access library against the emulated serial reader
+// its readers file names (PELORIN_READERS, set for this process): every
 // fault ends the read with its code within the read's time-out, and the next
 // read works; "try again" is retried, other statuses are not; the slowest
 // speed reads the longest card.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-// pelorin-read through the reader library for real readers and the emulated
+// pelorin-read through the reader-access library for real readers and the emulated
 // serial reader gives the same card, photo and faces as through the
 // simulated reader with the same card file.
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-// The reader library for real readers on USB, against a reader emulated by
+// The reader-access library for real readers on USB, against a reader emulated by
 // umockdev: libusb opens, claims and transfers for real; the reader's side
 // is a scripted conversation carrying a card file's data frame.
 #include <gtest/gtest.h>

@@ -259,6 +259,38 @@ TEST(PelorinReadFailure, ReaderThatBlocksTimesOut)
     EXPECT_LT(run.elapsedMs, 9000);  // did not wait for the blocked reader to give up
 }
 
+// A readers file naming the simulated reader with a card file: the card is
+// read from it, and --probe asks the simulated reader like any other.
+TEST(PelorinReadReaders, SimulatedLineOfTheReadersFile)
+{
+    QTemporaryDir dir;
+    const QString readers = dir.filePath("readers.conf");
+    const QString card = kFixtures + "/hmt.json";
+    QFile file(readers);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(("simulated " + card + "\n").toUtf8());
+    file.close();
+    qputenv("PELORIN_READERS", QFile::encodeName(readers));
+
+    ToolRun run = runTool({}, kFixtures + "/cn.json");
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(str(run.json, "kind"), "ID_TYPE_HMT") << "the line's card file wins over KVSSIM_CARD";
+    const QByteArray line = "simulated " + QFile::encodeName(card) + ": present";
+    const struct {
+        const char* scenario;
+        int exitCode;
+        QByteArray printed;
+    } probes[] = {{"", 0, line + ", card found (144)\n"},
+                  {"no-card", 4, line + ", no card (128)\n"},
+                  {"no-reader", 5, "simulated " + QFile::encodeName(card) + ": absent\n"}};
+    for (const auto& probe : probes) {
+        run = runTool({"--probe"}, QString(), probe.scenario);
+        EXPECT_EQ(run.exitCode, probe.exitCode) << probe.scenario;
+        EXPECT_TRUE(run.out.endsWith(probe.printed)) << run.out.toStdString();
+    }
+    qunsetenv("PELORIN_READERS");
+}
+
 TEST(PelorinReadCommandLine, VersionHelpAndBadArguments)
 {
     ToolRun run = runTool({"--version"});

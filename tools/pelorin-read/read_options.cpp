@@ -27,7 +27,7 @@ QString checkUsbOptions(const ReadOptions& options)
     if (!options.fpFile.isEmpty() && options.usbIds.isEmpty())
         return "--fp-file works only with --usb";
     if (options.watch && !options.usbIds.isEmpty())
-        return "--watch works only through the reader library, not with --usb";
+        return "--watch works only through the reader-access library, not with --usb";
     return QString();
 }
 
@@ -104,25 +104,24 @@ const char* readUsageText()
            "  --help        show this text\n"
            "  --version     show the library version\n"
            "\n"
-           "Reader library: libpelorin reaches the reader through the first\n"
-           "libkvsdecompose.so the dynamic linker finds: in a folder of LD_LIBRARY_PATH;\n"
-           "else, in a build tree, beside libpelorin (build/bin: the simulated reader);\n"
-           "else in the system's library folders (installed: the library for real\n"
-           "readers of the package pelorin-reader). To take the other one, set\n"
-           "LD_LIBRARY_PATH=build/reader (build tree, real readers) or\n"
-           "LD_LIBRARY_PATH=/usr/lib/<multiarch>/pelorin/simulator (installed, simulated).\n"
-           "The JSON's \"readerLibrary\" names the library that answered.\n"
-           "\n"
-           "Readers: the library for real readers, and --list-readers and --probe\n"
-           "whichever library is in use, read the readers file /etc/pelorin/readers.conf,\n"
-           "or the file named by PELORIN_READERS, one reader a line, tried in order:\n"
+           "Readers: libpelorin reaches the reader through the reader-access library\n"
+           "libkvsdecompose.so (package pelorin-reader). At every open it reads a readers\n"
+           "file, one reader a line, tried in order:\n"
            "    serial /dev/ttyUSB0          # 115200 baud 8N1\n"
            "    serial /dev/ttyACM0 9600     # another speed\n"
            "    usb 0400:c35a                # vendor:product, hexadecimal\n"
-           "It writes to no serial port the file does not name.\n"
+           "    simulated                    # the simulated reader and its built-in card\n"
+           "    simulated tests/fixtures/cards/hmt.json   # ... presenting a card file\n"
+           "The file is the one PELORIN_READERS names, else pelorin-readers.conf beside\n"
+           "the reader-access library (in a build tree: the simulated reader), else\n"
+           "/etc/pelorin/readers.conf (installed: names no reader). The library writes\n"
+           "to no serial port the file does not name. A vendor's libkvsdecompose.so in\n"
+           "its place reads no readers file; the JSON's \"readerLibrary\" names the\n"
+           "library that answered.\n"
            "\n"
-           "Environment: PELORIN_READERS (above); KVSSIM_CARD, KVSSIM_SCENARIO and\n"
-           "KVSSIM_SCENARIO_FILE choose the simulated reader's card and behaviour;\n"
+           "Environment: PELORIN_READERS (above); KVSSIM_CARD (for a simulated line\n"
+           "without a card file), KVSSIM_SCENARIO and KVSSIM_SCENARIO_FILE choose the\n"
+           "simulated reader's card and behaviour;\n"
            "without DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM the faces are painted\n"
            "offscreen; the library's log pelorin_dbg.log is beside libpelorin, or where\n"
            "that is not writable in $XDG_STATE_HOME/pelorin (~/.local/state/pelorin).\n"
@@ -131,5 +130,6 @@ const char* readUsageText()
            "standard error); 2 bad command line; 3 card read but a requested file could\n"
            "not be written. --probe: 0 a reader has a card; 4 a reader answered, none\n"
            "has a card; 5 no reader is there and answered; 6 the readers file is\n"
-           "missing, malformed or names no reader (--list-readers: 0 or 6).\n";
+           "missing, malformed or names no reader, or the reader-access library reads none\n"
+           "(--list-readers: 0 or 6).\n";
 }

@@ -4,9 +4,8 @@
 #include <cstdio>
 
 #include "frame.h"
-#include "reader_open.h"
+#include "reader_choice.h"
 #include "reader_results.h"
-#include "reader_session.h"
 
 namespace {
 
@@ -37,26 +36,26 @@ int probeStatus(int best, int result)
 
 int listReaders(bool probe)
 {
-    const std::string file = readersFile();
-    std::vector<ConfiguredReader> readers;
-    std::string problem;
-    if (!loadReaders(file, readers, problem)) {
-        std::fprintf(stderr, "pelorin-read: %s\n", problem.c_str());
+    ReaderListing listing;
+    if (!listReaders(probe, listing)) {
+        std::fprintf(stderr, "pelorin-read: the reader-access library in use reads no readers file\n");
         return probe_status::kNotConfigured;
     }
-    std::printf("readers file: %s\n", file.c_str());
+    if (!listing.problem.empty()) {
+        std::fprintf(stderr, "pelorin-read: %s\n", listing.problem.c_str());
+        return probe_status::kNotConfigured;
+    }
+    std::printf("readers file: %s\n", listing.file.c_str());
     int status = probe_status::kNoAnswer;
-    for (const ConfiguredReader& reader : readers) {
-        const bool present = reader.present();
-        std::printf("%s: %s", reader.describe().c_str(), present ? "present" : "absent");
-        if (probe && present) {
-            std::unique_ptr<ReaderLine> line = openReader(reader, problem);
-            if (!line) {
-                std::printf(", cannot be opened (%s)", problem.c_str());
+    for (const ListedReader& reader : listing.readers) {
+        const std::string name = reader.where.empty() ? reader.kind : reader.kind + " " + reader.where;
+        std::printf("%s: %s", name.c_str(), reader.present ? "present" : "absent");
+        if (probe && reader.present) {
+            if (!reader.problem.empty()) {
+                std::printf(", cannot be opened (%s)", reader.problem.c_str());
             } else {
-                const int result = ReaderSession(std::move(line)).findCard();
-                std::printf(", %s (%d)", findAnswer(result), result);
-                status = probeStatus(status, result);
+                std::printf(", %s (%d)", findAnswer(reader.answer), reader.answer);
+                status = probeStatus(status, reader.answer);
             }
         }
         std::printf("\n");

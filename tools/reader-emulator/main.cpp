@@ -174,7 +174,7 @@ int main(int argc, char** argv)
     parser.setApplicationDescription(
         "A card reader on a pseudo-terminal for tests and for trying the kit without a reader.\n"
         "It answers find card, select card and read card with the card of a card file (see\n"
-        "kvsdecompose/README.md; the photo must be the 1024-byte payload) and makes LINK point\n"
+        "simulator/README.md; the photo must be the 1024-byte payload) and makes LINK point\n"
         "at its end of the line; name LINK in the readers file as \"serial LINK\".\n"
         "Faults (-f): no-card, silence (the first find card), truncated, bad-checksum,\n"
         "wrong-preamble, hang-up (the first card data: half a frame, then the line closes and\n"

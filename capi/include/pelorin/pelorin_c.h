@@ -10,7 +10,8 @@
  *   to the library and stay valid until pelorin_card_free() of that card;
  *   copy what you keep longer. Never free() them. Texts are UTF-8, ending in a
  *   zero byte. Output pointers are left untouched when a call fails, except
- *   that pelorin_read() sets *card to NULL on every failure.
+ *   that pelorin_read() sets *card to NULL on every failure and
+ *   pelorin_readers() hands out a list with PELORIN_NO_READERS too.
  *
  * Cards are handles
  *   A pelorin_card pointer is a handle into the library's table of live cards,
@@ -20,7 +21,7 @@
  *
  * What the host process can rely on
  *   A read installs no signal handler, writes nothing to standard output or
- *   standard error (pelorin-reader's library for real readers reports there
+ *   standard error (pelorin-reader's reader-access library reports there
  *   a readers file it cannot use or no reader it could open), and leaves the
  *   locale and the environment as they were.
  *   Failures come back as results, never as an exit: the card faces are
@@ -48,6 +49,21 @@
  *   like any process. In a child forked after it, the library's threads are
  *   missing, and every read and look returns PELORIN_FORKED at once: read in
  *   the parent, or start a new program (fork and exec).
+ *
+ * Readers
+ *   The reader-access library of the package pelorin-reader (libkvsdecompose.so)
+ *   reads, at every open, a readers file: one reader a line, tried in order,
+ *       serial /dev/ttyUSB0 [SPEED]    a reader on a serial port (115200 8N1)
+ *       usb 0400:c35a                  a USB reader, vendor:product in hex
+ *       simulated [CARD_FILE]          the simulated reader: its built-in card,
+ *                                      or a card file (relative: from the
+ *                                      current directory)
+ *   The file is the one pelorin_use_readers() named, else the one the
+ *   environment variable PELORIN_READERS names, else pelorin-readers.conf
+ *   beside that library (a build tree's names the simulated reader), else
+ *   /etc/pelorin/readers.conf, which as installed names no reader. A vendor's
+ *   libkvsdecompose.so reads no readers file: the reader functions return
+ *   PELORIN_READERS_UNSUPPORTED with it.
  */
 #ifndef PELORIN_C_H
 #define PELORIN_C_H
@@ -76,6 +92,9 @@ extern "C" {
 #define PELORIN_UNKNOWN_FIELD (-103) /* the card has no text field of that name or index */
 #define PELORIN_WRONG_THREAD (-104)  /* in a Qt host, a read from another thread than its GUI thread */
 #define PELORIN_FORKED (-105)        /* a read in a child forked after the process's first read */
+#define PELORIN_NO_READERS (-106)    /* the readers file is missing, malformed or names no reader */
+#define PELORIN_READERS_UNSUPPORTED (-107) /* the reader-access library in use reads no readers file */
+#define PELORIN_NO_SUCH_READER (-108) /* the reader list has no reader of that number */
 
 /* Card kinds. */
 #define PELORIN_ID_TYPE_CN 0           /* resident identity card */
@@ -157,6 +176,37 @@ int pelorin_watch_free(pelorin_watch* watch);
  * card with PELORIN_WATCH_PLACED and NULL otherwise. Returns PELORIN_OK, or
  * the reader's failure with PELORIN_WATCH_FAILED. */
 int pelorin_watch_look(pelorin_watch* watch, int* event, pelorin_card** card);
+
+/* Names the readers file of this process: every later open of the reader (a
+ * read, a watch look) reads it. NULL or "" goes back to PELORIN_READERS and
+ * the files after it. A relative path is taken from the current directory of
+ * this call. Nothing is read yet: pelorin_readers() tells what the file holds.
+ * Any thread may call it. */
+int pelorin_use_readers(const char* path);
+
+/* The readers of the readers file in use, for a person or a program to choose
+ * from. A list is a plain pointer, like a watch: pass only live ones. */
+typedef struct pelorin_reader_list pelorin_reader_list;
+
+/* Reads the readers file in use and looks whether each reader is there
+ * (the port exists, the USB device is attached, the simulated reader's card
+ * file is there), opening none. PELORIN_OK: *list holds the readers.
+ * PELORIN_NO_READERS: the file cannot be used, and *list holds no reader but
+ * tells the file and why. Free *list with pelorin_reader_list_free() in both
+ * cases; on any other result *list is NULL. Any thread may call it. */
+int pelorin_readers(pelorin_reader_list** list);
+/* The readers file the list comes from, and why it cannot be used (a line
+ * such as "/etc/pelorin/readers.conf:3: unknown reader kind ..."), NULL
+ * when it can. */
+int pelorin_reader_list_file(const pelorin_reader_list* list, const char** path, const char** problem);
+/* Reader number index (0, 1, ...) in the file's order: its kind ("serial",
+ * "usb" or "simulated"), where it is ("/dev/ttyUSB0 115200", "0400:c35a", the
+ * simulated reader's card file, or "" for its own card) and whether it is
+ * there (1) or not (0). Past the last one, PELORIN_NO_SUCH_READER. */
+int pelorin_reader_list_at(const pelorin_reader_list* list, size_t index, const char** kind,
+                           const char** where, int* present);
+/* Frees the list and its texts; NULL is accepted. */
+int pelorin_reader_list_free(pelorin_reader_list* list);
 
 /* The result's name ("READ_NO_DATA") and a one-line explanation for a person
  * at the reader. Static text, never NULL; "UNKNOWN" for values no result has. */

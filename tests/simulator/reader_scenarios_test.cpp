@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: Apache-2.0
-// The simulated reader's built-in card, its scenarios and its call trace.
+// The simulated reader's built-in card, its scenarios and the call trace.
 #include "simulator_fixture.h"
 
 #include "builtin_photo_payload.h"
@@ -40,9 +40,11 @@ TEST_F(ReaderScenarios, BuiltInCardIsAResidentCardWithCompressedPhotoAndFullFing
 TEST_F(ReaderScenarios, NoReaderFailsTheOpenAndLeavesThePortClosed)
 {
     setenv("KVSSIM_SCENARIO", "no-reader", 1);
-    EXPECT_EQ(KVS_OpenPort(KVS_PORT), 1);
-    EXPECT_EQ(KVS_FindIDCard(KVS_PORT), 1);
-    EXPECT_EQ(KVS_ClosePort(KVS_PORT), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(KVS_OpenPort(KVS_PORT), reader_result::kNoReader);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("the simulated reader is absent"), std::string::npos);
+    EXPECT_EQ(KVS_FindIDCard(KVS_PORT), reader_result::kPortNotOpen);
+    EXPECT_EQ(KVS_ClosePort(KVS_PORT), reader_result::kPortNotOpen);
 }
 
 TEST_F(ReaderScenarios, NoCardFailsTheFind)
@@ -124,18 +126,20 @@ TEST_F(ReaderScenarios, UnknownScenarioFailsTheOpenWithAMessage)
         SCOPED_TRACE(text);
         setenv("KVSSIM_SCENARIO", text, 1);
         testing::internal::CaptureStderr();
-        EXPECT_EQ(KVS_OpenPort(KVS_PORT), 2);
+        EXPECT_EQ(KVS_OpenPort(KVS_PORT), reader_result::kNoReader);
         const std::string message = testing::internal::GetCapturedStderr();
         EXPECT_NE(message.find("KVSSIM_SCENARIO"), std::string::npos) << message;
         EXPECT_NE(message.find(std::string("\"") + text + "\""), std::string::npos) << message;
-        EXPECT_EQ(KVS_FindIDCard(KVS_PORT), 1);
+        EXPECT_EQ(KVS_FindIDCard(KVS_PORT), reader_result::kPortNotOpen);
     }
 }
 
 TEST_F(ReaderScenarios, EachOpenTakesUpTheCurrentSettings)
 {
     setenv("KVSSIM_SCENARIO", "no-reader", 1);
-    EXPECT_EQ(KVS_OpenPort(KVS_PORT), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(KVS_OpenPort(KVS_PORT), reader_result::kNoReader);
+    testing::internal::GetCapturedStderr();
     setenv("KVSSIM_SCENARIO", "no-card", 1);
     EXPECT_EQ(KVS_OpenPort(KVS_PORT), KVS_OK);
     EXPECT_EQ(KVS_FindIDCard(KVS_PORT), 128);
@@ -151,7 +155,7 @@ TEST_F(ReaderScenarios, ScenarioFileWinsOverTheVariableAndIsReadOnEachOpen)
     setenv("KVSSIM_SCENARIO", "no-reader", 1);
     setSimulatorVariable("KVSSIM_SCENARIO_FILE", path);
     testing::internal::CaptureStderr();
-    EXPECT_EQ(KVS_OpenPort(KVS_PORT), 2) << "a missing file is a bad scenario";
+    EXPECT_EQ(KVS_OpenPort(KVS_PORT), reader_result::kNoReader) << "a missing file is a bad scenario";
     EXPECT_NE(testing::internal::GetCapturedStderr().find("scenario file"), std::string::npos);
 
     auto writeScenario = [&](const QByteArray& text) {
@@ -168,23 +172,23 @@ TEST_F(ReaderScenarios, ScenarioFileWinsOverTheVariableAndIsReadOnEachOpen)
 
 TEST_F(ReaderScenarios, CallsOnAClosedOrForeignPortAndNullBuffersAreRefused)
 {
-    EXPECT_EQ(read().result, 1);
-    EXPECT_EQ(KVS_FindIDCard(KVS_PORT), 1);
-    EXPECT_EQ(KVS_OpenPort(1002), 1);
+    EXPECT_EQ(read().result, reader_result::kPortNotOpen);
+    EXPECT_EQ(KVS_FindIDCard(KVS_PORT), reader_result::kPortNotOpen);
+    EXPECT_EQ(KVS_OpenPort(1002), reader_result::kPortNotOpen);
     ASSERT_EQ(KVS_OpenPort(KVS_PORT), KVS_OK);
-    EXPECT_EQ(KVS_FindIDCard(1002), 1);
+    EXPECT_EQ(KVS_FindIDCard(1002), reader_result::kPortNotOpen);
     ReadOutcome out;
     EXPECT_EQ(KVS_ReadIDCard(KVS_PORT, nullptr, out.photo.data(), &out.photoLength, out.fingerprints.data(),
                              &out.fingerprintLength, 1),
-              4);
+              reader_result::kBadArgument);
     EXPECT_EQ(KVS_ReadIDCard(KVS_PORT, &out.info, out.photo.data(), nullptr, out.fingerprints.data(),
                              &out.fingerprintLength, 1),
-              4);
+              reader_result::kBadArgument);
     EXPECT_EQ(KVS_ReadIDCard(KVS_PORT, &out.info, out.photo.data(), &out.photoLength, nullptr,
                              &out.fingerprintLength, 1),
-              4);
+              reader_result::kBadArgument);
     EXPECT_EQ(KVS_ClosePort(KVS_PORT), KVS_OK);
-    EXPECT_EQ(KVS_ClosePort(KVS_PORT), 1);
+    EXPECT_EQ(KVS_ClosePort(KVS_PORT), reader_result::kPortNotOpen);
 }
 
 class CallTrace : public SimulatorTest {
@@ -213,12 +217,14 @@ TEST_F(CallTrace, AppendsAcrossSessionsAndRecordsFailures)
 {
     startTrace();
     setenv("KVSSIM_SCENARIO", "no-reader", 1);
+    testing::internal::CaptureStderr();
     KVS_OpenPort(KVS_PORT);
+    testing::internal::GetCapturedStderr();
     setenv("KVSSIM_SCENARIO", "no-card", 1);
     KVS_OpenPort(KVS_PORT);
     KVS_FindIDCard(KVS_PORT);
     KVS_ClosePort(KVS_PORT);
-    EXPECT_EQ(traced(), "open 1\nopen 144\nfind 128\nclose 144\n");
+    EXPECT_EQ(traced(), "open -102\nopen 144\nfind 128\nclose 144\n");
 }
 
 TEST_F(CallTrace, UnwritableTraceFileDoesNotDisturbTheReader)

@@ -8,7 +8,9 @@
 
 namespace {
 
-const char* const kVariables[] = {"KVSSIM_CARD", "KVSSIM_SCENARIO", "KVSSIM_SCENARIO_FILE", "KVSSIM_TRACE"};
+// PELORIN_READERS too: the build tree's own readers file names the simulated reader.
+const char* const kVariables[] = {"KVSSIM_CARD", "KVSSIM_SCENARIO", "KVSSIM_SCENARIO_FILE", "KVSSIM_TRACE",
+                                  "PELORIN_READERS"};
 
 uint32_t le(const unsigned char* p, int bytes)
 {

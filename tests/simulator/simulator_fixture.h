@@ -4,6 +4,7 @@
 #pragma once
 
 #include "kvsdecompose.h"
+#include "reader_results.h"
 
 #include <gtest/gtest.h>
 

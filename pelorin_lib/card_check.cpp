@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
-#include "card_check.h"
+// pelorin_kit::checkForCard: the presence check of the card watchers, which
+// opens the reader and asks for a card without reading it.
+#include "pelorin_kit.h"
 
-#include <kvsdecompose.h>
-#include <pelorin/mps_reader.h>
+#include "kvsdecompose.h"
+#include "mps_reader.h"
 
 namespace {
 
@@ -10,10 +12,10 @@ constexpr int kLockWaitMs = 8000;  // as long as a read may take
 
 }  // namespace
 
-int checkForCard()
+int pelorin_kit::checkForCard()
 {
-    // The library's read lock keeps the check off the reader while a read,
-    // even one whose call has timed out, still uses it.
+    // The read lock keeps the check off the reader while a read, even one
+    // whose call has timed out, still uses it.
     if (!CMpsReader::s_mtxRead.tryLock(kLockWaitMs))
         return DEV_IS_BUSY;
     int result = DEV_IS_BUSY;

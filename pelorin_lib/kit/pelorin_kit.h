@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: Apache-2.0
+// What libpelorin offers the kit's own layers beyond its specified interface:
+// the C interface, the card watchers and pelorin-read call these by name.
+// libpelorin exports them (namespace pelorin_kit) but installs no header for
+// them: integrators build on the public headers only.
+#pragma once
+
+#include <QByteArray>
+#include <locale.h>
+
+#include <pelorin/pelorin_api.h>
+
+namespace pelorin_kit {
+
+// Marks the calling thread as working for a program that embeds the library
+// (through the C interface, from C, Python, Java) while it lives: that
+// program's process must stay as it was. On a marked thread readIDCard
+// installs no crash handlers and prints no progress texts, Qt's messages are
+// dropped, and the reader session takes the environment's locale for this
+// thread only instead of the process's. Scopes nest.
+class GuestMode {
+public:
+    GuestMode();
+    ~GuestMode();
+    GuestMode(const GuestMode&) = delete;
+    GuestMode& operator=(const GuestMode&) = delete;
+
+private:
+    bool m_wasGuest;
+    locale_t m_previousLocale;
+};
+
+// Whether a card lies on the reader, without reading it: READ_OK when one
+// does, READ_NO_DATA when none does, another READ_RESULT when the reader
+// cannot tell. A read in progress, even one whose call has timed out, keeps
+// the reader: the check waits for it at most as long as a read may take,
+// then answers DEV_IS_BUSY.
+int checkForCard();
+
+// Reads the card over a reader's raw USB pipes (CUsbIdReader) and takes its
+// data frame apart with CIdData into the record of its kind: *read.pIDType,
+// the texts and photo, and for a resident card the fingerprints in its tail.
+// `fingerprints` gets the frame's fingerprint block (0, 512 or 1024 bytes)
+// and `fpType` what it holds; no faces are composed. Returns READ_OK or the
+// reader's failure code; every record pointer of `read` but the faces' must
+// be set.
+READ_RESULT readCardOverUsb(unsigned short vid, unsigned short pid, const ReadInfo& read,
+                            QByteArray& fingerprints, FP_INFO_TYPE& fpType);
+
+}  // namespace pelorin_kit
