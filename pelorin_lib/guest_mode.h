@@ -24,3 +24,8 @@ private:
 
 // Whether the calling thread is inside a GuestMode scope.
 bool inGuestMode();
+
+// From now on Qt's messages of every thread are dropped, also those of the
+// process's exit and of a child it forks: for a process whose Qt application
+// object the library made, where all of them come from the library's work.
+void dropEveryQtMessage();
