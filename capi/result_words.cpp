@@ -21,6 +21,8 @@ const InterfaceResult kInterfaceResults[] = {
      "in a Qt application, reads must come from the thread of its application object"},
     {PELORIN_FORKED, "PELORIN_FORKED",
      "this process was forked after it first read a card: read in the parent or in a new process"},
+    {PELORIN_NO_DESCRIPTORS, "PELORIN_NO_DESCRIPTORS",
+     "the program has too few free file descriptors for a read: close some (or raise its limit) and read again"},
 };
 
 const InterfaceResult* findInterfaceResult(int result)
