@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
 /* Hosts that do what host programs do: fork after reading, cancel a reading
  * thread, run out of file descriptors, format numbers on another thread
- * while the library sets up, end while a timed-out read is still under way.
+ * while the library sets up, end while a timed-out read is still under way,
+ * close their standard descriptors.
  * Each case is a child of its own, forked before any read, ending through
  * exit(); the cases run at once. The library writes nothing to a case's
  * standard error, nor do the case's own children. */
 #define _GNU_SOURCE
 #include <pelorin/pelorin_c.h>
 
+#include <fcntl.h>
 #include <locale.h>
 #include <pthread.h>
 #include <signal.h>
@@ -163,6 +165,18 @@ static void first_read_without_descriptors(void)
     CHECK(read_and_free() == PELORIN_OK, "read with descriptors free again");
 }
 
+/* A host that closed its standard descriptors finds them closed after
+ * reads: the library's threads and files took none of them. */
+static void read_with_standard_descriptors_closed(void)
+{
+    for (int fd = 0; fd <= 2; ++fd)
+        close(fd);
+    CHECK(read_and_free() == PELORIN_OK, "first read");
+    CHECK(read_and_free() == PELORIN_OK, "second read");
+    for (int fd = 0; fd <= 2; ++fd)
+        CHECK(fcntl(fd, F_GETFD) == -1, "descriptor %d is open", fd);
+}
+
 static volatile int g_stop_formatting;
 
 static void* format_numbers(void* changed)
@@ -222,6 +236,7 @@ int main(void)
         {"cancel a reading thread", cancel_a_reading_thread, ""},
         {"first read without descriptors", first_read_without_descriptors, ""},
         {"format numbers during reads", format_numbers_during_reads, ""},
+        {"read with the standard descriptors closed", read_with_standard_descriptors_closed, ""},
     };
     enum { kHosts = sizeof hosts / sizeof hosts[0] };
     const int count = kHosts;
