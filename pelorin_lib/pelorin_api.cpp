@@ -129,15 +129,16 @@ private:
 class ReadPool {
 public:
     ReadPool() { m_pool->setMaxThreadCount(1); }
-    // The idle read thread ends with the process; a worker stuck in the reader
-    // library is left behind rather than holding up the exit, and kept out
-    // of it. A child forked after a read has none of the pool's threads (nor
-    // its locks' holders): nothing to wait for there.
+    // The idle read thread ends with the process. A worker still at work
+    // outlived its call (stuck in the reader library, most likely): it is
+    // left behind rather than holding up the exit, and kept out of it. A
+    // child forked after a read has none of the pool's threads (nor its
+    // locks' holders): nothing to wait for there.
     ~ReadPool()
     {
         if (getpid() != m_owner)
             return;
-        if (m_pool->waitForDone(kExitWaitMs))
+        if (m_pool->activeThreadCount() == 0 && m_pool->waitForDone(kExitWaitMs))
             delete m_pool;
         else
             closeExitGate();
