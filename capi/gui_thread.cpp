@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "gui_thread.h"
 
+#include "descriptor_room.h"
 #include "pelorin_kit.h"
+#include "standard_descriptors.h"
 
 #include <pelorin/pelorin_c.h>
 
@@ -28,7 +30,13 @@ std::atomic<bool> g_ownApplication{false};
 // process can end at any moment.
 class OwnGuiThread {
 public:
-    OwnGuiThread() { std::thread([this] { serve(); }).detach(); }
+    // Returns once the application object exists.
+    OwnGuiThread()
+    {
+        std::thread([this] { serve(); }).detach();
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_ready; });
+    }
 
     int run(const std::function<int()>& read)
     {
@@ -47,6 +55,8 @@ private:
         pelorin_kit::GuestMode guest;  // everything this thread does, it does for the host
         createApplication();
         std::unique_lock<std::mutex> lock(m_mutex);
+        m_ready = true;
+        m_changed.notify_all();
         for (;;) {
             m_changed.wait(lock, [this] { return m_read != nullptr; });
             lock.unlock();
@@ -73,11 +83,13 @@ private:
     // the environment stays the host's. Qt sets the process's locale from
     // the environment when the object is made: the host's comes back at
     // once, after Qt has settled its file-name encoding on the environment's.
+    // The host is no Qt program: every Qt message is the library's.
     static void createApplication()
     {
         static int argc = 3;
         static char name[] = "pelorin", platform[] = "-platform", offscreen[] = "offscreen";
         static char* argv[] = {name, platform, offscreen, nullptr};
+        pelorin_kit::dropEveryQtMessage();
         const std::string hostLocale = setlocale(LC_ALL, nullptr);
         new QGuiApplication(argc, argv);
         g_ownApplication = true;
@@ -90,7 +102,14 @@ private:
     std::condition_variable m_changed;
     const std::function<int()>* m_read = nullptr;
     int m_result = PELORIN_OK;
+    bool m_ready = false;
 };
+
+std::mutex g_setUpMutex;
+bool g_setUp = false;
+// Made by the set-up of a process without an application object; never
+// destroyed: its thread may still wait when the process ends.
+OwnGuiThread* g_ownThread = nullptr;
 
 }  // namespace
 
@@ -105,15 +124,31 @@ int readerAccess()
     return PELORIN_OK;
 }
 
-int runOnGuiThread(const std::function<int()>& read)
+int prepareReads()
 {
     const int access = readerAccess();
     if (access != PELORIN_OK)
         return access;
-    // Never destroyed: its thread may still wait when the process ends.
-    static OwnGuiThread* const own = QCoreApplication::instance() == nullptr ? new OwnGuiThread : nullptr;
-    if (own != nullptr)
-        return own->run(read);
+    if (!descriptorsToSpare())
+        return PELORIN_NO_DESCRIPTORS;
+    std::lock_guard<std::mutex> lock(g_setUpMutex);
+    if (!g_setUp) {
+        StandardDescriptorsHeld standard;
+        if (QCoreApplication::instance() == nullptr)
+            g_ownThread = new OwnGuiThread;
+        g_setUp = true;
+    }
+    return PELORIN_OK;
+}
+
+int runOnGuiThread(const std::function<int()>& read)
+{
+    const int prepared = prepareReads();
+    if (prepared != PELORIN_OK)
+        return prepared;
+    StandardDescriptorsHeld standard;  // the read thread Qt may start, the files a read opens
+    if (g_ownThread != nullptr)        // set before prepareReads released its lock
+        return g_ownThread->run(read);
     pelorin_kit::GuestMode guest;  // on the host's GUI thread
     return read();
 }

@@ -2,6 +2,7 @@
 // The C interface: a read into a card handle, the card's accessors and free.
 #include <pelorin/pelorin_c.h>
 
+#include "cancellation.h"
 #include "card_json.h"
 #include "card_table.h"
 #include "gui_thread.h"
@@ -56,23 +57,36 @@ int giveBytes(const QByteArray& bytes, const unsigned char** out, size_t* outSiz
 
 extern "C" {
 
+int pelorin_init(void)
+{
+    return withoutCancellation([] {
+        try {
+            return prepareReads();
+        } catch (...) {
+            return PELORIN_UNKNOWN_ERROR;  // no memory or no thread to be had
+        }
+    });
+}
+
 int pelorin_read(pelorin_card** card)
 {
     if (card == nullptr)
         return PELORIN_NULL_ARGUMENT;
     *card = nullptr;
-    // Out of memory: nothing may unwind into C, nor out of the GUI thread.
-    try {
-        return runOnGuiThread([card] {
-            try {
-                return readCard(card);
-            } catch (...) {
-                return PELORIN_UNKNOWN_ERROR;
-            }
-        });
-    } catch (...) {
-        return PELORIN_UNKNOWN_ERROR;
-    }
+    return withoutCancellation([card] {
+        // Out of memory: nothing may unwind into C, nor out of the GUI thread.
+        try {
+            return runOnGuiThread([card] {
+                try {
+                    return readCard(card);
+                } catch (...) {
+                    return PELORIN_UNKNOWN_ERROR;
+                }
+            });
+        } catch (...) {
+            return PELORIN_UNKNOWN_ERROR;
+        }
+    });
 }
 
 int pelorin_card_free(pelorin_card* card)

@@ -25,6 +25,8 @@ const InterfaceResult kInterfaceResults[] = {
     {PELORIN_READERS_UNSUPPORTED, "PELORIN_READERS_UNSUPPORTED",
      "the reader-access library in use reads no readers file (it is not pelorin-reader's)"},
     {PELORIN_NO_SUCH_READER, "PELORIN_NO_SUCH_READER", "the list has no reader of that number"},
+    {PELORIN_NO_DESCRIPTORS, "PELORIN_NO_DESCRIPTORS",
+     "the program has too few free file descriptors for a read: close some (or raise its limit) and read again"},
 };
 
 const InterfaceResult* findInterfaceResult(int result)

@@ -2,6 +2,7 @@
 // The C interface's watch: cards placed on the reader and taken away.
 #include <pelorin/pelorin_c.h>
 
+#include "cancellation.h"
 #include "card_look.h"
 #include "gui_thread.h"
 
@@ -40,18 +41,20 @@ int pelorin_watch_look(pelorin_watch* watch, int* event, pelorin_card** card)
     const int access = readerAccess();
     if (access != PELORIN_OK)
         return access;
-    try {
-        int result = PELORIN_OK;
-        switch (lookAtReader(watch->presence, [card] { return pelorin_read(card); }, result)) {
-        case CardPresence::Event::Placed: *event = PELORIN_WATCH_PLACED; return PELORIN_OK;
-        case CardPresence::Event::Removed: *event = PELORIN_WATCH_REMOVED; return PELORIN_OK;
-        case CardPresence::Event::Failed: *event = PELORIN_WATCH_FAILED; return result;
-        case CardPresence::Event::None: return PELORIN_OK;
+    return withoutCancellation([watch, event, card] {
+        try {
+            int result = PELORIN_OK;
+            switch (lookAtReader(watch->presence, [card] { return pelorin_read(card); }, result)) {
+            case CardPresence::Event::Placed: *event = PELORIN_WATCH_PLACED; return PELORIN_OK;
+            case CardPresence::Event::Removed: *event = PELORIN_WATCH_REMOVED; return PELORIN_OK;
+            case CardPresence::Event::Failed: *event = PELORIN_WATCH_FAILED; return result;
+            case CardPresence::Event::None: return PELORIN_OK;
+            }
+            return PELORIN_OK;
+        } catch (...) {
+            return PELORIN_UNKNOWN_ERROR;  // out of memory: nothing may unwind into C
         }
-        return PELORIN_OK;
-    } catch (...) {
-        return PELORIN_UNKNOWN_ERROR;  // out of memory: nothing may unwind into C
-    }
+    });
 }
 
 }  // extern "C"

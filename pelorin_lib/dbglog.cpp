@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "dbglog.h"
 
+#include "log_file.h"
+
 #include <dlfcn.h>
 #include <execinfo.h>
 #include <fcntl.h>
@@ -31,10 +33,8 @@ constexpr int kMaxFrames = 1000;
 // A full log moves aside to "<log>.1", replacing the one before: the log
 // takes at most about twice this on disk.
 constexpr off_t kRotateBytes = 1024 * 1024;
-// Log files hold the reader's history: for their owner only.
-constexpr mode_t kLogFileMode = 0600;
-// Where an installed library logs for root, or for a service account that
-// was given the directory (e.g. systemd's LogsDirectory=pelorin).
+// Where an installed library logs for root (the package makes it, owned by
+// root); another account writes there only if the directory is its own.
 constexpr char kSystemLogDir[] = "/var/log/pelorin";
 
 char g_logName[kPathBufferSize];
@@ -141,20 +141,19 @@ void formatInt(int value, char* out)
 // Opens the log for appending. A log past its bound moves aside first, under
 // the file lock, and only while the path still names the file this writer
 // opened: of several writers that find it full, one moves it.
-int openLog(const char* path)
+bool openLog(const char* path, LogFile& log)
 {
-    int fd = open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kLogFileMode);
     struct stat opened;
-    if (fd < 0 || fstat(fd, &opened) != 0 || opened.st_size < kRotateBytes)
-        return fd;
-    if (lockFile(fd)) {
-        struct stat named;
-        if (stat(path, &named) == 0 && named.st_ino == opened.st_ino && named.st_dev == opened.st_dev)
-            rename(path, (std::string(path) + ".1").c_str());
-        flock(fd, LOCK_UN);
+    if (!openLogFile(path, log))
+        return false;
+    if (fstat(log.file, &opened) != 0 || opened.st_size < kRotateBytes)
+        return true;
+    if (lockFile(log.file)) {
+        moveLogAside(log);
+        flock(log.file, LOCK_UN);
     }
-    close(fd);
-    return open(path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kLogFileMode);
+    closeLogFile(log);
+    return openLogFile(path, log);
 }
 
 void crashLine(int fd, const char* a, const char* b = "", const char* c = "")
@@ -323,14 +322,14 @@ int safe_write_fmt(const char* fmt, ...)
     strcpy(path, getLogName());
     if (path[0] == '\0')
         return -1;
-    int fd = openLog(path);
-    if (fd < 0)
+    LogFile log;
+    if (!openLog(path, log))
         return -1;
     va_list args;
     va_start(args, fmt);
-    int result = safe_write_va(fd, fmt, args);
+    int result = safe_write_va(log.file, fmt, args);
     va_end(args);
-    close(fd);
+    closeLogFile(log);
     return result;
 }
 
@@ -362,8 +361,9 @@ void signalHandler(int sig)
     // The same lines as the ordinary writer, without its mutex: the fault
     // may have happened while this very thread held it. The file lock is
     // still honoured against other writers, but only for a bounded time.
-    int fd = g_crashLogPath[0] ? open(g_crashLogPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, kLogFileMode) : -1;
-    if (fd >= 0) {
+    LogFile log;
+    if (g_crashLogPath[0] && openLogFile(g_crashLogPath, log)) {
+        const int fd = log.file;
         bool locked = lockFile(fd);
         crashLine(fd, "非法使用内存, 请检查是否违规初始化GUI或者违规使用GUI方法。错误号:", number);
         crashLine(fd, "Segmentation fault detected!");
@@ -377,7 +377,7 @@ void signalHandler(int sig)
         fsync(fd);
         if (locked)
             flock(fd, LOCK_UN);
-        close(fd);
+        closeLogFile(log);
     }
     // The report is on disk; now whatever the host had set up takes the
     // signal as if the library had never been there: its own handler, or

@@ -4,6 +4,8 @@
 // created readable by its owner only; past 1 MiB it moves aside to
 // "pelorin_dbg.log.1", replacing the older one, so a log takes at most about
 // 2 MiB. Each message is one line: a newline of its own is not doubled.
+// The file is only written where no other account can steer it (log_file.h);
+// elsewhere the process logs nothing.
 #pragma once
 
 #include <cstdarg>
@@ -48,10 +50,10 @@ bool makeLogPath(const char* libraryFile, char* out, size_t outSize);
 bool makeStateLogPath(char* out, size_t outSize);
 // The log's place for the library file libraryFile, into out: an installed
 // library (under /usr) never writes into the system's directories and logs
-// in /var/log/pelorin when the process may write there (root; a service
-// account given the directory), any other copy (a build tree, a private
-// copy) beside itself when it may; otherwise the user's state directory as
-// makeStateLogPath makes it. False, out empty, when none can be had.
+// in /var/log/pelorin when the process may write there (root), any other
+// copy (a build tree, a private copy) beside itself when it may; otherwise
+// the user's state directory as makeStateLogPath makes it. False, out empty,
+// when none can be had.
 bool chooseLogPath(const char* libraryFile, char* out, size_t outSize);
 // Prepares what the crash handler needs so that it runs with
 // async-signal-safe calls only, then installs it for SIGSEGV and SIGABRT.

@@ -8,6 +8,7 @@
 namespace {
 
 thread_local bool t_guest = false;
+std::atomic<bool> g_everyMessageGuest{false};
 // Null only in the instant between installing ours and learning the old one.
 std::atomic<QtMessageHandler> g_hostHandler{nullptr};
 
@@ -16,8 +17,14 @@ std::atomic<QtMessageHandler> g_hostHandler{nullptr};
 void dropGuestMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     const QtMessageHandler host = g_hostHandler;
-    if (!t_guest && host != nullptr)
+    if (!t_guest && !g_everyMessageGuest && host != nullptr)
         host(type, context, message);
+}
+
+void installMessageFilterOnce()
+{
+    static std::once_flag installed;
+    std::call_once(installed, [] { g_hostHandler = qInstallMessageHandler(dropGuestMessages); });
 }
 
 // The locale the environment names, made once; null when it names none
@@ -34,8 +41,7 @@ namespace pelorin_kit {
 
 GuestMode::GuestMode() : m_wasGuest(t_guest), m_previousLocale(uselocale(static_cast<locale_t>(0)))
 {
-    static std::once_flag installed;
-    std::call_once(installed, [] { g_hostHandler = qInstallMessageHandler(dropGuestMessages); });
+    installMessageFilterOnce();
     if (environmentLocale() != static_cast<locale_t>(0))
         uselocale(environmentLocale());
     t_guest = true;
@@ -45,6 +51,12 @@ GuestMode::~GuestMode()
 {
     t_guest = m_wasGuest;
     uselocale(m_previousLocale);
+}
+
+void dropEveryQtMessage()
+{
+    installMessageFilterOnce();
+    g_everyMessageGuest = true;
 }
 
 }  // namespace pelorin_kit

@@ -7,3 +7,4 @@
 
 // Whether the calling thread is inside a GuestMode scope.
 bool inGuestMode();
+

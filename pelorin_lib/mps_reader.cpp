@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dbglog.h"
+#include "exit_gate.h"
 #include "guest_mode.h"
 #include "kvsdecompose.h"
 
@@ -47,6 +48,14 @@ void printConsole(const wchar_t* fmt, ...)
     fflush(stdout);
 }
 
+// A call into the reader library, where a worker may wait for any time.
+template <typename Call>
+int readerCall(Call call)
+{
+    ReaderWait wait;
+    return call();
+}
+
 }  // namespace
 
 CMpsReader::CMpsReader()
@@ -55,7 +64,7 @@ CMpsReader::CMpsReader()
     if (!inGuestMode())  // a guest's worker has the environment's locale for itself
         setlocale(LC_ALL, "");
     mState = DEV_INITED_OK;
-    int result = KVS_OpenPort(KVS_PORT);
+    int result = readerCall([] { return KVS_OpenPort(KVS_PORT); });
     if (result == KVS_OK) {
         mState = DEV_OPEN_OK;
         return;
@@ -80,7 +89,7 @@ CMpsReader::~CMpsReader()
 int CMpsReader::closeDev()
 {
     if (isOpenState(mState)) {
-        int result = KVS_ClosePort(KVS_PORT);
+        int result = readerCall([] { return KVS_ClosePort(KVS_PORT); });
         mState = DEV_UNINIT;
         return result;
     }
@@ -90,7 +99,7 @@ int CMpsReader::closeDev()
 
 void CMpsReader::closePort()
 {
-    KVS_ClosePort(KVS_PORT);
+    readerCall([] { return KVS_ClosePort(KVS_PORT); });
     mState = DEV_UNINIT;
 }
 
@@ -117,14 +126,15 @@ int CMpsReader::FetchCardData(CardInfoStruct* docInfo, unsigned char* pPHMsg, un
         safe_write_fmt("FetchCardData return 0x41 due to mState：%d\n", static_cast<int>(state));
         return KVS_RETRY;
     }
-    int found = KVS_FindIDCard(KVS_PORT);
+    int found = readerCall([] { return KVS_FindIDCard(KVS_PORT); });
     if (found != KVS_OK) {
         safe_write_fmt("FetchCardData return CARD_NOT_FOUND due to KVS_FindIDCard return %d\n", found);
         return CARD_NOT_FOUND;
     }
     int result = KVS_RETRY;
     for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
-        result = KVS_ReadIDCard(KVS_PORT, docInfo, pPHMsg, pPHMsgLen, pFPMsg, pFPMsgLen, 1);
+        result = readerCall(
+            [&] { return KVS_ReadIDCard(KVS_PORT, docInfo, pPHMsg, pPHMsgLen, pFPMsg, pFPMsgLen, 1); });
         if (result != KVS_RETRY)
             break;
         printConsole(L"card reading fail!\n");

@@ -12,8 +12,10 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <unistd.h>
 
 #include "dbglog.h"
+#include "exit_gate.h"
 #include "guest_mode.h"
 #include "mps_reader.h"
 
@@ -47,6 +49,7 @@ public:
 
     READ_RESULT run()
     {
+        WorkerInside inside;
         if (isAbandoned())
             return READ_DATA_TIMEOUT;  // cancelled before it started: do not read at all
         std::optional<pelorin_kit::GuestMode> guest;
@@ -126,17 +129,25 @@ private:
 class ReadPool {
 public:
     ReadPool() { m_pool->setMaxThreadCount(1); }
-    // The idle read thread ends with the process; a worker stuck in the reader
-    // library is left behind rather than holding up the exit.
+    // The idle read thread ends with the process. A worker still at work
+    // outlived its call (stuck in the reader library, most likely): it is
+    // left behind rather than holding up the exit, and kept out of it. A
+    // child forked after a read has none of the pool's threads (nor its
+    // locks' holders): nothing to wait for there.
     ~ReadPool()
     {
-        if (m_pool->waitForDone(kExitWaitMs))
+        if (getpid() != m_owner)
+            return;
+        if (m_pool->activeThreadCount() == 0 && m_pool->waitForDone(kExitWaitMs))
             delete m_pool;
+        else
+            closeExitGate();
     }
     QThreadPool* get() const { return m_pool; }
 
 private:
     static constexpr int kExitWaitMs = 1000;
+    const pid_t m_owner = getpid();
     QThreadPool* const m_pool = new QThreadPool;
 };
 

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: Apache-2.0
 // CMpsReader::readIDCardThread: the body of one card read.
-#include <QMutexLocker>
+#include <QMutex>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "card_completion.h"
 #include "dbglog.h"
+#include "exit_gate.h"
 #include "kvsdecompose.h"
 #include "mps_reader.h"
 #include "record_assembly.h"
@@ -58,7 +60,13 @@ READ_RESULT resultOfFailedFetch(int fetched)
 
 READ_RESULT CMpsReader::readIDCardThread(void* pParam)
 {
-    QMutexLocker readLock(&s_mtxRead);
+    // Waiting for the read lock is waiting for the reader: a late worker may
+    // hold it for as long as the reader keeps it.
+    std::unique_lock<QMutex> readLock(s_mtxRead, std::defer_lock);
+    {
+        ReaderWait wait;
+        readLock.lock();
+    }
     const ReadInfo* info = static_cast<const ReadInfo*>(pParam);
     READ_RESULT checked = checkReadInfo(info);
     if (checked != READ_OK)

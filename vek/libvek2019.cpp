@@ -15,10 +15,15 @@ static std::mutex s_decodeLock;
 
 // What decodes keep for the next one goes when the library is unloaded (a
 // host may dlclose it): the kept mask and flags first, as they free into the
-// kept planes.
+// kept planes. A decode still under way keeps it all: a worker left behind
+// at exit, or one that ran in the parent when this process was forked (its
+// locks stay taken here for ever).
 static struct KeptStateRelease {
     ~KeptStateRelease()
     {
+        std::unique_lock<std::mutex> idle(s_decodeLock, std::try_to_lock);
+        if (!idle.owns_lock())
+            return;
         Forget_Mask();
         Term_Tree_Flags();
         Free_Kept_Planes();

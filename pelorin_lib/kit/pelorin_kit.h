@@ -30,6 +30,11 @@ private:
     locale_t m_previousLocale;
 };
 
+// From now on Qt's messages of every thread are dropped, also those of the
+// process's exit and of a child it forks: for a process whose Qt application
+// object the library made, where all of them come from the library's work.
+void dropEveryQtMessage();
+
 // Whether a card lies on the reader, without reading it: READ_OK when one
 // does, READ_NO_DATA when none does, another READ_RESULT when the reader
 // cannot tell. A read in progress, even one whose call has timed out, keeps

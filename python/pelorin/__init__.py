@@ -15,7 +15,8 @@ The library is found by its installed name, or taken from the file named by
 the environment variable PELORIN_LIBRARY (e.g. build/bin/libpelorin_c.so).
 Any thread may read (reads run one at a time; the ctypes call releases the
 GIL while it waits). A read prints nothing, installs no signal handler and
-leaves the locale and the environment alone.
+leaves the locale and the environment alone (see init() for the first read).
+A child forked after a read cannot read (PELORIN_FORKED) but exits normally.
 """
 
 import ctypes
@@ -31,8 +32,9 @@ from ._library import library
 from .cards import (CARD_CLASSES, PART_CLASSES, Birth, Card, FingerprintType, ForeignerCard2017,
                     ForeignerCardNew, ResidencePermit, ResidentCard, ValidPeriod)
 
-__all__ = ["read", "watch", "Removed", "use_readers", "readers", "Reader", "PelorinError", "Card", "ResidentCard",
-           "ResidencePermit", "ForeignerCardNew", "ForeignerCard2017", "Birth", "ValidPeriod", "FingerprintType"]
+__all__ = ["init", "read", "watch", "Removed", "use_readers", "readers", "Reader", "PelorinError", "Card",
+           "ResidentCard", "ResidencePermit", "ForeignerCardNew", "ForeignerCard2017", "Birth", "ValidPeriod",
+           "FingerprintType"]
 
 _OK = 0
 _UNKNOWN_FIELD = -103
@@ -108,6 +110,16 @@ def _card(lib, handle):
                front=_bytes(lib.pelorin_card_front, handle),
                back=_bytes(lib.pelorin_card_back, handle),
                json=json.value.decode(), **fields)
+
+
+def init():
+    """Makes the library ready for reads ahead of the first one, as
+    pelorin_init() does in C: call it at start-up, before threads of the
+    program format numbers, and no read changes the process-wide locale even
+    for a moment (the first read's set-up otherwise does). Optional; calling
+    it again does nothing. Raises PelorinError when the process cannot read
+    (e.g. PELORIN_NO_DESCRIPTORS)."""
+    _check(library().pelorin_init())
 
 
 def read():

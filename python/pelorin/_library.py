@@ -13,6 +13,7 @@ _INSTALLED_NAMES = ("libpelorin_c.so.1", "libpelorin_c.so")
 
 _BYTES = [c_void_p, POINTER(POINTER(c_ubyte)), POINTER(c_size_t)]
 _PROTOTYPES = {
+    "pelorin_init": [],
     "pelorin_read": [POINTER(c_void_p)],
     "pelorin_card_free": [c_void_p],
     "pelorin_card_id_type": [c_void_p, POINTER(c_int)],

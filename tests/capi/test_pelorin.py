@@ -129,6 +129,39 @@ def test_standard_output_holds_only_what_the_host_writes():
     assert tool.returncode == 0, printed.stdout
 
 
+def test_children_forked_after_reads_exit_through_sys_exit():
+    program = """if True:
+        import os, sys, threading, time, pelorin
+        pelorin.init()
+        pelorin.read()
+        reading = threading.Thread(target=lambda: [pelorin.read() for _ in range(5)])
+        reading.start()
+        children = []
+        for _ in range(10):
+            child = os.fork()
+            if child == 0:
+                sys.exit(0)
+            children.append(child)
+            time.sleep(0.02)
+        reading.join()
+        ended, deadline = 0, time.monotonic() + 20
+        while children and time.monotonic() < deadline:
+            for child in list(children):
+                pid, status = os.waitpid(child, os.WNOHANG)
+                if pid:
+                    children.remove(child)
+                    ended += os.waitstatus_to_exitcode(status) == 0
+            time.sleep(0.01)
+        for child in children:
+            os.kill(child, 9)
+        print(ended)
+    """
+    done = subprocess.run([sys.executable, "-W", "ignore::DeprecationWarning", "-c", program],
+                          capture_output=True, text=True, timeout=60,
+                          env=dict(os.environ, KVSSIM_CARD="", KVSSIM_SCENARIO=""))
+    assert (done.returncode, done.stdout, done.stderr) == (0, "10\n", "")
+
+
 def test_module_run_prints_the_json_or_the_failure():
     card_file = f"{FIXTURES}/hmt.json"
     module = [sys.executable, "-m", "pelorin"]

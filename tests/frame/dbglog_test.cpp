@@ -17,7 +17,10 @@
 #include <unistd.h>
 
 #include "dbglog.h"
+#include "log_file.h"
 #include "read_harness.h"
+
+#include <functional>
 
 namespace {
 
@@ -200,7 +203,8 @@ TEST(DbgLog, PathThatDoesNotFitIsRefused)
 }
 
 // As root, permissions cannot make the directory unwritable; a directory in
-// the log file's place makes every open fail the same way.
+// the log file's place makes every open fail the same way. A link there is
+// not followed.
 TEST(DbgLog, UnopenableLogDropsLinesAndReadsGoOn)
 {
     QString path = logFilePath();
@@ -210,7 +214,115 @@ TEST(DbgLog, UnopenableLogDropsLinesAndReadsGoOn)
     ASSERT_TRUE(QDir().mkdir(path));
     EXPECT_EQ(safe_write_fmt("not written\n"), -1);
     QDir().rmdir(path);
+    ASSERT_TRUE(QFile::link(saved, path));
+    EXPECT_EQ(safe_write_fmt("not written\n"), -1);
+    EXPECT_FALSE(fileBytes(saved).contains("not written"));
+    QFile::remove(path);
     QFile::rename(saved, path);
+}
+
+namespace {
+
+constexpr uid_t kNobodyUid = 65534;
+
+bool opensLog(const QByteArray& path)
+{
+    LogFile log;
+    const bool opened = openLogFile(path.constData(), log);
+    closeLogFile(log);
+    return opened;
+}
+
+}  // namespace
+
+// What another account can plant at the log's path, or make of its file or
+// directory, is never opened for root: root's lines then go nowhere, at once.
+TEST(LogFile, RootRefusesWhatAnotherAccountCouldSteer)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "plants files of another account: needs root";
+    QTemporaryDir dir;
+    const QByteArray log = QFile::encodeName(dir.filePath("pelorin_dbg.log"));
+    const QByteArray target = QFile::encodeName(dir.filePath("target"));
+    const auto makeTarget = [&](uid_t owner) {
+        QFile file(QFile::decodeName(target));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+        file.close();
+        ASSERT_EQ(chown(target.constData(), owner, owner), 0);
+    };
+    int fifoReader = -1;
+    struct Plant {
+        const char* what;
+        std::function<void()> make;
+    };
+    const Plant plants[] = {
+        {"link to root's file", [&] { makeTarget(0); ASSERT_EQ(symlink(target.constData(), log.constData()), 0); }},
+        {"link to another account's file",
+         [&] { makeTarget(kNobodyUid); ASSERT_EQ(symlink(target.constData(), log.constData()), 0); }},
+        {"link to a missing file", [&] { ASSERT_EQ(symlink(target.constData(), log.constData()), 0); }},
+        {"FIFO without a reader", [&] { ASSERT_EQ(mkfifo(log.constData(), 0600), 0); }},
+        {"FIFO with a reader",
+         [&] {
+             ASSERT_EQ(mkfifo(log.constData(), 0600), 0);
+             fifoReader = open(log.constData(), O_RDONLY | O_NONBLOCK);
+         }},
+        {"another account's file", [&] { makeTarget(kNobodyUid); ASSERT_EQ(rename(target.constData(), log.constData()), 0); }},
+        {"root's file others may write",
+         [&] { makeTarget(0); ASSERT_EQ(chmod(target.constData(), 0622), 0); ASSERT_EQ(rename(target.constData(), log.constData()), 0); }},
+        {"hard link to root's file", [&] { makeTarget(0); ASSERT_EQ(link(target.constData(), log.constData()), 0); }},
+        {"directory of another account",
+         [&] { ASSERT_EQ(chown(QFile::encodeName(dir.path()).constData(), kNobodyUid, kNobodyUid), 0); }},
+        {"directory others may write", [&] { ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 01777), 0); }},
+    };
+    for (const Plant& plant : plants) {
+        plant.make();
+        const bool targetMade = QFile::exists(QFile::decodeName(target));
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(opensLog(log)) << plant.what;
+        EXPECT_LT(clock.elapsed(), 1000) << plant.what;
+        if (targetMade) {
+            EXPECT_EQ(fileBytes(QFile::decodeName(target)), "kept") << plant.what;
+        } else {
+            EXPECT_FALSE(QFile::exists(QFile::decodeName(target))) << plant.what;
+        }
+        if (fifoReader >= 0) {
+            char byte;
+            EXPECT_LE(read(fifoReader, &byte, 1), 0) << plant.what;
+            close(fifoReader);
+            fifoReader = -1;
+        }
+        // Back to a clean, private directory of root's.
+        unlink(log.constData());
+        unlink(target.constData());
+        ASSERT_EQ(chown(QFile::encodeName(dir.path()).constData(), 0, 0), 0);
+        ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0700), 0);
+    }
+    EXPECT_TRUE(opensLog(log));
+}
+
+// A new log is the owner's only whatever the umask, and its descriptors stay
+// clear of the standard ones a host may have closed.
+TEST(LogFile, NewLogIsPrivateAndAboveTheStandardDescriptors)
+{
+    QTemporaryDir dir;
+    const QByteArray path = QFile::encodeName(dir.filePath("pelorin_dbg.log"));
+    const mode_t umaskBefore = umask(0);
+    const int savedInput = dup(STDIN_FILENO);
+    close(STDIN_FILENO);
+    LogFile log;
+    const bool opened = openLogFile(path.constData(), log);
+    dup2(savedInput, STDIN_FILENO);
+    close(savedInput);
+    umask(umaskBefore);
+    ASSERT_TRUE(opened);
+    EXPECT_GT(log.file, STDERR_FILENO);
+    EXPECT_GT(log.directory, STDERR_FILENO);
+    EXPECT_TRUE(fcntl(log.file, F_GETFD) & FD_CLOEXEC);
+    struct stat info;
+    ASSERT_EQ(fstat(log.file, &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    closeLogFile(log);
 }
 
 // An installed library's directory is not writable for a normal user: the

@@ -14,6 +14,9 @@
 #include <QThreadPool>
 #include <QTimer>
 #include <QtConcurrent>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include <pelorin/mps_reader.h>
@@ -266,4 +269,24 @@ TEST(ReadPath, LogHoldsNothingFromTheCard)
         EXPECT_FALSE(text.contains(cardText)) << cardText.toStdString();
     // Nor any run of digits as long as a date or a document number.
     EXPECT_FALSE(text.contains(QRegularExpression("\\d{8,}"))) << text.toStdString();
+}
+
+// A FIFO at the log's path (another account's trap) neither holds the read
+// nor receives its lines, whether something reads the FIFO or not.
+TEST(ReadPath, FifoAtTheLogPathNeitherHoldsTheReadNorGetsItsLines)
+{
+    const QByteArray path = QFile::encodeName(logFilePath());
+    const QByteArray saved = path + ".saved";
+    ASSERT_EQ(rename(path.constData(), saved.constData()), 0);
+    ASSERT_EQ(mkfifo(path.constData(), 0600), 0);
+    SimulatorSetting sim;
+    ReadArguments args;
+    EXPECT_EQ(args.read(), READ_OK);
+    const int reader = open(path.constData(), O_RDONLY | O_NONBLOCK);
+    EXPECT_EQ(args.read(), READ_OK);
+    char byte;
+    EXPECT_LE(read(reader, &byte, 1), 0);
+    close(reader);
+    unlink(path.constData());
+    rename(saved.constData(), path.constData());
 }

@@ -21,13 +21,21 @@
  *
  * What the host process can rely on
  *   A read installs no signal handler, writes nothing to standard output or
- *   standard error (pelorin-reader's reader-access library reports there
- *   a readers file it cannot use or no reader it could open), and leaves the
- *   locale and the environment as they were.
+ *   standard error (pelorin-reader's library for real readers reports there
+ *   a readers file it cannot use or no reader it could open), not even when
+ *   the process ends while a timed-out read is still under way, and leaves
+ *   the locale and the environment as they were (see pelorin_init() for the
+ *   locale during the first read).
  *   Failures come back as results, never as an exit: the card faces are
  *   painted offscreen, so DISPLAY and WAYLAND_DISPLAY (set, unset, or naming
  *   a display that cannot be reached) do not matter. The library's own
- *   threads block the asynchronous signals, which stay the host's.
+ *   threads block the asynchronous signals, which stay the host's. A read
+ *   needs about 16 free file descriptors at once; with fewer it returns
+ *   PELORIN_NO_DESCRIPTORS at once, and reads work again once they are free.
+ *   What a read opens and what the library keeps open (its threads' event
+ *   descriptors) is never descriptor 0, 1 or 2, even if the host closed
+ *   those: during pelorin_init() and a read the library holds any of them
+ *   that is closed open on /dev/null.
  *
  * Threads
  *   Reads need a Qt GUI application object: the card faces are painted with
@@ -43,12 +51,18 @@
  *   The accessors, the result texts and pelorin_card_free() may be called
  *   from any thread. A read waits for the reads of the callers before it,
  *   then at most about 8 seconds for the reader (PELORIN_READ_DATA_TIMEOUT).
+ *   pelorin_init(), pelorin_read() and pelorin_watch_look() are no
+ *   cancellation points: a thread cancelled (pthread_cancel) while in one
+ *   finishes the call and acts on the request at its next cancellation
+ *   point; a card it got is then the host's to free.
  *
  * fork()
- *   A child forked before the process's first read (or watch look) reads
- *   like any process. In a child forked after it, the library's threads are
- *   missing, and every read and look returns PELORIN_FORKED at once: read in
- *   the parent, or start a new program (fork and exec).
+ *   A child forked before the process's first read (or watch look, or
+ *   pelorin_init()) reads like any process. In a child forked after it, the
+ *   library's threads are missing, and every read and look returns
+ *   PELORIN_FORKED at once: read in the parent, or start a new program (fork
+ *   and exec). Such a child ends normally (exit(), return from main) even if
+ *   the parent was reading when it forked.
  *
  * Readers
  *   The reader-access library of the package pelorin-reader (libkvsdecompose.so)
@@ -95,6 +109,7 @@ extern "C" {
 #define PELORIN_NO_READERS (-106)    /* the readers file is missing, malformed or names no reader */
 #define PELORIN_READERS_UNSUPPORTED (-107) /* the reader-access library in use reads no readers file */
 #define PELORIN_NO_SUCH_READER (-108) /* the reader list has no reader of that number */
+#define PELORIN_NO_DESCRIPTORS (-109) /* too few free file descriptors for a read */
 
 /* Card kinds. */
 #define PELORIN_ID_TYPE_CN 0           /* resident identity card */
@@ -108,6 +123,19 @@ extern "C" {
 #define PELORIN_NO_FP_INFO 2
 
 typedef struct pelorin_card pelorin_card;
+
+/* Optional: makes the library ready for reads ahead of the first one. In a
+ * process without a Qt application object it starts the library's thread,
+ * which creates one; Qt then sets the process-wide locale from the
+ * environment, and the library puts the host's back at once. Call it early,
+ * before the program starts threads that format or parse numbers (or call
+ * setlocale()): after it no read changes the process-wide locale, not even
+ * for a moment. Without it the first read does this set-up, and another
+ * thread may meanwhile see the environment's locale (a decimal comma, for
+ * instance). Calling it again does nothing. Returns PELORIN_OK, or what a
+ * read would return for the process (PELORIN_NO_DESCRIPTORS, after which a
+ * later call tries again; PELORIN_FORKED; PELORIN_WRONG_THREAD). */
+int pelorin_init(void);
 
 /* Reads the card on the reader. On PELORIN_OK, *card is a new card for the
  * caller to free with pelorin_card_free(); on failure *card is NULL. */
