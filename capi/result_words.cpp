@@ -21,6 +21,11 @@ const InterfaceResult kInterfaceResults[] = {
      "in a Qt application, reads must come from the thread of its application object"},
     {PELORIN_FORKED, "PELORIN_FORKED",
      "this process was forked after it first read a card: read in the parent or in a new process"},
+    {PELORIN_BAD_ARGUMENT, "PELORIN_BAD_ARGUMENT",
+     "an argument was not of the form asked for (a date as YYYY-MM-DD, a copy as pdf or png)"},
+    {PELORIN_WRITE_FAILED, "PELORIN_WRITE_FAILED", "the file could not be written"},
+    {PELORIN_NO_FACES, "PELORIN_NO_FACES",
+     "the card's faces could not be composed: the Qt application object is not a GUI one"},
 };
 
 const InterfaceResult* findInterfaceResult(int result)
