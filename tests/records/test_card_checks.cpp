@@ -18,7 +18,9 @@ std::unique_ptr<CardRead> residentCard(const char* idCode, const char* birth = "
     ID_TEXT_INFO_CN& text = read->cn.idTextInfoCN;
     text.idCode = idCode;
     const std::string date = birth;
-    const auto part = [&date](size_t from, size_t count) { return from < date.size() ? date.substr(from, count) : ""; };
+    const auto part = [&date](size_t from, size_t count) {
+        return from < date.size() ? date.substr(from, count) : "";
+    };
     text.birth = {part(0, 4), part(4, 2), part(6, std::string::npos)};
     text.gender = gender;
     text.validPeriod = {"20150611", end};
@@ -39,9 +41,17 @@ TEST(CardChecks, CheckCharacterOfTheIdentityNumber)
         changed[i] = changed[i] == '9' ? '0' : static_cast<char>(changed[i] + 1);
         EXPECT_EQ(checkCard(*residentCard(changed.c_str()), kToday).idNumberValid, false) << changed;
     }
-    // Remainder 2 gives X; a lower-case x is the same character.
-    EXPECT_EQ(checkCard(*residentCard("11010519491231002X"), kToday).idNumberValid, true);
-    EXPECT_EQ(checkCard(*residentCard("11010519491231002x"), kToday).idNumberValid, true);
+    // One good number for each of the eleven check characters; a lower-case x
+    // is the same character as X.
+    for (const char* number : {"440306198507140030", "440306198507140081", "440306198507140022",
+                               "440306198507140073", "440306198507140014", "440306198507140065",
+                               "440306198507140006", "440306198507140057", "440306198507140188",
+                               "440306198507140049", "44030619850714009X", "44030619850714009x"}) {
+        EXPECT_EQ(checkCard(*residentCard(number, "19850714"), kToday).idNumberValid, true) << number;
+        std::string otherEnd = number;
+        otherEnd.back() = otherEnd.back() == '0' ? 'X' : '0';
+        EXPECT_EQ(checkCard(*residentCard(otherEnd.c_str(), "19850714"), kToday).idNumberValid, false) << otherEnd;
+    }
     for (const char* malformed : {"", "31011519900102002", "3101151990010200244", "3101151990O1020024"})
         EXPECT_EQ(checkCard(*residentCard(malformed), kToday).idNumberValid, false) << malformed;
 
@@ -78,14 +88,12 @@ TEST(CardChecks, BirthDateAndSexAgainstTheNumber)
 
 TEST(CardChecks, ExpiryOnTheLastDayAndForTheLongTerm)
 {
-    const auto card = residentCard("310115199001020024", "19900102", "女", "20261210");
-    EXPECT_EQ(checkCard(*card, kToday).expired, false) << "valid through its last day";
-    EXPECT_EQ(checkCard(*card, kToday.addDays(1)).expired, true);
-    EXPECT_EQ(checkCard(*residentCard("310115199001020024", "19900102", "女", "长期"), QDate(2200, 1, 1)).expired,
-              false);
-    EXPECT_EQ(checkCard(*residentCard("310115199001020024", "19900102", "女", ""), kToday).expired, std::nullopt);
-    EXPECT_EQ(checkCard(*residentCard("310115199001020024", "19900102", "女", "20261341"), kToday).expired,
-              std::nullopt);
+    const auto endingOn = [](const char* end) { return residentCard("310115199001020024", "19900102", "女", end); };
+    EXPECT_EQ(checkCard(*endingOn("20261210"), kToday).expired, false) << "valid through its last day";
+    EXPECT_EQ(checkCard(*endingOn("20261210"), kToday.addDays(1)).expired, true);
+    EXPECT_EQ(checkCard(*endingOn("长期"), QDate(2200, 1, 1)).expired, false);
+    EXPECT_EQ(checkCard(*endingOn(""), kToday).expired, std::nullopt);
+    EXPECT_EQ(checkCard(*endingOn("20261341"), kToday).expired, std::nullopt);
 }
 
 TEST(CardChecks, AgeOnTheBirthdayAndTheDayBefore)

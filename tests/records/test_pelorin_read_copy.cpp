@@ -106,6 +106,14 @@ TEST_F(PelorinReadCopy, PdfPageWithBothFacesAtTrueSizeAndTheWatermark)
     EXPECT_TRUE(info.contains(QRegularExpression("Page size: +595(\\.\\d+)? x 842(\\.\\d+)? pts \\(A4\\)")))
         << info.toStdString();
     EXPECT_TRUE(QString::fromUtf8(poppler("pdftotext", {path("copy.pdf"), "-"})).contains(kWatermark));
+    // The faces are composed at print resolution, not enlarged from the screen's.
+    const QStringList images = QString::fromUtf8(poppler("pdfimages", {"-list", path("copy.pdf")}))
+                                   .split('\n', Qt::SkipEmptyParts)
+                                   .mid(2);
+    ASSERT_EQ(images.size(), 2);
+    for (const QString& image : images)
+        EXPECT_NEAR(image.split(' ', Qt::SkipEmptyParts).value(3).toInt(), kFaceWidth, kFaceWidth / 100)
+            << image.toStdString();
 
     const QImage page = rendered(path("copy.pdf"));
     EXPECT_EQ(page.width(), 2480);  // 210 mm; the height rounds either way
