@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 
+#include <list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -19,6 +20,9 @@ struct CardResult {
     std::vector<std::pair<std::string, std::string>> texts;
     QByteArray front;
     QByteArray back;
+    // The copies handed out, kept until the card is freed: each call makes
+    // one, and the pointers to the earlier ones stay valid.
+    std::list<QByteArray> copies;
 
     // The text of a field, or null when the card has no field of that name.
     const std::string* text(const char* field) const;

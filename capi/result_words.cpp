@@ -27,6 +27,11 @@ const InterfaceResult kInterfaceResults[] = {
     {PELORIN_NO_SUCH_READER, "PELORIN_NO_SUCH_READER", "the list has no reader of that number"},
     {PELORIN_NO_DESCRIPTORS, "PELORIN_NO_DESCRIPTORS",
      "the program has too few free file descriptors for a read: close some (or raise its limit) and read again"},
+    {PELORIN_BAD_ARGUMENT, "PELORIN_BAD_ARGUMENT",
+     "an argument was not of the form asked for (a date as YYYY-MM-DD, a copy as pdf or png)"},
+    {PELORIN_WRITE_FAILED, "PELORIN_WRITE_FAILED", "the file could not be written"},
+    {PELORIN_NO_FACES, "PELORIN_NO_FACES",
+     "the card's faces could not be composed: the Qt application object is not a GUI one"},
 };
 
 const InterfaceResult* findInterfaceResult(int result)

@@ -1,13 +1,29 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "card_json.h"
 
+#include "card_checks.h"
 #include "reader_library.h"
+
+#include <pelorin/tools.h>
 
 namespace {
 
 QString text(const std::string& utf8)
 {
     return QString::fromStdString(utf8);
+}
+
+// The country code beside the name: the read path stores the country's
+// name, the raw card parser the code itself or "name / code".
+QString nationalityCode(const std::string& nationality)
+{
+    if (!Tools::convertNationCodeToName(nationality).empty())
+        return text(nationality);
+    const QString separator = QStringLiteral(" / ");
+    const QString field = text(nationality);
+    if (field.contains(separator))
+        return field.section(separator, -1);
+    return text(Tools::convertNationNameToCode(nationality));
 }
 
 QJsonObject birthJson(const BIRTH_INFO& birth)
@@ -47,7 +63,8 @@ QJsonObject recordJson(const ID_TEXT_INFO_FOREIGN_NEW& r)
             {"changes", text(r.changes)}, {"birth", birthJson(r.birth)},
             {"nameEN", text(r.nameEN)},   {"idCode", text(r.idCode)},
             {"validPeriod", periodJson(r.validPeriod)},
-            {"nationality", text(r.nationality)}};
+            {"nationality", text(r.nationality)},
+            {"nationalityCode", nationalityCode(r.nationality)}};
 }
 
 QJsonObject recordJson(const ID_TEXT_INFO_FOREIGN_2017& r)
@@ -56,6 +73,7 @@ QJsonObject recordJson(const ID_TEXT_INFO_FOREIGN_2017& r)
             {"gender", text(r.gender)},
             {"idCode", text(r.idCode)},
             {"nationality", text(r.nationality)},
+            {"nationalityCode", nationalityCode(r.nationality)},
             {"nameCN", text(r.nameCN)},
             {"validPeriod", periodJson(r.validPeriod)},
             {"birth", birthJson(r.birth)},
@@ -86,11 +104,12 @@ const char* idTypeName(ID_TYPE type)
     return nullptr;
 }
 
-QJsonObject cardJson(const CardRead& read, const QJsonObject& files)
+QJsonObject cardJson(const CardRead& read, const QJsonObject& files, const QDate& today)
 {
     QJsonObject card{{"kind", idTypeName(read.idType)},
                      {"idType", static_cast<int>(read.idType)},
-                     {"files", files}};
+                     {"files", files},
+                     {"checks", checksJson(checkCard(read, today))}};
     switch (read.idType) {
     case ID_TYPE_CN:
         card["record"] = recordJson(read.cn.idTextInfoCN);
@@ -108,9 +127,9 @@ QJsonObject cardJson(const CardRead& read, const QJsonObject& files)
     return card;
 }
 
-QJsonObject cardJsonFromReader(const CardRead& read, const QJsonObject& files)
+QJsonObject cardJsonFromReader(const CardRead& read, const QJsonObject& files, const QDate& today)
 {
-    QJsonObject card = cardJson(read, files);
+    QJsonObject card = cardJson(read, files, today);
     card["readerLibrary"] = readerLibraryPath();
     return card;
 }

@@ -42,7 +42,7 @@ QImage cachedTemplate(const QString& path, QSize size)
 
 }  // namespace
 
-QPixmap& canvas(const QString& path, QSize size)
+QPixmap& canvas(const QString& path, QSize size, qreal pixelRatio)
 {
     thread_local std::map<Key, QPixmap> canvases;
     QPixmap& face = canvases[Key(path, size.width(), size.height())];
@@ -51,12 +51,18 @@ QPixmap& canvas(const QString& path, QSize size)
         face = QPixmap();
         return face;
     }
-    if (face.size() != blank.size() || face.hasAlphaChannel() != blank.hasAlphaChannel()) {
+    if (face.size() != blank.size() || face.hasAlphaChannel() != blank.hasAlphaChannel() ||
+        face.devicePixelRatioF() != pixelRatio) {
         face = QPixmap::fromImage(blank.copy());
+        face.setDevicePixelRatio(pixelRatio);
     } else {
+        // Drawn in the face's own units, the blank must be of its pixel ratio
+        // to cover it pixel for pixel.
+        QImage blankAtRatio = blank;
+        blankAtRatio.setDevicePixelRatio(pixelRatio);
         QPainter painter(&face);
         painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(0, 0, blank);
+        painter.drawImage(0, 0, blankAtRatio);
     }
     return face;
 }

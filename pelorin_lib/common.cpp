@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "common.h"
 
+#include "private_file.h"
+
 #include <QByteArray>
 #include <QDebug>
 #include <QFile>
@@ -81,20 +83,18 @@ void CCommon::saveByteDataToFile(uint8_t* byteData, int data_len, QString file_n
         return;
     }
     const QByteArray data(reinterpret_cast<const char*>(byteData), data_len);
-    QFile file(file_name);
-    // Unbuffered, so the count below is what reached the file and a full disk
-    // is not reported as success.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        qCritical() << "Failed to open the file for writing.";
-        return;
-    }
-    const qint64 written = file.write(data);
-    file.close();
-    if (written == data_len)
-        qDebug() << "Successfully wrote" << written << "bytes to the file.";
-    else
-        qDebug() << "wrote" << written << "bytes to the file, "
+    // The bytes are a card holder's fingerprints: readable by the owner only,
+    // and all of them or none, so a full disk is not reported as success.
+    switch (writePrivateFile(file_name, data)) {
+    case PrivateFileResult::Written:
+        qDebug() << "Successfully wrote" << data_len << "bytes to the file.";
+        break;
+    case PrivateFileResult::NotOpened: qCritical() << "Failed to open the file for writing."; break;
+    case PrivateFileResult::NotWritten:
+        qDebug() << "wrote" << 0 << "bytes to the file, "
                  << "want to write " << data_len << "bytes to the file.";
+        break;
+    }
 }
 
 bool CCommon::fileRename(QString origFileName, QString newFileName)

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QStringList>
 
+#include "card_faces.h"
 #include "card_fonts.h"
 #include "card_photo.h"
 #include "card_templates.h"
@@ -16,6 +17,7 @@
 namespace {
 
 const QColor kTextColour = Qt::black;
+const qreal kMillimetresPerInch = 25.4;
 const qreal kCardWidthMM = 85.6;
 const qreal kCardHeightMM = 54.0;
 const int kNumberFontWeight = 63;
@@ -32,6 +34,7 @@ const qreal kPhotoBoxHeightMM = 32.0;
 
 // ---- Permit and foreigner cards: laid out in pixels on 494 x 312 templates --------
 
+const QSize kPixelTemplateSize(494, 312);
 const QSize kLargePhotoBox(140, 210);
 const int kForeignerFieldPixels = 14;
 const int kNameUnitsPerLine = 25;
@@ -46,15 +49,32 @@ QPixmap& scaledTemplate(const QString& path)
                                              static_cast<int>(card.height() + 1.0)));
 }
 
-// The photo fitted into its box; null when the photo does not decode.
-QPixmap photoInBox(const unsigned char* headImage, bool transparentBackground, QSize box)
+// A template drawn on in its own pixels. For print it is enlarged to the
+// card's width at the print resolution, and the picture's pixel ratio keeps
+// every position and size in template pixels.
+QPixmap& pixelTemplate(const QString& path)
+{
+    const qreal dotsPerInch = CardFaces::PrintResolution::dotsPerInch();
+    if (dotsPerInch <= 0)
+        return CardTemplates::canvas(path);
+    const qreal ratio = kCardWidthMM / kMillimetresPerInch * dotsPerInch / kPixelTemplateSize.width();
+    return CardTemplates::canvas(path, kPixelTemplateSize * ratio, ratio);
+}
+
+// The photo fitted into its box on face, as sharp as the face's pixels
+// allow; null when the photo does not decode.
+QPixmap photoInBox(const unsigned char* headImage, bool transparentBackground, QSize box,
+                   const QPixmap& face)
 {
     QPixmap photo = CardPhoto::load(headImage);
     if (photo.isNull())
         return photo;
     if (transparentBackground)
         photo = Tools::convertHeadImgCNBgToTransparent(photo);
-    return photo.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    const qreal ratio = face.devicePixelRatioF();
+    photo = photo.scaled(box * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    photo.setDevicePixelRatio(ratio);
+    return photo;
 }
 
 QFont spacedFont(const QString& family, int pixelSize, qreal letterSpacing)
@@ -168,10 +188,10 @@ void drawEnglishName(QPixmap& face, QString name, const ForeignerFrontLayout& la
     drawLines(face, lines, font, layout.nameEN, kNameLineStep);
 }
 
-QString composeForeignerFront(const ForeignerFrontTexts& texts, const unsigned char* headImage,
-                              const ForeignerFrontLayout& layout)
+const QPixmap& composeForeignerFront(const ForeignerFrontTexts& texts, const unsigned char* headImage,
+                                     const ForeignerFrontLayout& layout)
 {
-    QPixmap& face = CardTemplates::canvas(layout.templatePath);
+    QPixmap& face = pixelTemplate(layout.templatePath);
     const QFont fieldFont = foreignerFieldFont(kForeignerFieldPixels);
     drawEnglishName(face, texts.nameEN, layout);
     Tools::drawStringInPixmap(face, texts.nameCN, kTextColour, fieldFont, layout.nameCN);
@@ -181,10 +201,33 @@ QString composeForeignerFront(const ForeignerFrontTexts& texts, const unsigned c
     Tools::drawStringInPixmap(face, texts.validPeriod, kTextColour, fieldFont, layout.validPeriod);
     Tools::drawStringInPixmap(face, texts.acceptanceDept, kTextColour, fieldFont,
                               layout.acceptanceDept);
-    QPixmap photo = photoInBox(headImage, true, kLargePhotoBox);
+    QPixmap photo = photoInBox(headImage, true, kLargePhotoBox, face);
     Tools::drawSubPixmap(face, photo, layout.photo.x(), layout.photo.y());
     Tools::drawStringInPixmap(face, texts.idCode, kTextColour, numberFont(), layout.idCode);
-    return Tools::convertPixmapToBase64ViaJpg(face);
+    return face;
+}
+
+// The back template of a residence permit by its identity number, and the
+// baseline of its first row; empty when the number names none.
+QString hmtBackTemplate(const ID_TEXT_INFO_HMT& text, int& firstBaseline)
+{
+    const QString prefix = FaceText::fromField(text.idCode).left(2);
+    if (prefix == QLatin1String("81") || prefix == QLatin1String("82")) {
+        firstBaseline = 224;
+        return QStringLiteral(":/Pics/hm_back.bmp");
+    }
+    if (prefix == QLatin1String("83")) {
+        // The Taiwan template prints its rows one pixel higher.
+        firstBaseline = 223;
+        return QStringLiteral(":/Pics/tw_back.bmp");
+    }
+    return QString();
+}
+
+template <typename Record>
+QString base64Face(Record* record, const QPixmap& (*compose)(const Record&))
+{
+    return record ? Tools::convertPixmapToBase64ViaJpg(compose(*record)) : QString();
 }
 
 }  // namespace
@@ -209,11 +252,9 @@ qreal MakeCardImg::getRealScaleRatio(QString bmpFilePath)
     return (kCardWidthMM * factor / picture.width() + kCardHeightMM * factor / picture.height()) / 2;
 }
 
-QString MakeCardImg::makeIDCardCNFrontBase64(IDCARD_INFO_ALL_CN* idcard_info_all_cn)
+const QPixmap& CardFaces::cnFront(const IDCARD_INFO_ALL_CN& card)
 {
-    if (!idcard_info_all_cn)
-        return QString();
-    const ID_TEXT_INFO_CN& text = idcard_info_all_cn->idTextInfoCN;
+    const ID_TEXT_INFO_CN& text = card.idTextInfoCN;
     const QString field = CardFonts::fieldFamily();
     QPixmap& face = scaledTemplate(QStringLiteral(":/Pics/IDCardFront.bmp"));
 
@@ -236,19 +277,17 @@ QString MakeCardImg::makeIDCardCNFrontBase64(IDCARD_INFO_ALL_CN* idcard_info_all
     const qreal factor = Tools::getmm2Pixel();
     const QSize photoBox(static_cast<int>(kPhotoBoxWidthMM * factor),
                          static_cast<int>(kPhotoBoxHeightMM * factor));
-    QPixmap photo = photoInBox(idcard_info_all_cn->idInfoTailCN.headImage, true, photoBox);
+    QPixmap photo = photoInBox(card.idInfoTailCN.headImage, true, photoBox, face);
     Tools::drawSubPixmapEx(face, photo, 54.0, 8.0);
 
     Tools::drawIDCodeStringInPixmapFromBottom(face, FaceText::fromField(text.idCode), kTextColour,
                                               CardFonts::numberFamily(), kIdCodePoints, 30.0, 48.0);
-    return Tools::convertPixmapToBase64ViaJpg(face);
+    return face;
 }
 
-QString MakeCardImg::makeIDCardCNBackBase64(IDCARD_INFO_ALL_CN* idcard_info_all_cn)
+const QPixmap& CardFaces::cnBack(const IDCARD_INFO_ALL_CN& card)
 {
-    if (!idcard_info_all_cn)
-        return QString();
-    const ID_TEXT_INFO_CN& text = idcard_info_all_cn->idTextInfoCN;
+    const ID_TEXT_INFO_CN& text = card.idTextInfoCN;
     const QString field = CardFonts::fieldFamily();
     QPixmap& face = scaledTemplate(QStringLiteral(":/Pics/IDCardBack.bmp"));
     Tools::drawStringInPixmapFromTop(face, FaceText::fromField(text.dept), kTextColour, field,
@@ -257,16 +296,14 @@ QString MakeCardImg::makeIDCardCNBackBase64(IDCARD_INFO_ALL_CN* idcard_info_all_
                                      FaceText::validPeriod(FaceText::fromField(text.validPeriod.start),
                                                            FaceText::fromField(text.validPeriod.end)),
                                      kTextColour, field, kFieldPoints, 36.0, 45.3);
-    return Tools::convertPixmapToBase64ViaJpg(face);
+    return face;
 }
 
-QString MakeCardImg::makeIDCardHmtFrontBase64(IDCARD_INFO_ALL_HMT* idcard_info_all_hmt)
+const QPixmap& CardFaces::hmtFront(const IDCARD_INFO_ALL_HMT& card)
 {
-    if (!idcard_info_all_hmt)
-        return QString();
-    const ID_TEXT_INFO_HMT& text = idcard_info_all_hmt->idTextInfoHMT;
+    const ID_TEXT_INFO_HMT& text = card.idTextInfoHMT;
     const QString field = CardFonts::fieldFamily();
-    QPixmap& face = CardTemplates::canvas(QStringLiteral(":/Pics/hmt_front.bmp"));
+    QPixmap& face = pixelTemplate(QStringLiteral(":/Pics/hmt_front.bmp"));
 
     Tools::drawStringInPixmap(face, FaceText::spreadName(FaceText::fromField(text.name)),
                               kTextColour, field, 18, 98, 64);
@@ -284,34 +321,25 @@ QString MakeCardImg::makeIDCardHmtFrontBase64(IDCARD_INFO_ALL_HMT* idcard_info_a
     QString address = FaceText::fromField(text.address);
     drawLines(face, Tools::autoWrap(address, 11), spacedFont(field, 16, 2.0), QPointF(98, 174), 24);
 
-    QPixmap photo = photoInBox(idcard_info_all_hmt->idInfoTailOther.headImage, false, kLargePhotoBox);
+    QPixmap photo = photoInBox(card.idInfoTailOther.headImage, false, kLargePhotoBox, face);
     Tools::drawSubPixmap(face, photo, 310, 53);
 
     Tools::drawStringInPixmap(face, FaceText::fromField(text.idCode), kTextColour, numberFont(),
                               QPointF(175, 269));
-    return Tools::convertPixmapToBase64ViaJpg(face);
+    return face;
 }
 
-QString MakeCardImg::makeIDCardHmtBackBase64(IDCARD_INFO_ALL_HMT* idcard_info_all_hmt)
+const QPixmap& CardFaces::hmtBack(const IDCARD_INFO_ALL_HMT& card)
 {
-    if (!idcard_info_all_hmt)
-        return QString();
-    const ID_TEXT_INFO_HMT& text = idcard_info_all_hmt->idTextInfoHMT;
-    const QString prefix = FaceText::fromField(text.idCode).left(2);
-    QString templatePath;
+    const ID_TEXT_INFO_HMT& text = card.idTextInfoHMT;
     int firstBaseline = 0;
-    if (prefix == QLatin1String("81") || prefix == QLatin1String("82")) {
-        templatePath = QStringLiteral(":/Pics/hm_back.bmp");
-        firstBaseline = 224;
-    } else if (prefix == QLatin1String("83")) {
-        // The Taiwan template prints its rows one pixel higher.
-        templatePath = QStringLiteral(":/Pics/tw_back.bmp");
-        firstBaseline = 223;
-    } else {
-        return QString();
+    const QString templatePath = hmtBackTemplate(text, firstBaseline);
+    if (templatePath.isEmpty()) {
+        static const QPixmap none;
+        return none;
     }
     const QString field = CardFonts::fieldFamily();
-    QPixmap& face = CardTemplates::canvas(templatePath);
+    QPixmap& face = pixelTemplate(templatePath);
     Tools::drawStringInPixmap(face, FaceText::fromField(text.dept), kTextColour, field, 14, 223,
                               firstBaseline);
     Tools::drawStringInPixmap(face,
@@ -320,44 +348,82 @@ QString MakeCardImg::makeIDCardHmtBackBase64(IDCARD_INFO_ALL_HMT* idcard_info_al
                               kTextColour, field, 14, 223, firstBaseline + 23);
     Tools::drawStringInPixmap(face, FaceText::fromField(text.passCheckCode), kTextColour, field, 14,
                               223, firstBaseline + 44);
-    return Tools::convertPixmapToBase64ViaJpg(face);
+    return face;
 }
 
-QString MakeCardImg::makeIDCardFNewFrontBase64(IDCARD_INFO_ALL_FOREIGN_NEW* idcard_info_all_fnew)
+const QPixmap& CardFaces::foreignNewFront(const IDCARD_INFO_ALL_FOREIGN_NEW& card)
 {
-    if (!idcard_info_all_fnew)
-        return QString();
     const ForeignerFrontLayout layout{QStringLiteral(":/Pics/fnew_front.bmp"),
                                       QPointF(47, 74), QPointF(47, 112), QPointF(47, 152),
                                       QPointF(153, 152), QPointF(47, 195), QPointF(47, 242),
                                       QPointF(), QPoint(315, 58), QPointF(153, 271)};
     // The new layout has no accepting authority: its text stays empty and draws nothing.
-    return composeForeignerFront(foreignerTexts(idcard_info_all_fnew->idTextInfoForeignNew),
-                                 idcard_info_all_fnew->idInfoTailOther.headImage, layout);
+    return composeForeignerFront(foreignerTexts(card.idTextInfoForeignNew), card.idInfoTailOther.headImage,
+                                 layout);
 }
 
-QString MakeCardImg::makeIDCardF2017FrontBase64(IDCARD_INFO_ALL_FOREIGN_2017* idcard_info_all_f2017)
+const QPixmap& CardFaces::foreign2017Front(const IDCARD_INFO_ALL_FOREIGN_2017& card)
 {
-    if (!idcard_info_all_f2017)
-        return QString();
     const ForeignerFrontLayout layout{QStringLiteral(":/Pics/f2017_front.bmp"),
                                       QPointF(48, 51), QPointF(48, 89), QPointF(48, 125),
                                       QPointF(154, 125), QPointF(48, 166), QPointF(48, 203),
                                       QPointF(48, 243), QPoint(316, 58), QPointF(154, 265)};
-    const ID_TEXT_INFO_FOREIGN_2017& text = idcard_info_all_f2017->idTextInfoForeign2017;
+    const ID_TEXT_INFO_FOREIGN_2017& text = card.idTextInfoForeign2017;
     ForeignerFrontTexts texts = foreignerTexts(text);
     texts.acceptanceDept = FaceText::fromField(text.acceptanceDept);
-    return composeForeignerFront(texts, idcard_info_all_f2017->idInfoTailOther.headImage, layout);
+    return composeForeignerFront(texts, card.idInfoTailOther.headImage, layout);
+}
+
+const QPixmap& CardFaces::foreignNewBack()
+{
+    return pixelTemplate(QStringLiteral(":/Pics/fnew_back.bmp"));
+}
+
+const QPixmap& CardFaces::foreign2017Back()
+{
+    return pixelTemplate(QStringLiteral(":/Pics/f2017_back.bmp"));
+}
+
+QString MakeCardImg::makeIDCardCNFrontBase64(IDCARD_INFO_ALL_CN* idcard_info_all_cn)
+{
+    return base64Face(idcard_info_all_cn, CardFaces::cnFront);
+}
+
+QString MakeCardImg::makeIDCardCNBackBase64(IDCARD_INFO_ALL_CN* idcard_info_all_cn)
+{
+    return base64Face(idcard_info_all_cn, CardFaces::cnBack);
+}
+
+QString MakeCardImg::makeIDCardHmtFrontBase64(IDCARD_INFO_ALL_HMT* idcard_info_all_hmt)
+{
+    return base64Face(idcard_info_all_hmt, CardFaces::hmtFront);
+}
+
+QString MakeCardImg::makeIDCardHmtBackBase64(IDCARD_INFO_ALL_HMT* idcard_info_all_hmt)
+{
+    // A number without a back template gives no picture and no log line.
+    int firstBaseline = 0;
+    if (!idcard_info_all_hmt || hmtBackTemplate(idcard_info_all_hmt->idTextInfoHMT, firstBaseline).isEmpty())
+        return QString();
+    return base64Face(idcard_info_all_hmt, CardFaces::hmtBack);
+}
+
+QString MakeCardImg::makeIDCardFNewFrontBase64(IDCARD_INFO_ALL_FOREIGN_NEW* idcard_info_all_fnew)
+{
+    return base64Face(idcard_info_all_fnew, CardFaces::foreignNewFront);
+}
+
+QString MakeCardImg::makeIDCardF2017FrontBase64(IDCARD_INFO_ALL_FOREIGN_2017* idcard_info_all_f2017)
+{
+    return base64Face(idcard_info_all_f2017, CardFaces::foreign2017Front);
 }
 
 QString MakeCardImg::makeIDCardFNewBackBase64(IDCARD_INFO_ALL_FOREIGN_NEW*)
 {
-    return Tools::convertPixmapToBase64ViaJpg(
-        CardTemplates::canvas(QStringLiteral(":/Pics/fnew_back.bmp")));
+    return Tools::convertPixmapToBase64ViaJpg(CardFaces::foreignNewBack());
 }
 
 QString MakeCardImg::makeIDCardF2017BackBase64(IDCARD_INFO_ALL_FOREIGN_2017*)
 {
-    return Tools::convertPixmapToBase64ViaJpg(
-        CardTemplates::canvas(QStringLiteral(":/Pics/f2017_back.bmp")));
+    return Tools::convertPixmapToBase64ViaJpg(CardFaces::foreign2017Back());
 }

@@ -11,6 +11,7 @@
 
 #include <atomic>
 
+#include "card_faces.h"
 #include "dbglog.h"
 #include "makecardimg.h"
 #include "pelorin_api.h"
@@ -26,6 +27,9 @@ const qreal kChineseCharacterUnits = 1.0;
 const qreal kOtherCharacterUnits = 0.5;
 const qreal kAddressLineUnits = 11.0;
 const qreal kAddressLineUnitsBeforeLast = 10.5;
+
+// Right-anchored text ends about this far left of its point.
+const qreal kRightAnchorPixels = 9;
 
 // Letter spacing and weight of the identity number on the resident card.
 const int kIdCodeWeight = 63;
@@ -48,6 +52,9 @@ std::string Tools::convertNationNameToCode(const std::string& strNationName)
 
 qreal Tools::getmm2Pixel()
 {
+    // A copy for print draws the faces for the printer, not for the screen.
+    if (const qreal printDotsPerInch = CardFaces::PrintResolution::dotsPerInch())
+        return printDotsPerInch / kMillimetresPerInch;
     // The attribute only counts before the application object exists; setting it
     // later makes Qt warn on every conversion and changes nothing.
     if (!QCoreApplication::instance())
@@ -82,7 +89,7 @@ QFont Tools::fontOfPoints(const QString& family, int pointVal)
 qreal Tools::getTextPixelWidth(QString strFontName, int pointVal, QString strText)
 {
     const int w = QFontMetrics(fontOfPoints(strFontName, pointVal)).boundingRect(strText).width();
-    return 9 - w / 2 + w;
+    return kRightAnchorPixels * CardFaces::PrintResolution::designPixel() - w / 2 + w;
 }
 
 void Tools::drawAtBaseline(QPixmap& pmBase, const QString& strToDraw, const QColor& clrTxt,
@@ -148,7 +155,8 @@ bool Tools::drawIDCodeStringInPixmapFromBottom(QPixmap& pmBase, QString strToDra
 {
     QFont font = fontOfPoints(sTxtFontName, nTxtFontSize);
     font.setWeight(kIdCodeWeight);
-    font.setLetterSpacing(QFont::AbsoluteSpacing, kIdCodeLetterSpacing);
+    font.setLetterSpacing(QFont::AbsoluteSpacing,
+                          kIdCodeLetterSpacing * CardFaces::PrintResolution::designPixel());
     const QPointF p = MakeCardImg::getPixelPosFromMMPos(QPointF(nTxtPosXInMM, nTxtPosYInMM));
     drawAtBaseline(pmBase, strToDraw, clrTxt, font, p);
     return true;

@@ -26,8 +26,9 @@ QString pngBase64(const unsigned char* bitmap)
     return QString::fromLatin1(png.toBase64());
 }
 
-ReadOutcome outcomeOf(READ_RESULT result, const CardRead& read)
+ReadOutcome outcomeOf(READ_RESULT result, const std::shared_ptr<const CardRead>& card)
 {
+    const CardRead& read = *card;
     ReadOutcome outcome;
     outcome.result = result;
     if (result != READ_OK)
@@ -40,6 +41,7 @@ ReadOutcome outcomeOf(READ_RESULT result, const CardRead& read)
     outcome.photoPng = pngBase64(read.headImage());
     outcome.frontJpeg = QString::fromStdString(read.frontBase64);
     outcome.backJpeg = QString::fromStdString(read.backBase64);
+    outcome.read = card;
     return outcome;
 }
 
@@ -47,10 +49,10 @@ ReadOutcome outcomeOf(READ_RESULT result, const CardRead& read)
 
 void CardReader::read()
 {
-    auto read = std::make_unique<CardRead>();
+    auto read = std::make_shared<CardRead>();
     const READ_RESULT result = readIDCard(&read->idType, &read->cn, &read->foreign2017, &read->foreignNew,
                                           &read->hmt, &read->frontBase64, &read->backBase64);
-    emit readDone(outcomeOf(result, *read));
+    emit readDone(outcomeOf(result, read));
 }
 
 void CardReader::probe()

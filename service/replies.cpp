@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "replies.h"
 
+#include "card_copy.h"
 #include "result_text.h"
 
 #include <QJsonDocument>
@@ -37,6 +38,15 @@ QJsonObject cardMessage(const char* type, const Request& request, const ReadOutc
     return object;
 }
 
+// The copy the request asks for, in base64; empty when it cannot be composed.
+QString copyBase64(const Request& request, const ReadOutcome& outcome)
+{
+    const std::optional<CopyFormat> format = copyFormatNamed(request.copy);
+    if (!format || !outcome.read)
+        return QString();
+    return QString::fromLatin1(cardCopy(*outcome.read, *format, request.watermark).toBase64());
+}
+
 }  // namespace
 
 QByteArray versionReply(const QJsonValue& id)
@@ -61,7 +71,10 @@ QByteArray readReply(const Request& request, const ReadOutcome& outcome)
 {
     if (outcome.result != READ_OK)
         return message(failure(outcome.result), request.id);
-    return message(cardMessage("read", request, outcome), request.id);
+    QJsonObject reply = cardMessage("read", request, outcome);
+    if (!request.copy.isEmpty())
+        reply["copy"] = copyBase64(request, outcome);
+    return message(reply, request.id);
 }
 
 QByteArray cardEvent(const Request& watch, const ReadOutcome& outcome)

@@ -27,6 +27,15 @@ QByteArray parseRequest(const QJsonObject& object, Request& request)
         *flag = value.toBool();
     }
 
+    const QJsonValue copy = object.value("copy");
+    if (!copy.isUndefined() && copy != "pdf" && copy != "png")
+        return protocolError(id, "BAD_FIELD", "\"copy\" must be \"pdf\" or \"png\"");
+    request.copy = copy.toString();
+    const QJsonValue watermark = object.value("watermark");
+    if (!watermark.isUndefined() && !watermark.isString())
+        return protocolError(id, "BAD_FIELD", "\"watermark\" must be a text");
+    request.watermark = watermark.toString();
+
     const QJsonValue type = object.value("type");
     if (type == "version")
         return versionReply(id);

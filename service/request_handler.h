@@ -14,6 +14,8 @@ struct Request {
     QJsonValue id;  // the client's "id", echoed in the answer; undefined when absent
     bool photo = false;
     bool faces = false;
+    QString copy;       // read: "pdf" or "png" for a true-size copy of the card; empty: none
+    QString watermark;  // across the copy's faces; empty: none
 };
 
 struct Handled {

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // What libpelorin offers the kit's own layers beyond its specified interface:
 // the C interface, the card watchers and pelorin-read call these by name.
-// libpelorin exports them (namespace pelorin_kit) but installs no header for
-// them: integrators build on the public headers only.
+// libpelorin exports them (namespace pelorin_kit, and the faces and private
+// files of this folder's other headers) but installs no header for them:
+// integrators build on the public headers only.
 #pragma once
 
 #include <QByteArray>

@@ -3,7 +3,8 @@
 
     import pelorin
     card = pelorin.read()          # raises pelorin.PelorinError on failure
-    print(card.kind, card.id_code)
+    print(card.kind, card.id_code, card.checks.expired)
+    card.copy("copy.pdf", watermark="仅供酒店入住登记使用，他用无效")
 
     for event in pelorin.watch():  # a card when placed, Removed when taken away
         print(event)
@@ -20,26 +21,32 @@ A child forked after a read cannot read (PELORIN_FORKED) but exits normally.
 """
 
 import ctypes
+import dataclasses
+import datetime
 import logging
 import os
 import re
 import time
+import weakref
 
 from ctypes import POINTER, byref, c_char_p, c_int, c_size_t, c_ubyte, c_void_p
 from dataclasses import dataclass
+from typing import Any, Iterator, Optional, Union
 
 from ._library import library
-from .cards import (CARD_CLASSES, PART_CLASSES, Birth, Card, FingerprintType, ForeignerCard2017,
+from .cards import (CARD_CLASSES, PART_CLASSES, Birth, Card, Checks, FingerprintType, ForeignerCard2017,
                     ForeignerCardNew, ResidencePermit, ResidentCard, ValidPeriod)
 
 __all__ = ["init", "read", "watch", "Removed", "use_readers", "readers", "Reader", "PelorinError", "Card",
            "ResidentCard", "ResidencePermit", "ForeignerCardNew", "ForeignerCard2017", "Birth", "ValidPeriod",
-           "FingerprintType"]
+           "FingerprintType", "Checks"]
 
 _OK = 0
 _UNKNOWN_FIELD = -103
 _NO_READERS = -106
 _NO_SUCH_READER = -108
+_CHECK_NONE = -1
+_COPY_FORMATS = ("pdf", "png")
 _WATCH_PLACED, _WATCH_REMOVED, _WATCH_FAILED = 1, 2, 3
 _WATCH_INTERVAL = 0.5  # seconds: PELORIN_WATCH_INTERVAL_MS
 
@@ -93,7 +100,45 @@ def _text_fields(lib, handle):
     return fields
 
 
-def _card(lib, handle):
+def _library_name(name):
+    """id_number_valid -> idNumberValid"""
+    first, *rest = name.split("_")
+    return first + "".join(part.capitalize() for part in rest)
+
+
+class _LibraryCard:
+    """A card of libpelorin_c, freed when the Python card made from it goes."""
+
+    def __init__(self, lib: Any, handle: int) -> None:
+        self._lib, self._handle = lib, handle
+        weakref.finalize(self, lib.pelorin_card_free, handle)
+
+    def checks(self, on: Optional[datetime.date]) -> Checks:
+        day = datetime.date.isoformat(on).encode() if on is not None else None
+        values = {}
+        for check in dataclasses.fields(Checks):
+            value = c_int()
+            _check(self._lib.pelorin_card_check(self._handle, _library_name(check.name).encode(), day,
+                                                byref(value)))
+            if value.value == _CHECK_NONE:
+                values[check.name] = None
+            else:
+                values[check.name] = value.value if check.type == Optional[int] else bool(value.value)
+        return Checks(**values)
+
+    def copy(self, path_or_format: str, watermark: Optional[str]) -> Optional[bytes]:
+        mark = watermark.encode() if watermark else None
+        if path_or_format.lower() in _COPY_FORMATS:
+            data, size = POINTER(c_ubyte)(), c_size_t()
+            _check(self._lib.pelorin_card_copy_bytes(self._handle, path_or_format.encode(), mark, byref(data),
+                                                     byref(size)))
+            return ctypes.string_at(data, size.value)
+        _check(self._lib.pelorin_card_copy(self._handle, os.fsencode(path_or_format), mark))
+        return None
+
+
+def _card(lib, source, on):
+    handle = source._handle
     id_type, kind, json = c_int(), c_char_p(), c_char_p()
     _check(lib.pelorin_card_id_type(handle, byref(id_type)))
     _check(lib.pelorin_card_kind(handle, byref(kind)))
@@ -109,10 +154,10 @@ def _card(lib, handle):
                photo=_bytes(lib.pelorin_card_photo, handle),
                front=_bytes(lib.pelorin_card_front, handle),
                back=_bytes(lib.pelorin_card_back, handle),
-               json=json.value.decode(), **fields)
+               json=json.value.decode(), checks=source.checks(on), _source=source, **fields)
 
 
-def init():
+def init() -> None:
     """Makes the library ready for reads ahead of the first one, as
     pelorin_init() does in C: call it at start-up, before threads of the
     program format numbers, and no read changes the process-wide locale even
@@ -122,15 +167,13 @@ def init():
     _check(library().pelorin_init())
 
 
-def read():
-    """Reads the card on the reader; raises PelorinError when that fails."""
+def read(on: Optional[datetime.date] = None) -> Card:
+    """Reads the card on the reader; raises PelorinError when that fails.
+    The card's checks are made for the day on (by default today)."""
     lib = library()
     handle = c_void_p()
     _check(lib.pelorin_read(byref(handle)))
-    try:
-        return _card(lib, handle)
-    finally:
-        lib.pelorin_card_free(handle)
+    return _card(lib, _LibraryCard(lib, handle.value), on)
 
 
 @dataclass(frozen=True)
@@ -139,8 +182,8 @@ class Removed:
     id_code: str
 
 
-def watch():
-    """Yields a card, as read() returns it, each time one is placed on the
+def watch(on: Optional[datetime.date] = None) -> Iterator[Union[Card, Removed]]:
+    """Yields a card, as read(on) returns it, each time one is placed on the
     reader and Removed when it is taken away, until the caller stops (break,
     close() or Ctrl-C). Each card is read once. A failing reader is logged as
     a warning (logger "pelorin") once while it fails the same way, and
@@ -154,10 +197,7 @@ def watch():
             event, card = c_int(), c_void_p()
             result = lib.pelorin_watch_look(handle, byref(event), byref(card))
             if event.value == _WATCH_PLACED:
-                try:
-                    placed = _card(lib, card)
-                finally:
-                    lib.pelorin_card_free(card)
+                placed = _card(lib, _LibraryCard(lib, card.value), on)
                 id_code = placed.id_code
                 yield placed
             elif event.value == _WATCH_REMOVED:

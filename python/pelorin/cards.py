@@ -2,7 +2,9 @@
 """The cards a read returns."""
 
 import enum
+import os
 from dataclasses import dataclass, field
+from typing import Any, Optional, Union
 
 
 class FingerprintType(enum.IntEnum):
@@ -25,16 +27,48 @@ class ValidPeriod:
 
 
 @dataclass(frozen=True)
+class Checks:
+    """What a desk checks before it accepts a card, from its record alone;
+    None where a check does not apply to the card's kind or a field it needs
+    is missing. id_number_valid: the 18-character number ends in its ISO 7064
+    MOD 11-2 check character (resident card, residence permit, new foreigner
+    card); birth_matches_id_number, gender_matches_id_number: its characters
+    7-14 are the birth date, its 17th is odd for a man and even for a woman
+    (resident card, residence permit); expired: the validity period ended
+    before the day (False for a long-term card); age_years: whole years from
+    the birth date to the day."""
+    id_number_valid: Optional[bool]
+    birth_matches_id_number: Optional[bool]
+    gender_matches_id_number: Optional[bool]
+    expired: Optional[bool]
+    age_years: Optional[int]
+
+
+@dataclass(frozen=True)
 class Card:
     """What every card has. photo is a 102 x 126 BMP file, front and back are
     JPEG files (empty when the face could not be composed), json is the card
-    as pelorin-read prints it."""
+    as pelorin-read prints it (its "checks" as of the day of the read),
+    checks the checks as of the day read() was given."""
     kind: str
     id_type: int
     photo: bytes = field(repr=False)
     front: bytes = field(repr=False)
     back: bytes = field(repr=False)
     json: str = field(repr=False)
+    checks: Checks
+    # The library's card, freed when this one goes; what copy() composes from.
+    _source: Any = field(repr=False, compare=False, kw_only=True)
+
+    def copy(self, path_or_format: Union[str, "os.PathLike[str]"],
+             watermark: Optional[str] = None) -> Optional[bytes]:
+        """A true-size copy of the card: one A4 page with the front above the
+        back, each 85.60 x 53.98 mm, and watermark (what the copy is for, such
+        as "仅供酒店入住登记使用，他用无效") across both faces. "pdf" or "png"
+        returns the bytes of a PDF file or of a 300 dpi PNG picture; a file name
+        ending in .pdf or .png writes it there (mode 0600) and returns None.
+        Raises PelorinError (PELORIN_BAD_ARGUMENT for another name)."""
+        return self._source.copy(os.fspath(path_or_format), watermark)
 
 
 @dataclass(frozen=True)
@@ -74,6 +108,7 @@ class ForeignerCardNew(Card):
     id_code: str
     valid_period: ValidPeriod
     nationality: str
+    nationality_code: str
 
 
 @dataclass(frozen=True)
@@ -82,6 +117,7 @@ class ForeignerCard2017(Card):
     gender: str
     id_code: str
     nationality: str
+    nationality_code: str
     name_cn: str
     valid_period: ValidPeriod
     birth: Birth

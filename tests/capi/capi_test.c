@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 /* The C interface against the simulated reader: the sample cards equal what
- * pelorin-read prints for them, failures carry their names, bad use is refused,
- * any thread may read, a readers file chosen at run time is read. */
+ * pelorin-read prints for them, their checks and copies, failures carry their
+ * names, bad use is refused, any thread may read, a readers file chosen at
+ * run time is read. */
 #define _POSIX_C_SOURCE 200809L
 #include <pelorin/pelorin_c.h>
 
@@ -10,6 +11,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -125,6 +127,80 @@ static void check_sample_card(const char* card_name, int id_type, size_t field_c
         CHECK(fp_type == PELORIN_NO_FP_INFO && size == 0, "%s: %zu fingerprint bytes", card_name, size);
     }
     CHECK(pelorin_card_free(card) == PELORIN_OK, "%s", card_name);
+}
+
+static pelorin_card* read_sample(const char* card_name)
+{
+    char path[1024];
+    snprintf(path, sizeof path, "%s/cards/%s.json", PELORIN_FIXTURES_DIR, card_name);
+    setenv("KVSSIM_CARD", path, 1);
+    pelorin_card* card = NULL;
+    const int result = pelorin_read(&card);
+    CHECK(result == PELORIN_OK, "%s: %s", card_name, pelorin_result_name(result));
+    return card;
+}
+
+static int check_of(pelorin_card* card, const char* check, const char* on_date)
+{
+    int value = -100;
+    const int result = pelorin_card_check(card, check, on_date, &value);
+    return result == PELORIN_OK ? value : result;
+}
+
+/* The checks by name on a given day: a good number, a mistyped one, a card
+ * past its validity. */
+static void check_checks(void)
+{
+    pelorin_card* card = read_sample("hmt"); /* valid until 2024-03-01, born 1985-07-23 */
+    CHECK(check_of(card, "idNumberValid", NULL) == PELORIN_CHECK_TRUE, "hmt number");
+    CHECK(check_of(card, "expired", "2024-03-01") == PELORIN_CHECK_FALSE, "on its last day");
+    CHECK(check_of(card, "expired", "2024-03-02") == PELORIN_CHECK_TRUE, "the day after");
+    CHECK(check_of(card, "expired", NULL) == PELORIN_CHECK_TRUE, "today");
+    CHECK(check_of(card, "ageYears", "2024-07-22") == 38 && check_of(card, "ageYears", "2024-07-23") == 39, "age");
+    CHECK(check_of(card, "expired", "2024-3-2") == PELORIN_BAD_ARGUMENT, "date form");
+    CHECK(check_of(card, "expiry", NULL) == PELORIN_UNKNOWN_FIELD, "no such check");
+    pelorin_card_free(card);
+
+    card = read_sample("cn_mistyped");
+    CHECK(check_of(card, "idNumberValid", NULL) == PELORIN_CHECK_FALSE, "mistyped number");
+    CHECK(check_of(card, "birthMatchesIdNumber", NULL) == PELORIN_CHECK_TRUE, "its birth date");
+    pelorin_card_free(card);
+    card = read_sample("f2017");
+    CHECK(check_of(card, "idNumberValid", NULL) == PELORIN_CHECK_NONE, "no such number on a 2017 card");
+    CHECK(pelorin_card_check(card, "expired", NULL, NULL) == PELORIN_NULL_ARGUMENT, "null value");
+    pelorin_card_free(card);
+}
+
+/* The copy as a file of its owner's whatever the umask, and as bytes. */
+static void check_copy(void)
+{
+    char dir[] = "/tmp/capi_copy_XXXXXX", path[1024];
+    CHECK(mkdtemp(dir) != NULL, "temporary directory");
+    snprintf(path, sizeof path, "%s/copy.pdf", dir);
+    pelorin_card* card = read_sample("cn");
+    const mode_t umask_before = umask(022);
+    CHECK(pelorin_card_copy(card, path, "FOR CHECK-IN ONLY") == PELORIN_OK, "copy to a file");
+    umask(umask_before);
+    struct stat status;
+    CHECK(stat(path, &status) == 0 && (status.st_mode & 0777) == 0600, "mode %o", (unsigned)status.st_mode);
+    char head[8] = "";
+    FILE* pdf = fopen(path, "rb");
+    slurp(pdf, head, 5);
+    if (pdf != NULL)
+        fclose(pdf);
+    CHECK(strcmp(head, "%PDF") == 0, "not a PDF file: %s", head);
+
+    const unsigned char* bytes = NULL;
+    size_t size = 0;
+    CHECK(pelorin_card_copy_bytes(card, "png", NULL, &bytes, &size) == PELORIN_OK && size > 8 &&
+              memcmp(bytes, "\x89PNG", 4) == 0, "copy as PNG bytes");
+    CHECK(pelorin_card_copy(card, "copy.doc", NULL) == PELORIN_BAD_ARGUMENT, "file of another kind");
+    CHECK(pelorin_card_copy_bytes(card, "tiff", NULL, &bytes, &size) == PELORIN_BAD_ARGUMENT, "format");
+    CHECK(pelorin_card_copy(card, "/nonexistent-dir/copy.pdf", NULL) == PELORIN_WRITE_FAILED, "unwritable");
+    pelorin_card_free(card);
+    CHECK(pelorin_card_copy_bytes(card, "pdf", NULL, &bytes, &size) == PELORIN_BAD_CARD, "freed card");
+    remove(path);
+    rmdir(dir);
 }
 
 static void check_failure(const char* scenario, int expected, const char* name)
@@ -260,8 +336,11 @@ int main(void)
     setenv("KVSSIM_SCENARIO", "", 1);
     check_sample_card("cn", PELORIN_ID_TYPE_CN, 11);
     check_sample_card("hmt", PELORIN_ID_TYPE_HMT, 12);
-    check_sample_card("fnew", PELORIN_ID_TYPE_FOREIGN_NEW, 11);
-    check_sample_card("f2017", PELORIN_ID_TYPE_FOREIGN_2017, 11);
+    check_sample_card("fnew", PELORIN_ID_TYPE_FOREIGN_NEW, 12);
+    check_sample_card("f2017", PELORIN_ID_TYPE_FOREIGN_2017, 12);
+    check_checks();
+    check_copy();
+    setenv("KVSSIM_CARD", "", 1);
     check_bad_use();
     check_readers();
     check_threads_and_fork();

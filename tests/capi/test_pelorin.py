@@ -2,6 +2,7 @@
 """The Python module against the simulated reader and pelorin-read's output."""
 
 import dataclasses
+import datetime
 import json
 import os
 import re
@@ -117,6 +118,33 @@ def test_any_thread_reads_its_own_card(monkeypatch, at_once):
         thread.join()
     assert [type(card) for card in cards] == [pelorin.ResidencePermit] * 3
     assert len({id(card) for card in cards}) == 3
+
+
+def test_checks_on_a_given_day_and_the_copy(monkeypatch, tmp_path):
+    use_card(monkeypatch, f"{FIXTURES}/hmt.json")  # valid until 2024-03-01
+    card = pelorin.read(on=datetime.date(2024, 3, 1))
+    assert card.checks == pelorin.Checks(id_number_valid=True, birth_matches_id_number=True,
+                                         gender_matches_id_number=True, expired=False, age_years=38)
+    assert json.loads(card.json)["checks"]["expired"] is True, "the JSON's checks are today's"
+    assert pelorin.read(on=datetime.date(2024, 3, 2)).checks.expired is True
+    use_card(monkeypatch, f"{FIXTURES}/cn_mistyped.json")
+    assert pelorin.read().checks.id_number_valid is False
+
+    use_card(monkeypatch, f"{FIXTURES}/f2017.json")
+    card = pelorin.read()
+    assert (card.checks.id_number_valid, card.nationality, card.nationality_code) == (None, "加拿大", "CAN")
+    assert card.copy("pdf", watermark="FOR CHECK-IN ONLY").startswith(b"%PDF")
+    umask = os.umask(0o022)
+    try:
+        assert card.copy(tmp_path / "copy.png") is None
+    finally:
+        os.umask(umask)
+    assert os.stat(tmp_path / "copy.png").st_mode & 0o777 == 0o600
+    with open(tmp_path / "copy.png", "rb") as copy:
+        assert copy.read(4) == b"\x89PNG"
+    with pytest.raises(pelorin.PelorinError) as raised:
+        card.copy(tmp_path / "copy.doc")
+    assert raised.value.name == "PELORIN_BAD_ARGUMENT"
 
 
 def test_standard_output_holds_only_what_the_host_writes():

@@ -1,81 +1,17 @@
 // SPDX-License-Identifier: Apache-2.0
 // pelorin-read run as a separate process against the simulated reader.
-#include <QElapsedTimer>
+#include "read_tool.h"
+#include "umask_test.h"
+
+#include <QDir>
 #include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-    qint64 elapsedMs = 0;
-    QJsonObject json;  // stdout parsed, empty when it is not a JSON object
-    bool validJson = false;
-};
-
-const QString kFixtures = QStringLiteral(PELORIN_FIXTURES_DIR "/cards");
-
-// Appends a sanitizer option to what the environment already asks for.
-void addSanitizerOption(QProcessEnvironment& env, const QString& name, const QString& option)
-{
-    const QString current = env.value(name);
-    env.insert(name, current.isEmpty() ? option : current + ':' + option);
-}
-
-ToolRun runTool(const QStringList& args, const QString& card = QString(),
-                const QString& scenario = QString())
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    // In the sanitizer build, Qt's own offscreen-platform leaks must not turn
-    // the tool's exit status into the leak checker's: full stacks let a
-    // suppression list (the caller's, or ours when none is given) match them.
-    // Without sanitizers these are ignored.
-    addSanitizerOption(env, "ASAN_OPTIONS", "fast_unwind_on_malloc=0");
-    if (!env.value("LSAN_OPTIONS").contains("suppressions="))
-        addSanitizerOption(env, "LSAN_OPTIONS", "suppressions=" QT_LEAK_SUPPRESSIONS);
-    env.remove("KVSSIM_CARD");
-    env.remove("KVSSIM_SCENARIO");
-    if (!card.isEmpty())
-        env.insert("KVSSIM_CARD", card);
-    if (!scenario.isEmpty())
-        env.insert("KVSSIM_SCENARIO", scenario);
-
-    QProcess process;
-    process.setProcessEnvironment(env);
-    QElapsedTimer timer;
-    timer.start();
-    process.start(PELORIN_READ_PATH, args);
-    ToolRun run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.elapsedMs = timer.elapsed();
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
-    run.validJson = error.error == QJsonParseError::NoError && doc.isObject();
-    run.json = doc.object();
-    return run;
-}
-
-QByteArray readAll(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A string member as UTF-8, so comparisons print readable values.
 std::string str(const QJsonObject& object, const char* key)
@@ -108,16 +44,18 @@ void expectFace(const QJsonObject& files, const char* key, const QString& fileNa
     EXPECT_TRUE(jpeg.endsWith("\xff\xd9")) << key;
 }
 
-class PelorinRead : public ::testing::Test {
-protected:
-    QTemporaryDir dir;
-    QString path(const char* name) const { return dir.filePath(name); }
-};
+using PelorinRead = UmaskTest;
 
 }  // namespace
 
 TEST_F(PelorinRead, ResidentCardWithPhotoAndFaces)
 {
+    // A file already there, readable by all, is replaced by one of the owner's.
+    QFile existing(path("f.jpg"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    ASSERT_EQ(modeOf(path("f.jpg")), 0644);
+
     const ToolRun run = runTool({"--photo", path("p.bmp"), "--front", path("f.jpg"), "--back", path("b.jpg")},
                                 kFixtures + "/cn.json");
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -141,6 +79,9 @@ TEST_F(PelorinRead, ResidentCardWithPhotoAndFaces)
     EXPECT_EQ(readAll(path("p.bmp")), readAll(kFixtures + "/cn_photo.bmp"));
     expectFace(files, "front", path("f.jpg"));
     expectFace(files, "back", path("b.jpg"));
+    for (const char* name : {"p.bmp", "f.jpg", "b.jpg"})
+        EXPECT_EQ(modeOf(path(name)), 0600) << name;
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 3) << "no temporary file left";
 }
 
 TEST_F(PelorinRead, ResidencePermit)
@@ -182,6 +123,7 @@ TEST_F(PelorinRead, ForeignerCardNewLayout)
     EXPECT_EQ(str(record, "changes"), "01");
     EXPECT_EQ(str(record, "idCode"), "931840198506120019");
     EXPECT_EQ(str(record, "nationality"), "美国");
+    EXPECT_EQ(str(record, "nationalityCode"), "USA");
     expectBirth(record, "1985", "06", "12");
     expectPeriod(record, "20230901", "20330901");
     EXPECT_EQ(readAll(path("p.bmp")), readAll(kFixtures + "/fnew_photo.bmp"));
@@ -201,6 +143,7 @@ TEST_F(PelorinRead, ForeignerCard2017Layout)
     EXPECT_EQ(str(record, "gender"), "女");
     EXPECT_EQ(str(record, "idCode"), "CAN110780921012");
     EXPECT_EQ(str(record, "nationality"), "加拿大");
+    EXPECT_EQ(str(record, "nationalityCode"), "CAN");
     EXPECT_EQ(str(record, "acceptanceDept"), "");
     expectBirth(record, "1978", "09", "21");
     expectPeriod(record, "20170615", "20270615");
@@ -228,6 +171,40 @@ TEST_F(PelorinRead, UnwritableFileIsReportedButCardStillPrinted)
     EXPECT_EQ(run.exitCode, 3);
     ASSERT_TRUE(run.validJson) << run.out.toStdString();
     EXPECT_EQ(str(run.json.value("files").toObject(), "photo").rfind("could not be written", 0), 0u);
+    EXPECT_TRUE(run.err.contains(
+        "pelorin-read: /nonexistent-dir/p.bmp could not be written: No such file or directory\n"))
+        << run.err.toStdString();
+}
+
+TEST_F(PelorinRead, ChecksOfGoodExpiredAndMistypedCards)
+{
+    ToolRun run = runTool({"--on", "2026-12-10"});  // the built-in card
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.json["checks"].toObject(),
+              (QJsonObject{{"idNumberValid", true}, {"birthMatchesIdNumber", true},
+                           {"genderMatchesIdNumber", true}, {"expired", false}, {"ageYears", 38}}));
+    run = runTool({"--on", "2027-03-14"});
+    EXPECT_EQ(run.json.value("checks")["ageYears"], 38) << "the day before the birthday";
+    run = runTool({"--on", "2027-03-15"});
+    EXPECT_EQ(run.json.value("checks")["ageYears"], 39);
+
+    run = runTool({"--on", "2026-12-10"}, kFixtures + "/hmt.json");  // valid until 2024-03-01
+    EXPECT_EQ(run.json.value("checks")["expired"], true);
+    EXPECT_EQ(run.json.value("checks")["idNumberValid"], true);
+    run = runTool({"--on", "2024-03-01"}, kFixtures + "/hmt.json");
+    EXPECT_EQ(run.json.value("checks")["expired"], false) << "valid through its last day";
+
+    // The resident card with one digit of its number changed.
+    run = runTool({}, kFixtures + "/cn_mistyped.json");
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QJsonObject checks = run.json["checks"].toObject();
+    EXPECT_EQ(checks["idNumberValid"], false);
+    EXPECT_EQ(checks["genderMatchesIdNumber"], false);  // 3: a man's number on a woman's card
+    EXPECT_EQ(checks["birthMatchesIdNumber"], true);
+    EXPECT_EQ(str(run.json["record"].toObject(), "idCode"), "310115199001020034") << "the record unchanged";
+
+    run = runTool({}, kFixtures + "/f2017.json");
+    EXPECT_TRUE(run.json.value("checks")["idNumberValid"].isNull());
 }
 
 TEST(PelorinReadFailure, NoReader)
@@ -303,8 +280,11 @@ TEST(PelorinReadCommandLine, VersionHelpAndBadArguments)
     // Which reader library the loader took, here the simulated reader beside libpelorin.
     EXPECT_TRUE(run.out.endsWith("/bin/libkvsdecompose.so\n")) << run.out.toStdString();
 
-    for (const QStringList& args : {QStringList{"--photo"}, QStringList{"--front="}, QStringList{"-x"},
-                                    QStringList{"--watch", "--usb", "0400:c35a"}}) {
+    for (const QStringList& args :
+         {QStringList{"--photo"}, QStringList{"--front="}, QStringList{"-x"},
+          QStringList{"--watch", "--usb", "0400:c35a"}, QStringList{"--copy", "copy.doc"},
+          QStringList{"--watermark", "TEXT"}, QStringList{"--copy", "c.pdf", "--usb", "0400:c35a"},
+          QStringList{"--on", "2026-02-30"}, QStringList{"--on", "10.12.2026"}}) {
         run = runTool(args);
         EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(run.out.isEmpty());

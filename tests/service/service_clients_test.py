@@ -2,6 +2,7 @@
 """pelorin-service against raw WebSocket clients (Debian's python3-websockets).
 Usage: service_clients_test.py SERVICE_BINARY CARD_FIXTURES_DIR CASE"""
 import asyncio
+import base64
 import json
 import os
 import select
@@ -186,7 +187,9 @@ async def bad_clients(service):
     async with websockets.connect(service.url, origin=PAGE) as good:
         async with websockets.connect(service.url, origin=PAGE) as bad:
             for message, error in [("{not json", "MALFORMED_MESSAGE"), ('{"type":"erase"}', "UNKNOWN_TYPE"),
-                                   ('{"type":"read","faces":1}', "BAD_FIELD"), (b"\x00\x01", "MALFORMED_MESSAGE")]:
+                                   ('{"type":"read","faces":1}', "BAD_FIELD"),
+                                   ('{"type":"read","copy":"doc"}', "BAD_FIELD"),
+                                   ('{"type":"read","watermark":7}', "BAD_FIELD"), (b"\x00\x01", "MALFORMED_MESSAGE")]:
                 await bad.send(message)
                 assert json.loads(await bad.recv())["error"] == error, message
             await bad.send("x" * 5000)  # over max-message-bytes
@@ -205,7 +208,14 @@ async def bad_clients(service):
         assert "more than 10 requests a second" in service.log_text()
         reply = await ask(good, {"type": "read", "id": 9, "photo": True})
         assert reply["type"] == "read" and reply["id"] == 9 and reply["photo"].startswith("iVBOR"), reply
-        assert set(reply["card"]) == {"kind", "idType", "record", "files"}, "no paths of this machine"
+        assert set(reply["card"]) == {"kind", "idType", "record", "files", "checks"}, "no paths of this machine"
+        assert reply["card"]["checks"]["idNumberValid"] is True and reply["card"]["checks"]["expired"] is True
+        # The permit's true-size copy with its purpose line, as a PDF in base64.
+        reply = await ask(good, {"type": "read", "id": 10, "copy": "pdf", "watermark": "FOR CHECK-IN ONLY"})
+        pdf = base64.b64decode(reply["copy"])
+        assert pdf.startswith(b"%PDF") and "photo" not in reply, reply.keys()
+        text = subprocess.run(["pdftotext", "-", "-"], input=pdf, capture_output=True, timeout=30).stdout
+        assert b"FOR CHECK-IN ONLY" in text
 
         # A client that leaves in the middle of a read: the read ends, others are served.
         service.set_scenario("block:800")

@@ -38,6 +38,7 @@ const FixtureCard kCards[] = {
     {"cn_nofp", 1, FIELD(sfz_nation), "回", 0},
     {"cn_birth6", 1, FIELD(sfz_birthday), "199001", 1024},
     {"cn_nobirth", 1, FIELD(sfz_birthday), "", 1024},
+    {"cn_mistyped", 1, FIELD(sfz_idNumber), "310115199001020034", 1024},  // one digit off
     {"hmt", 2, FIELD(gat_issuesNumber), "01", 0},
     {"hmt_tw", 2, FIELD(gat_idNumber), "830000199203140042", 0},
     {"hmt_other", 2, FIELD(gat_idNumber), "110101198507230010", 0},

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 #include <vector>
 
 #include "qt_message_capture.h"
@@ -46,8 +47,14 @@ TEST_F(IdDataFiles, FingerprintCountDecidesTheBytesWritten)
     const QByteArray all(reinterpret_cast<const char*>(block.data()), 1024);
 
     putFpFile(QByteArray(2000, 'x'));
+    // A holder's fingerprints are the owner's only, under the usual umask too.
+    const mode_t umaskBefore = umask(022);
     parser.saveFpRawDataToFile(TWO_FP_INFO, block.data());
+    umask(umaskBefore);
     EXPECT_EQ(fpFile(), all);
+    struct stat status {};
+    ASSERT_EQ(stat("fp_raw_data.dat", &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0600u);
     parser.saveFpRawDataToFile(ONE_FP_INFO, block.data());
     EXPECT_EQ(fpFile(), all.left(512));
     EXPECT_TRUE(debug.has("source id card has two fp data"));

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "card_files.h"
 
+#include "card_copy.h"
+#include "private_file.h"
+
 #include <QByteArray>
-#include <QSaveFile>
+
+#include <cstdio>
 
 namespace {
 
@@ -17,16 +21,29 @@ QString writeFace(const QString& fileName, const std::string& base64, bool& allW
     return writeCardFile(fileName, decoded.decoded, allWritten);
 }
 
+QString writeCopy(const ReadOptions& options, const CardRead& read, bool& allWritten)
+{
+    const QByteArray copy = cardCopy(read, copyFormatOfFile(options.copyFile).value_or(CopyFormat::Pdf),
+                                     options.watermark);
+    if (copy.isEmpty())
+        return "not available";
+    return writeCardFile(options.copyFile, copy, allWritten);
+}
+
 }  // namespace
 
-// All of data or nothing, so a failed write leaves no partial file.
+// All of data or nothing, so a failed write leaves no partial file; card
+// data, so readable by its owner only.
 QString writeCardFile(const QString& fileName, const QByteArray& data, bool& allWritten)
 {
-    QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit())
+    QString why;
+    if (writePrivateFile(fileName, data, &why) == PrivateFileResult::Written)
         return fileName;
     allWritten = false;
-    return "could not be written: " + file.errorString();
+    const QString entry = "could not be written: " + why;
+    // The JSON may go to a program; the person at the terminal reads this.
+    fprintf(stderr, "pelorin-read: %s %s\n", qPrintable(fileName), qPrintable(entry));
+    return entry;
 }
 
 QJsonObject writeCardFiles(const ReadOptions& options, const CardRead& read, bool& allWritten)
@@ -42,5 +59,7 @@ QJsonObject writeCardFiles(const ReadOptions& options, const CardRead& read, boo
         files["front"] = writeFace(options.frontFile, read.frontBase64, allWritten);
     if (!options.backFile.isEmpty())
         files["back"] = writeFace(options.backFile, read.backBase64, allWritten);
+    if (!options.copyFile.isEmpty())
+        files["copy"] = writeCopy(options, read, allWritten);
     return files;
 }

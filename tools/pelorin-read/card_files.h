@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
-// Writes the photo and face files a pelorin-read command line asks for.
+// Writes the photo, face and copy files a pelorin-read command line asks
+// for, readable by their owner only.
 #pragma once
 
 #include "card_read.h"
@@ -7,11 +8,12 @@
 
 #include <QJsonObject>
 
-// Writes all of data or nothing; returns the file name, or why it could not
-// be written (allWritten then turns false).
+// Writes all of data or nothing, mode 0600; returns the file name, or why it
+// could not be written (allWritten then turns false), which also goes to
+// standard error with the file name.
 QString writeCardFile(const QString& fileName, const QByteArray& data, bool& allWritten);
 
-// One entry per requested file ("photo", "front", "back"): the file name when
+// One entry per requested file ("photo", "front", "back", "copy"): the file name when
 // it was written, otherwise why not. allWritten turns false when a file that
 // had data could not be written.
 QJsonObject writeCardFiles(const ReadOptions& options, const CardRead& read, bool& allWritten);

@@ -28,6 +28,8 @@ QJsonObject cardDocument(const ReadOptions& options, const CardRead& read, bool&
     allWritten = allWritten && cardFilesWritten;
     for (auto it = cardFiles.begin(); it != cardFiles.end(); ++it)
         files.insert(it.key(), it.value());
+    const QDate checksDay = options.checksDay.isValid() ? options.checksDay : QDate::currentDate();
     // The USB path speaks to the reader itself; the others go through a reader library.
-    return options.usbIds.isEmpty() ? cardJsonFromReader(read, files) : cardJson(read, files);
+    return options.usbIds.isEmpty() ? cardJsonFromReader(read, files, checksDay)
+                                    : cardJson(read, files, checksDay);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "read_options.h"
 
+#include "card_copy.h"
 #include "usb_read.h"
 
 namespace {
@@ -28,6 +29,17 @@ QString checkUsbOptions(const ReadOptions& options)
         return "--fp-file works only with --usb";
     if (options.watch && !options.usbIds.isEmpty())
         return "--watch works only through the reader-access library, not with --usb";
+    if (!options.copyFile.isEmpty() && !options.usbIds.isEmpty())
+        return "--copy works only through the reader-access library, not with --usb";
+    return QString();
+}
+
+QString checkCopyOptions(const ReadOptions& options)
+{
+    if (!options.copyFile.isEmpty() && !copyFormatOfFile(options.copyFile))
+        return "--copy needs a file name ending in .pdf or .png";
+    if (!options.watermark.isEmpty() && options.copyFile.isEmpty())
+        return "--watermark works only with --copy";
     return QString();
 }
 
@@ -36,15 +48,19 @@ QString checkUsbOptions(const ReadOptions& options)
 ReadOptions parseReadOptions(int argc, char** argv)
 {
     ReadOptions options;
+    QString day;
     const struct {
         const char* name;
         const char* what;
-        QString ReadOptions::*target;
-    } valueOptions[] = {{"--photo", "a file name", &ReadOptions::photoFile},
-                        {"--front", "a file name", &ReadOptions::frontFile},
-                        {"--back", "a file name", &ReadOptions::backFile},
-                        {"--usb", "VID:PID", &ReadOptions::usbIds},
-                        {"--fp-file", "a file name", &ReadOptions::fpFile}};
+        QString* target;
+    } valueOptions[] = {{"--photo", "a file name", &options.photoFile},
+                        {"--front", "a file name", &options.frontFile},
+                        {"--back", "a file name", &options.backFile},
+                        {"--copy", "a file name", &options.copyFile},
+                        {"--watermark", "a text", &options.watermark},
+                        {"--on", "a date YYYY-MM-DD", &day},
+                        {"--usb", "VID:PID", &options.usbIds},
+                        {"--fp-file", "a file name", &options.fpFile}};
 
     for (int i = 1; i < argc && options.error.isEmpty(); ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
@@ -65,22 +81,29 @@ ReadOptions parseReadOptions(int argc, char** argv)
             const QString name = option.name;
             if (arg == name || arg.startsWith(name + "=")) {
                 known = true;
-                takeValue(arg, name, option.what, argc, argv, i, options.*option.target,
-                          options.error);
+                takeValue(arg, name, option.what, argc, argv, i, *option.target, options.error);
                 break;
             }
         }
         if (!known)
             options.error = "unknown argument: " + arg;
     }
+    if (options.error.isEmpty() && !day.isEmpty()) {
+        options.checksDay = QDate::fromString(day, Qt::ISODate);
+        if (!options.checksDay.isValid() || day.size() != 10)
+            options.error = "--on needs a date YYYY-MM-DD";
+    }
     if (options.error.isEmpty())
         options.error = checkUsbOptions(options);
+    if (options.error.isEmpty())
+        options.error = checkCopyOptions(options);
     return options;
 }
 
 const char* readUsageText()
 {
-    return "Usage: pelorin-read [--photo FILE] [--front FILE] [--back FILE] [--watch]\n"
+    return "Usage: pelorin-read [--photo FILE] [--front FILE] [--back FILE]\n"
+           "                   [--copy FILE [--watermark TEXT]] [--on YYYY-MM-DD] [--watch]\n"
            "       pelorin-read --usb VID:PID [--photo FILE] [--fp-file FILE]\n"
            "       pelorin-read --list-readers | --probe\n"
            "       pelorin-read --help | --version\n"
@@ -90,6 +113,12 @@ const char* readUsageText()
            "  --photo FILE  write the holder's photo (24-bit bitmap, 38862 bytes)\n"
            "  --front FILE  write the card's front face (JPEG)\n"
            "  --back FILE   write the card's back face (JPEG)\n"
+           "  --copy FILE   write a true-size copy of both faces: one A4 page, the front\n"
+           "                above the back, each 85.60 x 53.98 mm; FILE.pdf or, at 300 dots\n"
+           "                per inch, FILE.png\n"
+           "  --watermark TEXT  write TEXT across both faces of the copy, such as what it\n"
+           "                is for: \"仅供酒店入住登记使用，他用无效\"\n"
+           "  --on YYYY-MM-DD  make the JSON's \"checks\" for this day instead of today\n"
            "  --watch       watch the reader until SIGINT or SIGTERM: for each card placed,\n"
            "                one line of the same JSON (the card is read once, the files\n"
            "                above are written anew); when it is taken away, one line\n"
@@ -126,10 +155,18 @@ const char* readUsageText()
            "offscreen; the library's log pelorin_dbg.log is beside libpelorin, or where\n"
            "that is not writable in $XDG_STATE_HOME/pelorin (~/.local/state/pelorin).\n"
            "\n"
+           "Checks: the JSON's \"checks\" tell whether the identity number is well\n"
+           "formed (\"idNumberValid\"), agrees with the birth date and the sex\n"
+           "(\"birthMatchesIdNumber\", \"genderMatchesIdNumber\"), whether the card has\n"
+           "\"expired\" and the holder's \"ageYears\"; null where a check does not apply.\n"
+           "\n"
+           "Files: the photo, faces, fingerprints and copy are readable by their owner\n"
+           "only (mode 0600, whatever the umask).\n"
+           "\n"
            "Exit status: 0 card read (--watch: stopped); 1 read failed (reason on\n"
            "standard error); 2 bad command line; 3 card read but a requested file could\n"
-           "not be written. --probe: 0 a reader has a card; 4 a reader answered, none\n"
-           "has a card; 5 no reader is there and answered; 6 the readers file is\n"
-           "missing, malformed or names no reader, or the reader-access library reads none\n"
-           "(--list-readers: 0 or 6).\n";
+           "not be written (named on standard error with the reason). --probe: 0 a\n"
+           "reader has a card; 4 a reader answered, none has a card; 5 no reader is\n"
+           "there and answered; 6 the readers file is missing, malformed or names no\n"
+           "reader, or the reader-access library reads none (--list-readers: 0 or 6).\n";
 }

@@ -2,12 +2,16 @@
 // Command line of pelorin-read.
 #pragma once
 
+#include <QDate>
 #include <QString>
 
 struct ReadOptions {
     QString photoFile;  // empty: do not write the photo
     QString frontFile;
     QString backFile;
+    QString copyFile;   // the true-size copy of both faces, .pdf or .png
+    QString watermark;  // across the faces of the copy; empty: none
+    QDate checksDay;    // the day the checks are made for; invalid: today
     QString usbIds;  // "VID:PID" of a reader on raw USB pipes; empty: the normal reader
     QString fpFile;  // where --usb writes the fingerprint block
     bool help = false;

@@ -103,13 +103,16 @@ extern "C" {
 
 #define PELORIN_NULL_ARGUMENT (-101) /* a pointer argument was NULL */
 #define PELORIN_BAD_CARD (-102)      /* not a live card: freed or never handed out */
-#define PELORIN_UNKNOWN_FIELD (-103) /* the card has no text field of that name or index */
+#define PELORIN_UNKNOWN_FIELD (-103) /* the card has no text field (or check) of that name or index */
 #define PELORIN_WRONG_THREAD (-104)  /* in a Qt host, a read from another thread than its GUI thread */
 #define PELORIN_FORKED (-105)        /* a read in a child forked after the process's first read */
 #define PELORIN_NO_READERS (-106)    /* the readers file is missing, malformed or names no reader */
 #define PELORIN_READERS_UNSUPPORTED (-107) /* the reader-access library in use reads no readers file */
 #define PELORIN_NO_SUCH_READER (-108) /* the reader list has no reader of that number */
 #define PELORIN_NO_DESCRIPTORS (-109) /* too few free file descriptors for a read */
+#define PELORIN_BAD_ARGUMENT (-110)  /* an argument of the wrong form: a date, a copy's format */
+#define PELORIN_WRITE_FAILED (-111)  /* the file could not be written */
+#define PELORIN_NO_FACES (-112)      /* the card's faces could not be composed for a copy */
 
 /* Card kinds. */
 #define PELORIN_ID_TYPE_CN 0           /* resident identity card */
@@ -155,16 +158,63 @@ int pelorin_card_kind(const pelorin_card* card, const char** name);
  * dept, gender, idCode, name, nation, validPeriod.*. Residence permit:
  * address, birth.*, changes, dept, gender, idCode, name, passCheckCode,
  * validPeriod.*. Foreigner cards: birth.*, gender, idCode, nameCN, nameEN,
- * nationality, validPeriod.*, and changes (new layout) or acceptanceDept
- * (2017 layout). */
+ * nationality (the country's name), nationalityCode (its three-letter code;
+ * empty for a code the country table lacks), validPeriod.*, and changes (new
+ * layout) or acceptanceDept (2017 layout). */
 int pelorin_card_text(const pelorin_card* card, const char* field, const char** utf8);
 /* The name of the card's text field number index (0, 1, ...); past the last
  * one, PELORIN_UNKNOWN_FIELD. */
 int pelorin_card_field_name(const pelorin_card* card, size_t index, const char** field);
 
 /* The card as JSON, exactly as pelorin-read prints it (with an empty "files"
- * object); *length excludes the terminating zero. length may be NULL. */
+ * object, and "checks" as of the day of the read); *length excludes the
+ * terminating zero. length may be NULL. */
 int pelorin_card_json(const pelorin_card* card, const char** json, size_t* length);
+
+/* What a desk checks before it accepts the card, from its record alone (the
+ * record and the read's result are never changed), named as in the JSON's
+ * "checks":
+ *   "idNumberValid"          the 18-character identity number ends in the
+ *                            ISO 7064 MOD 11-2 check character of its first
+ *                            17 digits ("x" accepted for "X"); resident card,
+ *                            residence permit, new foreigner card
+ *   "birthMatchesIdNumber"   characters 7 to 14 of the number are the birth
+ *                            date (resident card, residence permit)
+ *   "genderMatchesIdNumber"  the 17th is odd for a man, even for a woman
+ *                            (resident card, residence permit)
+ *   "expired"                the validity period ended before the day;
+ *                            PELORIN_CHECK_FALSE for a long-term card
+ *   "ageYears"               whole years from the birth date to the day
+ * *value is PELORIN_CHECK_TRUE or PELORIN_CHECK_FALSE (the age: the years),
+ * or PELORIN_CHECK_NONE where the check does not apply to the card's kind or
+ * a field it needs is missing. on_date is the day as "YYYY-MM-DD", or NULL
+ * for today (the local date); another form gives PELORIN_BAD_ARGUMENT, a
+ * name of no check PELORIN_UNKNOWN_FIELD. */
+#define PELORIN_CHECK_FALSE 0
+#define PELORIN_CHECK_TRUE 1
+#define PELORIN_CHECK_NONE (-1)
+int pelorin_card_check(const pelorin_card* card, const char* check, const char* on_date, int* value);
+
+/* A true-size copy of the card, as a desk files or prints it: one A4
+ * portrait page with the front above the back, each 85.60 x 53.98 mm
+ * (ISO/IEC 7810 ID-1), composed afresh at 300 dots per inch. watermark
+ * (UTF-8, NULL or "" for none) is written across both faces,
+ * semi-transparent, in rows that leave no part of them free, as text in the
+ * PDF: say what the copy is for, for instance "仅供酒店入住登记使用，他用无效".
+ * Nothing of the copy goes to the library's log. Composing follows
+ * pelorin_read()'s thread rule (PELORIN_WRONG_THREAD, PELORIN_FORKED).
+ *
+ * pelorin_card_copy() writes it to path, a PDF file when path ends in
+ * ".pdf", a PNG picture of 300 dots per inch for ".png" (another ending:
+ * PELORIN_BAD_ARGUMENT). The file is made anew with mode 0600 whatever the
+ * umask, replacing one that was there, and is written whole or not at all
+ * (PELORIN_WRITE_FAILED). pelorin_card_copy_bytes() hands out the copy in
+ * format "pdf" or "png"; the bytes belong to the card, like its photo, and
+ * each call makes a new copy. PELORIN_NO_FACES when the faces cannot be
+ * composed: in a Qt host whose application object is not a GUI one. */
+int pelorin_card_copy(const pelorin_card* card, const char* path, const char* watermark);
+int pelorin_card_copy_bytes(const pelorin_card* card, const char* format, const char* watermark,
+                            const unsigned char** bytes, size_t* size);
 
 /* The holder's photo: a 102 x 126, 24-bit BMP file of 38862 bytes. */
 int pelorin_card_photo(const pelorin_card* card, const unsigned char** bmp, size_t* size);
