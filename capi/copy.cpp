@@ -2,6 +2,7 @@
 // The C interface's true-size copy of a card, as a file or as bytes.
 #include <pelorin/pelorin_c.h>
 
+#include "cancellation.h"
 #include "card_copy.h"
 #include "card_table.h"
 #include "gui_thread.h"
@@ -50,15 +51,17 @@ int pelorin_card_copy(const pelorin_card* card, const char* path, const char* wa
     const std::optional<CopyFormat> format = copyFormatOfFile(fileName);
     if (!format)
         return PELORIN_BAD_ARGUMENT;
-    try {
-        QByteArray copy;
-        const int result = composeCopy(card, *format, watermark, copy);
-        if (result != PELORIN_OK)
-            return result;
-        return writePrivateFile(fileName, copy) == PrivateFileResult::Written ? PELORIN_OK : PELORIN_WRITE_FAILED;
-    } catch (...) {
-        return PELORIN_UNKNOWN_ERROR;  // out of memory: nothing may unwind into C
-    }
+    return withoutCancellation([&] {
+        try {
+            QByteArray copy;
+            const int result = composeCopy(card, *format, watermark, copy);
+            if (result != PELORIN_OK)
+                return result;
+            return writePrivateFile(fileName, copy) == PrivateFileResult::Written ? PELORIN_OK : PELORIN_WRITE_FAILED;
+        } catch (...) {
+            return PELORIN_UNKNOWN_ERROR;  // out of memory: nothing may unwind into C
+        }
+    });
 }
 
 int pelorin_card_copy_bytes(const pelorin_card* card, const char* format, const char* watermark,
@@ -69,21 +72,23 @@ int pelorin_card_copy_bytes(const pelorin_card* card, const char* format, const 
     const std::optional<CopyFormat> named = copyFormatNamed(QString::fromUtf8(format));
     if (!named)
         return PELORIN_BAD_ARGUMENT;
-    try {
-        QByteArray copy;
-        const int result = composeCopy(card, *named, watermark, copy);
-        if (result != PELORIN_OK)
-            return result;
-        // The card may have been freed while the copy was composed.
-        return CardTable::instance().use(card, [&](CardResult& c) {
-            c.copies.push_back(copy);
-            *bytes = reinterpret_cast<const unsigned char*>(c.copies.back().constData());
-            *size = static_cast<size_t>(c.copies.back().size());
-            return PELORIN_OK;
-        });
-    } catch (...) {
-        return PELORIN_UNKNOWN_ERROR;
-    }
+    return withoutCancellation([&] {
+        try {
+            QByteArray copy;
+            const int result = composeCopy(card, *named, watermark, copy);
+            if (result != PELORIN_OK)
+                return result;
+            // The card may have been freed while the copy was composed.
+            return CardTable::instance().use(card, [&](CardResult& c) {
+                c.copies.push_back(copy);
+                *bytes = reinterpret_cast<const unsigned char*>(c.copies.back().constData());
+                *size = static_cast<size_t>(c.copies.back().size());
+                return PELORIN_OK;
+            });
+        } catch (...) {
+            return PELORIN_UNKNOWN_ERROR;
+        }
+    });
 }
 
 }  // extern "C"

@@ -3,6 +3,7 @@
 // readers it names, as the reader library in use tells them.
 #include <pelorin/pelorin_c.h>
 
+#include "cancellation.h"
 #include "reader_choice.h"
 
 #include <memory>
@@ -27,16 +28,18 @@ int pelorin_readers(pelorin_reader_list** list)
     if (list == nullptr)
         return PELORIN_NULL_ARGUMENT;
     *list = nullptr;
-    try {
-        auto made = std::make_unique<pelorin_reader_list>();
-        if (!listReaders(false, made->listing))
-            return PELORIN_READERS_UNSUPPORTED;
-        const bool usable = made->listing.problem.empty();
-        *list = made.release();
-        return usable ? PELORIN_OK : PELORIN_NO_READERS;
-    } catch (...) {
-        return PELORIN_UNKNOWN_ERROR;
-    }
+    return withoutCancellation([list] {
+        try {
+            auto made = std::make_unique<pelorin_reader_list>();
+            if (!listReaders(false, made->listing))
+                return PELORIN_READERS_UNSUPPORTED;
+            const bool usable = made->listing.problem.empty();
+            *list = made.release();
+            return usable ? PELORIN_OK : PELORIN_NO_READERS;
+        } catch (...) {
+            return PELORIN_UNKNOWN_ERROR;
+        }
+    });
 }
 
 int pelorin_reader_list_file(const pelorin_reader_list* list, const char** path, const char** problem)

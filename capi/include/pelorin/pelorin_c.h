@@ -51,10 +51,11 @@
  *   The accessors, the result texts and pelorin_card_free() may be called
  *   from any thread. A read waits for the reads of the callers before it,
  *   then at most about 8 seconds for the reader (PELORIN_READ_DATA_TIMEOUT).
- *   pelorin_init(), pelorin_read() and pelorin_watch_look() are no
+ *   pelorin_init(), pelorin_read(), pelorin_watch_look(), pelorin_readers()
+ *   and the copies (pelorin_card_copy(), pelorin_card_copy_bytes()) are no
  *   cancellation points: a thread cancelled (pthread_cancel) while in one
  *   finishes the call and acts on the request at its next cancellation
- *   point; a card it got is then the host's to free.
+ *   point; a card or list it got is then the host's to free.
  *
  * fork()
  *   A child forked before the process's first read (or watch look, or
