@@ -3,6 +3,7 @@
 
 #include "card_check.h"
 #include "card_json.h"
+#include "guest_mode.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -47,6 +48,10 @@ ReadOutcome outcomeOf(READ_RESULT result, const CardRead& read)
 
 void CardReader::read()
 {
+    // The C++ API prints its progress on standard output for the programs
+    // built on it; a service's output is its journal, which gets the
+    // service's own lines only.
+    const GuestMode quiet;
     auto read = std::make_unique<CardRead>();
     const READ_RESULT result = readIDCard(&read->idType, &read->cn, &read->foreign2017, &read->foreignNew,
                                           &read->hmt, &read->frontBase64, &read->backBase64);

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "card_service.h"
 
+#include "client_frames.h"
 #include "service_log.h"
+#include "stream_offset.h"
 
 #include <QTcpSocket>
 #include <QWebSocket>
@@ -30,7 +32,8 @@ CardService::CardService(const ServiceConfig& config, QObject* parent)
       m_server("pelorin-service", QWebSocketServer::NonSecureMode)
 {
     m_clock.start();
-    connect(&m_gate, &HandshakeGate::admitted, this, &CardService::watchUnsent);
+    // First: the stream is looked at before the WebSocket layer reads it.
+    connect(&m_gate, &HandshakeGate::admitted, this, &CardService::watchStream);
     connect(&m_gate, &HandshakeGate::admitted, &m_server, &QWebSocketServer::handleConnection);
     // The gate has judged Origin already; this second look judges the origin
     // the WebSocket layer itself read from the request, should the two
@@ -94,22 +97,38 @@ void CardService::connectClient()
     }
 }
 
-void CardService::watchUnsent(QTcpSocket* tcp)
+void CardService::watchStream(QTcpSocket* tcp, qint64 handshakeBytes)
 {
     // Qt answers pings by itself: a flood of them from a client that reads
     // nothing grows its unsent bytes far faster than one sweep to the next.
     tcp->setReadBufferSize(kReadChunkBytes);
-    connect(tcp, &QTcpSocket::readyRead, this, [this, tcp] {
-        if (tcp->bytesToWrite() <= kMaxUnsentBytes)
+    auto frames = std::make_shared<ClientFrames>(handshakeBytes);
+    connect(tcp, &QTcpSocket::readyRead, this, [this, tcp, frames] {
+        qint64 offset = 0;
+        if (readBufferOffset(*tcp, offset) && !frames->allMasked(tcp->peek(kReadChunkBytes), offset)) {
+            const quint64 id = clientOf(tcp);
+            logLine(id != 0 ? QString("disconnected client %1: it sent a frame without a mask").arg(id)
+                            : QString("disconnected %1:%2: it sent a frame without a mask")
+                                  .arg(tcp->peerAddress().toString())
+                                  .arg(tcp->peerPort()));
+            if (const auto client = m_clients.value(id))
+                client->cutOffAtMs = m_clock.elapsed();
+            tcp->abort();
             return;
-        for (auto client = m_clients.cbegin(); client != m_clients.cend(); ++client) {
-            const QWebSocket* socket = client.value()->socket;
-            if (socket->peerPort() == tcp->peerPort() && socket->peerAddress() == tcp->peerAddress()) {
-                withinUnsentLimit(client.key());
-                return;
-            }
         }
+        if (tcp->bytesToWrite() > kMaxUnsentBytes)
+            withinUnsentLimit(clientOf(tcp));
     });
+}
+
+quint64 CardService::clientOf(const QTcpSocket* tcp) const
+{
+    for (auto client = m_clients.cbegin(); client != m_clients.cend(); ++client) {
+        const QWebSocket* socket = client.value()->socket;
+        if (socket->peerPort() == tcp->peerPort() && socket->peerAddress() == tcp->peerAddress())
+            return client.key();
+    }
+    return 0;
 }
 
 void CardService::handleMessage(quint64 id, const QByteArray& message, bool binary)

@@ -41,7 +41,10 @@ private:
         qint64 cutOffAtMs = -1;  // when it was cut off; what it still sends is ignored
     };
 
-    void watchUnsent(QTcpSocket* tcp);
+    void watchStream(QTcpSocket* tcp, qint64 handshakeBytes);
+    // The client on that connection; 0 while the WebSocket layer has not
+    // taken it yet.
+    quint64 clientOf(const QTcpSocket* tcp) const;
     void connectClient();
     void handleMessage(quint64 id, const QByteArray& message, bool binary);
     void send(quint64 id, const QByteArray& message);

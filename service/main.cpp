@@ -74,5 +74,7 @@ int main(int argc, char** argv)
     logLine(QString("listening on %1 (configuration: %2); allowed origins: %3")
                 .arg(service.addresses().join(" and "),
                      configFile.isEmpty() ? QString("built-in defaults") : configFile, origins.join(' ')));
-    return app.exec();
+    const int status = app.exec();
+    dropThreadStorageNotes();
+    return status;
 }

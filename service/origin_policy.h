@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QString>
 #include <QVector>
 
@@ -40,6 +41,11 @@ public:
 private:
     QVector<OriginPattern> m_patterns;
 };
+
+// Where the page of an origin on the loopback is served: the addresses its
+// host means, and its port (the scheme's default when it names none). False
+// when the origin is not on the loopback.
+bool loopbackOriginServer(const QByteArray& origin, QVector<QHostAddress>& addresses, quint16& port);
 
 // A Host header naming the loopback with the service's port: localhost,
 // 127.0.0.1 or [::1]. Anything else may be a DNS name rebound to 127.0.0.1.
