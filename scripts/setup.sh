@@ -22,7 +22,7 @@ TEST_PACKAGES=(
   xvfb x11-utils xauth xdotool                # the demo on a real X display
   umockdev libumockdev-dev                    # emulated USB readers
   python3 python3-pytest python3-websockets   # Python module and service clients
-  chromium                                    # the example web page in a browser
+  chromium openssl                            # the example web page in a browser, as an https site
   libturbojpeg0-dev libwebp-dev libopenjp2-7-dev   # peers of the photo decoder's benchmark
   default-jdk-headless libjna-java            # the Java example over JNA
   lintian

@@ -92,6 +92,11 @@ QString OriginPattern::text() const
     return QString::fromUtf8(m_schemeAndHost + (m_anyPort ? QByteArray(":*") : m_port));
 }
 
+bool OriginPattern::isLoopback() const
+{
+    return !loopbackAddresses(QUrl(QString::fromUtf8(m_schemeAndHost)).host()).isEmpty();
+}
+
 OriginList OriginList::thisMachine()
 {
     OriginList list;

@@ -18,6 +18,10 @@ public:
 
     bool matches(const QByteArray& origin) const;
     QString text() const;
+    // Whether its host is this machine's loopback (localhost, *.localhost,
+    // 127.0.0.0/8, [::1]): a browser lets such pages reach the service
+    // without asking, and they are served from this machine.
+    bool isLoopback() const;
 
 private:
     QByteArray m_schemeAndHost;  // "http://localhost"

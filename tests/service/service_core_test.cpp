@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // The service's rules without sockets: origins and Host, the configuration
 // file, the handshake verdict, and what a client's messages turn into.
+#include "browser_policy.h"
 #include "client_frames.h"
 #include "handshake_policy.h"
 #include "log_budget.h"
@@ -12,6 +13,7 @@
 
 #include <pelorin/pelorin_api.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -69,7 +71,7 @@ TEST(Origins, HostMustNameTheLoopbackWithThePort)
         EXPECT_FALSE(isLoopbackHost(host, 47801)) << host;
 }
 
-TEST(Origins, LoopbackPages)
+TEST(Origins, LoopbackPagesAndTheBrowserPolicy)
 {
     QVector<QHostAddress> addresses;
     quint16 port = 0;
@@ -88,6 +90,11 @@ TEST(Origins, LoopbackPages)
                                   "http://[::2]", "null", "", "ftp://localhost"})
         EXPECT_FALSE(loopbackOriginServer(elsewhere, addresses, port)) << elsewhere;
 
+    const QJsonObject policy = QJsonDocument::fromJson(browserPolicy(listOf(
+        {"https://desk.example.com", "http://localhost:*", "https://127.0.0.1:8443", "http://intranet.local:*"}))).object();
+    EXPECT_EQ(policy, (QJsonObject{{"LocalNetworkAccessAllowedForUrls",
+                                    QJsonArray{"https://desk.example.com", "http://intranet.local:*"}}}))
+        << "pages of this machine need no permission";
 }
 
 TEST(Config, SettingsCommentsAndOneClearLinePerError)
