@@ -9,6 +9,8 @@
 #include <QWebSocket>
 #include <QWebSocketCorsAuthenticator>
 
+#include <algorithm>
+
 namespace {
 
 // A client that leaves this much unread (replies, and the pongs Qt sends to
@@ -67,6 +69,11 @@ bool CardService::listen(QString& error)
 void CardService::connectClient()
 {
     while (QWebSocket* socket = m_server.nextPendingConnection()) {
+        if (sentUnmasked(socket)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         const quint64 id = m_nextClientId++;
         auto client = std::make_shared<Client>(
             socket, MessageLimits{m_config.maxMessageBytes, m_config.requestsPerSecond}, m_clock.elapsed());
@@ -106,19 +113,46 @@ void CardService::watchStream(QTcpSocket* tcp, qint64 handshakeBytes)
     connect(tcp, &QTcpSocket::readyRead, this, [this, tcp, frames] {
         qint64 offset = 0;
         if (readBufferOffset(*tcp, offset) && !frames->allMasked(tcp->peek(kReadChunkBytes), offset)) {
-            const quint64 id = clientOf(tcp);
-            logLine(id != 0 ? QString("disconnected client %1: it sent a frame without a mask").arg(id)
-                            : QString("disconnected %1:%2: it sent a frame without a mask")
-                                  .arg(tcp->peerAddress().toString())
-                                  .arg(tcp->peerPort()));
-            if (const auto client = m_clients.value(id))
-                client->cutOffAtMs = m_clock.elapsed();
-            tcp->abort();
+            disconnect(tcp, &QTcpSocket::readyRead, this, nullptr);
+            refuseUnmasked(tcp);
             return;
         }
         if (tcp->bytesToWrite() > kMaxUnsentBytes)
             withinUnsentLimit(clientOf(tcp));
     });
+}
+
+void CardService::refuseUnmasked(QTcpSocket* tcp)
+{
+    const quint64 id = clientOf(tcp);
+    logLine(QString("disconnected %1: it sent a frame without a mask")
+                .arg(id != 0 ? QString("client %1").arg(id)
+                             : QString("%1:%2").arg(tcp->peerAddress().toString()).arg(tcp->peerPort())));
+    if (const auto client = m_clients.value(id)) {
+        client->cutOffAtMs = m_clock.elapsed();
+        client->socket->abort();
+        return;
+    }
+    // The WebSocket layer is still answering its handshake: closed under it,
+    // the connection would never be given back. It is aborted as soon as the
+    // layer hands it over, before any of its messages is looked at.
+    m_unmaskedInHandshake.append(tcp);
+}
+
+bool CardService::sentUnmasked(const QWebSocket* socket)
+{
+    bool found = false;
+    m_unmaskedInHandshake.erase(std::remove_if(m_unmaskedInHandshake.begin(), m_unmaskedInHandshake.end(),
+                                               [&](const QPointer<QTcpSocket>& tcp) {
+                                                   if (tcp.isNull())
+                                                       return true;  // the layer refused it itself
+                                                   const bool same = tcp->peerPort() == socket->peerPort() &&
+                                                                     tcp->peerAddress() == socket->peerAddress();
+                                                   found = found || same;
+                                                   return same;
+                                               }),
+                                m_unmaskedInHandshake.end());
+    return found;
 }
 
 quint64 CardService::clientOf(const QTcpSocket* tcp) const
