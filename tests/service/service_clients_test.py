@@ -323,22 +323,22 @@ async def slow_handshakes(service):
 
 
 async def foreign_uids(service):
-    """20 accounts of user namespaces trickle 250 handshakes each, 5000 in
-    all: far more than the service has descriptors for, and each account
-    below the bound of 256 open handshakes an account had. None of them holds
-    a descriptor, and their refusals are logged a line a second."""
-    uids = range(200000, 200020)
+    """6 accounts of user namespaces trickle 150 handshakes each, 900 in all:
+    more than the service has descriptors for, and each account below the
+    bound of 256 open handshakes an account had. None of them holds a
+    descriptor, and their refusals are logged a line a second."""
+    uids = range(200000, 200006)
     await warm_up(service)
     started = time.time()
-    children = [in_child(uid, trickle, service.port, 250, 30, namespace=True) for uid in uids]
+    children = [in_child(uid, trickle, service.port, 150, 30, namespace=True) for uid in uids]
     await until(lambda: service.open_files() >= 550 or "more connections were refused" in service.log_text())
-    # Twenty processes of Python flooding two cores: a read may wait for the
-    # processor now and then (bench_service measures the delay).
+    # Processes of Python reconnecting as fast as they are refused: a read
+    # may wait for the processor now and then (bench_service measures it).
     await reads_while(service, children, OWN_FILES, slow=2)
     log = service.log_text().splitlines()
     refusal_lines = [line for line in log if "refused" in line]
     left_out = sum(int(line.split()[1]) for line in log if "more connections were refused" in line)
-    assert left_out > 1000, left_out
+    assert left_out > 500, left_out
     assert len(refusal_lines) <= 10 + 2 * (time.time() - started), len(refusal_lines)
 
 
