@@ -20,6 +20,8 @@ public:
 
 private:
     qint64 m_nextHeader;  // -1: a header was missed, nothing more can be told
-    QByteArray m_header;  // what was seen of the next header so far
+    // What was seen of the next header so far, up to its payload length.
+    unsigned char m_header[10] = {};
+    int m_headerBytes = 0;
     bool m_unmasked = false;
 };
