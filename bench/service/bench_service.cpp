@@ -240,9 +240,12 @@ pid_t inOtherAccount(uid_t uid, const std::function<void()>& body)
     const pid_t pid = fork();
     if (pid == 0) {
         char go = 0;
-        // It trickles until killed: also when the benchmark ends early.
-        if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || unshare(CLONE_NEWUSER) != 0 || write(unshared[1], "u", 1) != 1 || read(mapped[0], &go, 1) != 1 ||
+        if (unshare(CLONE_NEWUSER) != 0 || write(unshared[1], "u", 1) != 1 || read(mapped[0], &go, 1) != 1 ||
             setresgid(0, 0, 0) != 0 || setresuid(0, 0, 0) != 0)
+            _exit(1);
+        // It trickles until killed, also when the benchmark ends early (set
+        // after the change of uid, which clears it).
+        if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() == 1)
             _exit(1);
         body();
         _exit(0);
