@@ -27,7 +27,7 @@ TEST_PACKAGES=(
   python3 python3-pytest python3-websockets   # Python module and service clients
   locales                                     # a decimal-comma locale for the C host tests (localedef)
   poppler-utils                               # the card copy's PDF: pdfinfo, pdftoppm, pdftotext
-  chromium                                    # the example web page in a browser
+  chromium openssl                            # the example web page in a browser, as an https site
   libturbojpeg0-dev libwebp-dev libopenjp2-7-dev   # peers of the photo decoder's benchmark
   default-jdk-headless libjna-java            # the Java example over JNA
   lintian

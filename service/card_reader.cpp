@@ -3,6 +3,7 @@
 
 #include "card_check.h"
 #include "card_json.h"
+#include "pelorin_kit.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -49,6 +50,10 @@ ReadOutcome outcomeOf(READ_RESULT result, const std::shared_ptr<const CardRead>&
 
 void CardReader::read()
 {
+    // The C++ API prints its progress on standard output for the programs
+    // built on it; a service's output is its journal, which gets the
+    // service's own lines only.
+    const pelorin_kit::GuestMode quiet;
     auto read = std::make_shared<CardRead>();
     const READ_RESULT result = readIDCard(&read->idType, &read->cn, &read->foreign2017, &read->foreignNew,
                                           &read->hmt, &read->frontBase64, &read->backBase64);

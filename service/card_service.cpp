@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "card_service.h"
 
+#include "client_frames.h"
 #include "service_log.h"
+#include "stream_offset.h"
 
 #include <QTcpSocket>
 #include <QWebSocket>
 #include <QWebSocketCorsAuthenticator>
+
+#include <algorithm>
 
 namespace {
 
@@ -30,7 +34,8 @@ CardService::CardService(const ServiceConfig& config, QObject* parent)
       m_server("pelorin-service", QWebSocketServer::NonSecureMode)
 {
     m_clock.start();
-    connect(&m_gate, &HandshakeGate::admitted, this, &CardService::watchUnsent);
+    // First: the stream is looked at before the WebSocket layer reads it.
+    connect(&m_gate, &HandshakeGate::admitted, this, &CardService::watchStream);
     connect(&m_gate, &HandshakeGate::admitted, &m_server, &QWebSocketServer::handleConnection);
     // The gate has judged Origin already; this second look judges the origin
     // the WebSocket layer itself read from the request, should the two
@@ -64,6 +69,11 @@ bool CardService::listen(QString& error)
 void CardService::connectClient()
 {
     while (QWebSocket* socket = m_server.nextPendingConnection()) {
+        if (sentUnmasked(socket)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         const quint64 id = m_nextClientId++;
         auto client = std::make_shared<Client>(
             socket, MessageLimits{m_config.maxMessageBytes, m_config.requestsPerSecond}, m_clock.elapsed());
@@ -94,22 +104,65 @@ void CardService::connectClient()
     }
 }
 
-void CardService::watchUnsent(QTcpSocket* tcp)
+void CardService::watchStream(QTcpSocket* tcp, qint64 handshakeBytes)
 {
     // Qt answers pings by itself: a flood of them from a client that reads
     // nothing grows its unsent bytes far faster than one sweep to the next.
     tcp->setReadBufferSize(kReadChunkBytes);
-    connect(tcp, &QTcpSocket::readyRead, this, [this, tcp] {
-        if (tcp->bytesToWrite() <= kMaxUnsentBytes)
+    auto frames = std::make_shared<ClientFrames>(handshakeBytes);
+    connect(tcp, &QTcpSocket::readyRead, this, [this, tcp, frames] {
+        qint64 offset = 0;
+        if (readBufferOffset(*tcp, offset) && !frames->allMasked(tcp->peek(kReadChunkBytes), offset)) {
+            disconnect(tcp, &QTcpSocket::readyRead, this, nullptr);
+            refuseUnmasked(tcp);
             return;
-        for (auto client = m_clients.cbegin(); client != m_clients.cend(); ++client) {
-            const QWebSocket* socket = client.value()->socket;
-            if (socket->peerPort() == tcp->peerPort() && socket->peerAddress() == tcp->peerAddress()) {
-                withinUnsentLimit(client.key());
-                return;
-            }
         }
+        if (tcp->bytesToWrite() > kMaxUnsentBytes)
+            withinUnsentLimit(clientOf(tcp));
     });
+}
+
+void CardService::refuseUnmasked(QTcpSocket* tcp)
+{
+    const quint64 id = clientOf(tcp);
+    logLine(QString("disconnected %1: it sent a frame without a mask")
+                .arg(id != 0 ? QString("client %1").arg(id)
+                             : QString("%1:%2").arg(tcp->peerAddress().toString()).arg(tcp->peerPort())));
+    if (const auto client = m_clients.value(id)) {
+        client->cutOffAtMs = m_clock.elapsed();
+        client->socket->abort();
+        return;
+    }
+    // The WebSocket layer is still answering its handshake: closed under it,
+    // the connection would never be given back. It is aborted as soon as the
+    // layer hands it over, before any of its messages is looked at.
+    m_unmaskedInHandshake.append(tcp);
+}
+
+bool CardService::sentUnmasked(const QWebSocket* socket)
+{
+    bool found = false;
+    m_unmaskedInHandshake.erase(std::remove_if(m_unmaskedInHandshake.begin(), m_unmaskedInHandshake.end(),
+                                               [&](const QPointer<QTcpSocket>& tcp) {
+                                                   if (tcp.isNull())
+                                                       return true;  // the layer refused it itself
+                                                   const bool same = tcp->peerPort() == socket->peerPort() &&
+                                                                     tcp->peerAddress() == socket->peerAddress();
+                                                   found = found || same;
+                                                   return same;
+                                               }),
+                                m_unmaskedInHandshake.end());
+    return found;
+}
+
+quint64 CardService::clientOf(const QTcpSocket* tcp) const
+{
+    for (auto client = m_clients.cbegin(); client != m_clients.cend(); ++client) {
+        const QWebSocket* socket = client.value()->socket;
+        if (socket->peerPort() == tcp->peerPort() && socket->peerAddress() == tcp->peerAddress())
+            return client.key();
+    }
+    return 0;
 }
 
 void CardService::handleMessage(quint64 id, const QByteArray& message, bool binary)

@@ -11,7 +11,9 @@
 #include <QElapsedTimer>
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
+#include <QVector>
 #include <QWebSocketServer>
 
 #include <memory>
@@ -41,7 +43,14 @@ private:
         qint64 cutOffAtMs = -1;  // when it was cut off; what it still sends is ignored
     };
 
-    void watchUnsent(QTcpSocket* tcp);
+    void watchStream(QTcpSocket* tcp, qint64 handshakeBytes);
+    void refuseUnmasked(QTcpSocket* tcp);
+    // Whether the connection of this new client sent a frame without a mask
+    // while the WebSocket layer answered its handshake.
+    bool sentUnmasked(const QWebSocket* socket);
+    // The client on that connection; 0 while the WebSocket layer has not
+    // taken it yet.
+    quint64 clientOf(const QTcpSocket* tcp) const;
     void connectClient();
     void handleMessage(quint64 id, const QByteArray& message, bool binary);
     void send(quint64 id, const QByteArray& message);
@@ -57,5 +66,6 @@ private:
     QElapsedTimer m_clock;
     QTimer m_sweepTimer;
     QMap<quint64, std::shared_ptr<Client>> m_clients;
+    QVector<QPointer<QTcpSocket>> m_unmaskedInHandshake;
     quint64 m_nextClientId = 1;
 };

@@ -4,19 +4,23 @@
 // HTTP error status and is closed, an admitted one is handed on.
 #pragma once
 
+#include "log_budget.h"
 #include "origin_policy.h"
+#include "socket_owner.h"
 
-#include <QHash>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QStringList>
-#include <QTcpServer>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
 
 #include <sys/types.h>
 
+class QTcpServer;
 class QTcpSocket;
+class ScreeningServer;
 
 struct GateRules {
     OriginList origins;
@@ -24,7 +28,8 @@ struct GateRules {
     // At most this many admitted connections are open at a time; one more
     // is refused with 503 until one of them closes.
     int maxClients = 0;
-    // Only programs of this account are admitted.
+    // Only programs of this account are admitted, and of the pages on the
+    // loopback only those it serves.
     uid_t user = 0;
 };
 
@@ -32,6 +37,7 @@ class HandshakeGate : public QObject {
     Q_OBJECT
 public:
     explicit HandshakeGate(const GateRules& rules, QObject* parent = nullptr);
+    ~HandshakeGate() override;
 
     // Listens on 127.0.0.1 and, where the machine has it, ::1. False with
     // `error` set when the port cannot be had.
@@ -40,24 +46,29 @@ public:
     QStringList addresses() const;
 
 signals:
-    void admitted(QTcpSocket* socket);
+    // `handshakeBytes`: the length of the request; the client's frames
+    // follow it.
+    void admitted(QTcpSocket* socket, qint64 handshakeBytes);
 
 private:
-    // Handshakes of one account that are being examined or refused.
-    struct Pending {
-        int count = 0;
-        bool reported = false;  // the bound was logged since the count was last 0
-    };
-
+    bool screen(int descriptor);
     void acceptWaiting(QTcpServer* server);
     void startExamining(QTcpSocket* socket);
-    void examine(QTcpSocket* socket, uid_t owner);
-    void admit(QTcpSocket* socket, uid_t owner);
+    void examine(QTcpSocket* socket);
+    bool servedByUser(const QByteArray& origin, QString& problem);
+    void admit(QTcpSocket* socket, int handshakeBytes);
     void refuse(QTcpSocket* socket, const QByteArray& response, const QString& logText);
-    void endPending(uid_t owner);
+    void logRefusal(const QString& line);
+    void reportLeftOut();
 
     GateRules m_rules;
+    SocketOwners m_owners;
     int m_admittedOpen = 0;
-    QHash<uid_t, Pending> m_pending;
-    std::vector<std::unique_ptr<QTcpServer>> m_servers;
+    int m_handshakesOpen = 0;
+    bool m_handshakeBoundLogged = false;  // since the count was last below the bound
+    bool m_acceptFailureLogged = false;
+    QElapsedTimer m_clock;
+    LogBudget m_refusalLog;
+    QTimer m_leftOutReport;
+    std::vector<std::unique_ptr<ScreeningServer>> m_servers;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // pelorin-service: serves card reads to web pages on this machine over
 // WebSocket (README, "Card service for web pages").
+#include "browser_policy.h"
 #include "card_service.h"
 #include "service_config.h"
 #include "service_log.h"
@@ -47,6 +48,10 @@ int main(int argc, char** argv)
     parser.addVersionOption();
     const QCommandLineOption configOption("config", "Read the configuration from FILE.", "FILE");
     parser.addOption(configOption);
+    const QCommandLineOption policyOption(
+        "browser-policy", "Print the managed browser policy that lets the allowed origins' pages reach the service "
+                          "(for /etc/chromium/policies/managed/ or /etc/opt/chrome/policies/managed/), and exit.");
+    parser.addOption(policyOption);
     parser.process(app);
 
     ServiceConfig config;
@@ -55,6 +60,11 @@ int main(int argc, char** argv)
     if (!configFile.isEmpty() && !loadServiceConfig(configFile, config, error)) {
         logLine(error);
         return 2;
+    }
+    if (parser.isSet(policyOption)) {
+        const QByteArray policy = browserPolicy(config.allowedOrigins());
+        std::fwrite(policy.constData(), 1, static_cast<size_t>(policy.size()), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (!quitOnStopSignals(app)) {
         logLine("cannot set up the handling of SIGTERM");
@@ -74,5 +84,7 @@ int main(int argc, char** argv)
     logLine(QString("listening on %1 (configuration: %2); allowed origins: %3")
                 .arg(service.addresses().join(" and "),
                      configFile.isEmpty() ? QString("built-in defaults") : configFile, origins.join(' ')));
-    return app.exec();
+    const int status = app.exec();
+    dropThreadStorageNotes();
+    return status;
 }

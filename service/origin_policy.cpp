@@ -24,6 +24,23 @@ int defaultPort(const QString& scheme)
     return -1;
 }
 
+// The addresses a host name of an origin means when it is this machine's
+// loopback, else none. Browsers resolve localhost and its subdomains to the
+// loopback themselves.
+QVector<QHostAddress> loopbackAddresses(const QString& host)
+{
+    if (host == "localhost" || host.endsWith(".localhost"))
+        return {QHostAddress(QHostAddress::LocalHost), QHostAddress(QHostAddress::LocalHostIPv6)};
+    QHostAddress address(host);
+    bool mapped = false;
+    const quint32 ipv4 = address.toIPv4Address(&mapped);
+    if (mapped)
+        address = QHostAddress(ipv4);
+    if (!address.isNull() && address.isLoopback())
+        return {address};
+    return {};
+}
+
 }  // namespace
 
 bool OriginPattern::parse(const QString& text, OriginPattern& pattern, QString& problem)
@@ -75,6 +92,11 @@ QString OriginPattern::text() const
     return QString::fromUtf8(m_schemeAndHost + (m_anyPort ? QByteArray(":*") : m_port));
 }
 
+bool OriginPattern::isLoopback() const
+{
+    return !loopbackAddresses(QUrl(QString::fromUtf8(m_schemeAndHost)).host()).isEmpty();
+}
+
 OriginList OriginList::thisMachine()
 {
     OriginList list;
@@ -95,6 +117,17 @@ bool OriginList::allows(const QByteArray& origin) const
         if (pattern.matches(origin))
             return true;
     return false;
+}
+
+bool loopbackOriginServer(const QByteArray& origin, QVector<QHostAddress>& addresses, quint16& port)
+{
+    const QUrl url(QString::fromUtf8(origin), QUrl::StrictMode);
+    const int schemePort = defaultPort(url.scheme());
+    if (!url.isValid() || schemePort < 0)
+        return false;
+    addresses = loopbackAddresses(url.host());
+    port = static_cast<quint16>(url.port(schemePort));
+    return !addresses.isEmpty();
 }
 
 bool isLoopbackHost(const QByteArray& host, quint16 port)

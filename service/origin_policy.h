@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
 #include <QString>
 #include <QVector>
 
@@ -17,6 +18,10 @@ public:
 
     bool matches(const QByteArray& origin) const;
     QString text() const;
+    // Whether its host is this machine's loopback (localhost, *.localhost,
+    // 127.0.0.0/8, [::1]): a browser lets such pages reach the service
+    // without asking, and they are served from this machine.
+    bool isLoopback() const;
 
 private:
     QByteArray m_schemeAndHost;  // "http://localhost"
@@ -40,6 +45,11 @@ public:
 private:
     QVector<OriginPattern> m_patterns;
 };
+
+// Where the page of an origin on the loopback is served: the addresses its
+// host means, and its port (the scheme's default when it names none). False
+// when the origin is not on the loopback.
+bool loopbackOriginServer(const QByteArray& origin, QVector<QHostAddress>& addresses, quint16& port);
 
 // A Host header naming the loopback with the service's port: localhost,
 // 127.0.0.1 or [::1]. Anything else may be a DNS name rebound to 127.0.0.1.

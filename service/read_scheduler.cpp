@@ -25,6 +25,10 @@ ReadScheduler::~ReadScheduler()
 
 void ReadScheduler::requestRead(quint64 client, const Request& request)
 {
+    if (readsWaiting(client) >= kMaxReadsPerClient) {
+        emit send(client, tooManyReadsError(request.id, kMaxReadsPerClient));
+        return;
+    }
     m_waiting.append({client, request});
     startNext();
 }
@@ -46,6 +50,13 @@ void ReadScheduler::unwatch(quint64 client)
         m_pollTimer.stop();
         m_pollDue = false;
     }
+}
+
+int ReadScheduler::readsWaiting(quint64 client) const
+{
+    const auto ofClient = [client](const Waiting& waiting) { return waiting.client == client; };
+    return static_cast<int>(std::count_if(m_waiting.cbegin(), m_waiting.cend(), ofClient) +
+                            std::count_if(m_inRead.cbegin(), m_inRead.cend(), ofClient));
 }
 
 void ReadScheduler::forget(quint64 client)
@@ -106,12 +117,15 @@ void ReadScheduler::tellWatchers(const ReadOutcome& outcome)
         tellWatcher(it.key(), *it, it->presence.afterRead(outcome.result), outcome);
 }
 
-void ReadScheduler::tellWatcher(quint64 client, const Watcher& watcher, CardPresence::Event event,
+void ReadScheduler::tellWatcher(quint64 client, Watcher& watcher, CardPresence::Event event,
                                 const ReadOutcome& outcome)
 {
     switch (event) {
-    case CardPresence::Event::Placed: emit send(client, cardEvent(watcher.request, outcome)); break;
-    case CardPresence::Event::Removed: emit send(client, removedEvent()); break;
+    case CardPresence::Event::Placed:
+        watcher.idCode = outcome.card["record"].toObject()["idCode"];
+        emit send(client, cardEvent(watcher.request, outcome));
+        break;
+    case CardPresence::Event::Removed: emit send(client, removedEvent(watcher.idCode)); break;
     case CardPresence::Event::Failed: emit send(client, watchFailureEvent(outcome.result)); break;
     case CardPresence::Event::None: break;
     }

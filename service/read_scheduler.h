@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: Apache-2.0
 // Hands the reader one job at a time and routes what it answers. Reads asked
-// for while the reader is busy share the next read. While at least one client
+// for while the reader is busy share the next read; a client may have a few
+// reads waiting, and is answered at once with an error for more, so that
+// whatever it asks for, all its answers together stay well within what it
+// may leave unread. While at least one client
 // watches, a poll every 500 ms looks for a card: it reads the card for the
 // watchers that have not had it yet, and otherwise only checks, without
 // reading, whether the card is still there.
@@ -19,6 +22,11 @@
 class ReadScheduler : public QObject {
     Q_OBJECT
 public:
+    // Reads of one client waiting at a time: as many as a client may send at
+    // once by default, and their answers, with photo and faces, take a few
+    // hundred kilobytes, far from the 4 MiB a client may leave unread.
+    static constexpr int kMaxReadsPerClient = 10;
+
     explicit ReadScheduler(QObject* parent = nullptr);
     // Waits for a read in progress to end.
     ~ReadScheduler() override;
@@ -42,6 +50,7 @@ private:
     struct Watcher {
         Request request;
         CardPresence presence;
+        QJsonValue idCode;  // of the card announced to it, for its removal
     };
 
     void startNext();
@@ -49,7 +58,8 @@ private:
     void readDone(const ReadOutcome& outcome);
     void probed(int result);
     void tellWatchers(const ReadOutcome& outcome);
-    void tellWatcher(quint64 client, const Watcher& watcher, CardPresence::Event event, const ReadOutcome& outcome);
+    void tellWatcher(quint64 client, Watcher& watcher, CardPresence::Event event, const ReadOutcome& outcome);
+    int readsWaiting(quint64 client) const;
 
     QThread m_thread;
     CardReader* m_reader;

@@ -67,6 +67,13 @@ QByteArray protocolError(const QJsonValue& id, const char* error, const QString&
     return message({{"type", "error"}, {"error", error}, {"text", text}}, id);
 }
 
+QByteArray tooManyReadsError(const QJsonValue& id, int limit)
+{
+    return protocolError(id, "TOO_MANY_READS",
+                         QString("%1 reads of this client are waiting already; ask again once one is answered")
+                             .arg(limit));
+}
+
 QByteArray readReply(const Request& request, const ReadOutcome& outcome)
 {
     if (outcome.result != READ_OK)
@@ -82,9 +89,9 @@ QByteArray cardEvent(const Request& watch, const ReadOutcome& outcome)
     return message(cardMessage("card", watch, outcome), QJsonValue::Undefined);
 }
 
-QByteArray removedEvent()
+QByteArray removedEvent(const QJsonValue& idCode)
 {
-    return message({{"type", "removed"}}, QJsonValue::Undefined);
+    return message({{"type", "removed"}, {"idCode", idCode}}, QJsonValue::Undefined);
 }
 
 QByteArray watchFailureEvent(int result)

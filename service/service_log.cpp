@@ -1,7 +1,24 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "service_log.h"
 
+#include <QtGlobal>
+
+#include <atomic>
 #include <cstdio>
+
+namespace {
+
+std::atomic<QtMessageHandler> g_previousHandler{nullptr};
+
+void withoutThreadStorageNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith("QThreadStorage: Thread "))
+        return;
+    if (const QtMessageHandler previous = g_previousHandler)
+        previous(type, context, message);
+}
+
+}  // namespace
 
 void logLine(const QString& line)
 {
@@ -23,4 +40,9 @@ QString loggable(const QByteArray& untrusted)
     if (untrusted.size() > kMaxShown)
         shown += "...";
     return shown;
+}
+
+void dropThreadStorageNotes()
+{
+    g_previousHandler = qInstallMessageHandler(withoutThreadStorageNotes);
 }

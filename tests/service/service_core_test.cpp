@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 // The service's rules without sockets: origins and Host, the configuration
 // file, the handshake verdict, and what a client's messages turn into.
+#include "browser_policy.h"
+#include "client_frames.h"
 #include "handshake_policy.h"
+#include "log_budget.h"
 #include "replies.h"
 #include "request_handler.h"
 #include "service_config.h"
@@ -10,6 +13,7 @@
 
 #include <pelorin/pelorin_api.h>
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -65,6 +69,32 @@ TEST(Origins, HostMustNameTheLoopbackWithThePort)
     for (const char* host : {"evil.com:47801", "127.0.0.1", "127.0.0.1:47802", "localhost.evil.com:47801",
                              "127.0.0.2:47801", "", "0.0.0.0:47801", "[::1]"})
         EXPECT_FALSE(isLoopbackHost(host, 47801)) << host;
+}
+
+TEST(Origins, LoopbackPagesAndTheBrowserPolicy)
+{
+    QVector<QHostAddress> addresses;
+    quint16 port = 0;
+    ASSERT_TRUE(loopbackOriginServer("http://localhost", addresses, port));
+    EXPECT_EQ(addresses, (QVector<QHostAddress>{QHostAddress("127.0.0.1"), QHostAddress("::1")}));
+    EXPECT_EQ(port, 80);
+    ASSERT_TRUE(loopbackOriginServer("https://127.0.0.2:8443", addresses, port));
+    EXPECT_EQ(addresses, QVector<QHostAddress>{QHostAddress("127.0.0.2")});
+    EXPECT_EQ(port, 8443);
+    ASSERT_TRUE(loopbackOriginServer("https://[::ffff:7f00:1]", addresses, port));
+    EXPECT_EQ(addresses, QVector<QHostAddress>{QHostAddress("127.0.0.1")});
+    EXPECT_EQ(port, 443);
+    EXPECT_TRUE(loopbackOriginServer("http://app.localhost:3000", addresses, port));
+    EXPECT_TRUE(loopbackOriginServer("http://[::1]:9000", addresses, port));
+    for (const char* elsewhere : {"https://desk.example.com", "http://128.0.0.1", "http://localhost.evil.org:80",
+                                  "http://[::2]", "null", "", "ftp://localhost"})
+        EXPECT_FALSE(loopbackOriginServer(elsewhere, addresses, port)) << elsewhere;
+
+    const QJsonObject policy = QJsonDocument::fromJson(browserPolicy(listOf(
+        {"https://desk.example.com", "http://localhost:*", "https://127.0.0.1:8443", "http://intranet.local:*"}))).object();
+    EXPECT_EQ(policy, (QJsonObject{{"LocalNetworkAccessAllowedForUrls",
+                                    QJsonArray{"https://desk.example.com", "http://intranet.local:*"}}}))
+        << "pages of this machine need no permission";
 }
 
 TEST(Config, SettingsCommentsAndOneClearLinePerError)
@@ -141,6 +171,67 @@ TEST(Handshake, VerdictFromTheHeaderBlock)
     EXPECT_EQ(verdict("Host: 127.0.0.1:47801\r\n Origin: http://evil.com\r\n"), HandshakeVerdict::BadRequest);
     EXPECT_EQ(headerBlockEnd("GET / HTTP/1.1\r\nHost: x\r\n"), -1);
     EXPECT_EQ(headerBlockEnd("GET / HTTP/1.1\r\n\r\nframe"), 18);
+}
+
+TEST(Frames, EveryClientFrameMustBeMasked)
+{
+    const auto header = [](int length, bool masked) {
+        QByteArray bytes("\x81");
+        const char mask = masked ? '\x80' : '\0';
+        if (length < 126) {
+            bytes += char(mask | length);
+        } else if (length < 65536) {
+            bytes += char(mask | 126);
+            bytes += char(length >> 8);
+            bytes += char(length & 0xff);
+        } else {
+            bytes += char(mask | 127);
+            for (int shift = 56; shift >= 0; shift -= 8)
+                bytes += char((qint64(length) >> shift) & 0xff);
+        }
+        return masked ? bytes + QByteArray(4, '\0') : bytes;
+    };
+    const auto masked = [&](int length) { return header(length, true) + QByteArray(length, 'x'); };
+    const QByteArray handshake = "GET / HTTP/1.1\r\n\r\n";
+    const QByteArray stream = handshake + masked(5) + masked(300) + masked(70000) + header(3, false) + "abc";
+
+    ClientFrames whole(handshake.size());
+    EXPECT_FALSE(whole.allMasked(stream, 0));
+
+    // A byte at a time, the reader taking what it has read at once.
+    ClientFrames trickled(handshake.size());
+    const qint64 unmaskedAt = stream.size() - 5;
+    for (qint64 at = 0; at < stream.size(); ++at)
+        ASSERT_EQ(trickled.allMasked(stream.mid(int(at), 1), at), at < unmaskedAt + 1) << at;
+
+    // The reader takes a header's first two bytes while its length is still
+    // arriving: what was seen of it is kept.
+    ClientFrames split(0);
+    const QByteArray frames = masked(300) + masked(2);
+    EXPECT_TRUE(split.allMasked(frames.left(3), 0));
+    EXPECT_TRUE(split.allMasked(frames.mid(2, 400), 2));
+    EXPECT_FALSE(split.allMasked(header(1, false), frames.size()));
+
+    ClientFrames missed(0);
+    EXPECT_TRUE(missed.allMasked(header(1, false), 10)) << "a header that went by unseen tells nothing";
+    EXPECT_TRUE(missed.allMasked(header(1, false), 12)) << "nor does anything after it";
+}
+
+TEST(LogLines, BurstThenOneAnInterval)
+{
+    LogBudget budget(3, 1000);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(budget.allows(5000));
+    EXPECT_FALSE(budget.allows(5000));
+    EXPECT_FALSE(budget.allows(5999));
+    EXPECT_TRUE(budget.allows(6000));
+    EXPECT_FALSE(budget.allows(6500));
+    EXPECT_EQ(budget.takeLeftOut(), 3);
+    EXPECT_EQ(budget.takeLeftOut(), 0);
+    EXPECT_FALSE(budget.allows(100)) << "a clock that steps back gives nothing";
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(budget.allows(1000000)) << "a long pause gives back the burst, no more";
+    EXPECT_FALSE(budget.allows(1000000));
 }
 
 TEST(Messages, RequestsRepliesAndMalformedInput)
@@ -228,6 +319,11 @@ TEST(Messages, ReadRepliesCarryWhatWasAskedFor)
     EXPECT_EQ(reply["result"], -24);
     EXPECT_EQ(reply["text"], "there is no card on the reader");
     EXPECT_FALSE(reply.contains("card"));
+
+    EXPECT_EQ(json(removedEvent("110101")), (QJsonObject{{"type", "removed"}, {"idCode", "110101"}}));
+    reply = json(tooManyReadsError(4, 10));
+    EXPECT_EQ(reply["id"], 4);
+    EXPECT_EQ(reply["error"], "TOO_MANY_READS");
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ class Service:
         with open(config, "w") as f:
             f.write(f"port = {self.port}\n{settings}\n")
         env = dict(os.environ, KVSSIM_SCENARIO_FILE=self.scenario_file, KVSSIM_TRACE=self.trace_file,
-                   QT_QPA_PLATFORM="offscreen")
+                   QT_QPA_PLATFORM="offscreen", XDG_RUNTIME_DIR=self.dir.name)
         env.pop("KVSSIM_SCENARIO", None)
         if card:
             env["KVSSIM_CARD"] = card
@@ -75,12 +75,15 @@ class Service:
 
     def stop(self):
         """SIGTERM; the service must end by itself with status 0 (sanitizer
-        reports at exit would make it non-zero)."""
+        reports at exit would make it non-zero), having written nothing but
+        its own log lines: no progress texts of reads, no notes of Qt."""
         assert self.process.poll() is None, f"service died:\n{self.log_text()}"
         self.process.send_signal(signal.SIGTERM)
         status = self.process.wait(timeout=30)
         self.log.close()
         assert status == 0, f"service ended with {status}:\n{self.log_text()}"
+        noise = [line for line in self.log_text().splitlines() if not line.startswith("pelorin-service: ")]
+        assert not noise, f"the service wrote more than its log lines:\n{noise[:5]}"
         self.dir.cleanup()
 
     def __enter__(self):
