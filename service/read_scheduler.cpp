@@ -25,8 +25,12 @@ ReadScheduler::~ReadScheduler()
 
 void ReadScheduler::requestRead(quint64 client, const Request& request)
 {
-    if (readsWaiting(client) >= kMaxReadsPerClient) {
-        emit send(client, tooManyReadsError(request.id, kMaxReadsPerClient));
+    if (readsWaiting(client, false) >= kMaxReadsPerClient) {
+        emit send(client, tooManyReadsError(request.id, kMaxReadsPerClient, false));
+        return;
+    }
+    if (!request.copy.isEmpty() && readsWaiting(client, true) >= kMaxCopiesPerClient) {
+        emit send(client, tooManyReadsError(request.id, kMaxCopiesPerClient, true));
         return;
     }
     m_waiting.append({client, request});
@@ -52,9 +56,11 @@ void ReadScheduler::unwatch(quint64 client)
     }
 }
 
-int ReadScheduler::readsWaiting(quint64 client) const
+int ReadScheduler::readsWaiting(quint64 client, bool copiesOnly) const
 {
-    const auto ofClient = [client](const Waiting& waiting) { return waiting.client == client; };
+    const auto ofClient = [client, copiesOnly](const Waiting& waiting) {
+        return waiting.client == client && (!copiesOnly || !waiting.request.copy.isEmpty());
+    };
     return static_cast<int>(std::count_if(m_waiting.cbegin(), m_waiting.cend(), ofClient) +
                             std::count_if(m_inRead.cbegin(), m_inRead.cend(), ofClient));
 }

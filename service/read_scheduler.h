@@ -26,6 +26,9 @@ public:
     // once by default, and their answers, with photo and faces, take a few
     // hundred kilobytes, far from the 4 MiB a client may leave unread.
     static constexpr int kMaxReadsPerClient = 10;
+    // Of those, reads with a copy of the card: a PNG copy alone takes close
+    // to a megabyte in base64.
+    static constexpr int kMaxCopiesPerClient = 2;
 
     explicit ReadScheduler(QObject* parent = nullptr);
     // Waits for a read in progress to end.
@@ -59,7 +62,7 @@ private:
     void probed(int result);
     void tellWatchers(const ReadOutcome& outcome);
     void tellWatcher(quint64 client, Watcher& watcher, CardPresence::Event event, const ReadOutcome& outcome);
-    int readsWaiting(quint64 client) const;
+    int readsWaiting(quint64 client, bool copiesOnly) const;
 
     QThread m_thread;
     CardReader* m_reader;

@@ -67,11 +67,12 @@ QByteArray protocolError(const QJsonValue& id, const char* error, const QString&
     return message({{"type", "error"}, {"error", error}, {"text", text}}, id);
 }
 
-QByteArray tooManyReadsError(const QJsonValue& id, int limit)
+QByteArray tooManyReadsError(const QJsonValue& id, int limit, bool copies)
 {
     return protocolError(id, "TOO_MANY_READS",
-                         QString("%1 reads of this client are waiting already; ask again once one is answered")
-                             .arg(limit));
+                         QString("%1 reads%2 of this client are waiting already; ask again once one is answered")
+                             .arg(limit)
+                             .arg(copies ? " with a copy" : ""));
 }
 
 QByteArray readReply(const Request& request, const ReadOutcome& outcome)

@@ -14,8 +14,9 @@ QByteArray watchReply(const QJsonValue& id, bool watching);
 // A message the service could not act on; `error` is a fixed name such as
 // "MALFORMED_MESSAGE", `text` one line for the developer.
 QByteArray protocolError(const QJsonValue& id, const char* error, const QString& text);
-// A read asked for while `limit` reads of the same client wait already.
-QByteArray tooManyReadsError(const QJsonValue& id, int limit);
+// A read asked for while `limit` reads (with a copy, when `copies`) of the
+// same client wait already.
+QByteArray tooManyReadsError(const QJsonValue& id, int limit, bool copies);
 
 // The answer to a read: the card, or the read's failure in words.
 QByteArray readReply(const Request& request, const ReadOutcome& outcome);

@@ -435,7 +435,8 @@ async def read_burst(service):
     """Reads with photo and faces asked for within the rate limit during one
     slow read, 86 of them: each is answered, most at once as too many, and
     the client stays connected (the answers of all, sent when the read ends,
-    would have been more than a client may leave unread)."""
+    would have been more than a client may leave unread). Then reads with a
+    copy, of which fewer may wait."""
     service.set_scenario("block:7000")
     async with websockets.connect(service.url, origin=PAGE, max_size=None) as client:
         start = time.monotonic()
@@ -451,6 +452,20 @@ async def read_burst(service):
             answers[reply["id"]] = "read" if reply["type"] == "read" else reply["error"]
         assert sorted(answers) == list(range(86))
         assert list(answers.values()).count("TOO_MANY_READS") >= 60, answers
+        assert (await ask(client, {"type": "version"}))["type"] == "version"
+
+        # Copies as PNG, nearly a megabyte each in base64: fewer may wait.
+        await asyncio.sleep(1.1)  # a new second of requests
+        service.set_scenario("block:3000")
+        for i in range(10):
+            request = {"type": "read", "id": 100 + i, "photo": True, "faces": True, "copy": "png"}
+            await client.send(json.dumps(request))
+        await asyncio.sleep(0.5)
+        service.set_scenario("")
+        replies = [json.loads(await asyncio.wait_for(client.recv(), 30)) for _ in range(10)]
+        assert sorted(r["id"] for r in replies) == list(range(100, 110))
+        copies = [r for r in replies if r["type"] == "read"]
+        assert len(copies) == 2 and all(len(r["copy"]) > 500000 for r in copies), [r["type"] for r in replies]
         assert (await ask(client, {"type": "version"}))["type"] == "version"
 
 

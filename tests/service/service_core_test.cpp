@@ -321,7 +321,7 @@ TEST(Messages, ReadRepliesCarryWhatWasAskedFor)
     EXPECT_FALSE(reply.contains("card"));
 
     EXPECT_EQ(json(removedEvent("110101")), (QJsonObject{{"type", "removed"}, {"idCode", "110101"}}));
-    reply = json(tooManyReadsError(4, 10));
+    reply = json(tooManyReadsError(4, 10, false));
     EXPECT_EQ(reply["id"], 4);
     EXPECT_EQ(reply["error"], "TOO_MANY_READS");
 }
