@@ -1,10 +1,20 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "card_table.h"
 
+#include <pthread.h>
+
 CardTable& CardTable::instance()
 {
     // Never destroyed: a host may still free cards while the process exits.
-    static CardTable* table = new CardTable;
+    static CardTable* const table = [] {
+        static CardTable* made = new CardTable;
+        // A child forked while another thread held the lock would wait for it
+        // for ever when it frees the cards it inherited (Python does at exit):
+        // the fork waits for the lock instead, and both sides release it.
+        const auto release = [] { made->m_mutex.unlock(); };
+        pthread_atfork([] { made->m_mutex.lock(); }, release, release);
+        return made;
+    }();
     return *table;
 }
 

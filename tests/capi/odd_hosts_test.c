@@ -13,6 +13,7 @@
 #include <locale.h>
 #include <pthread.h>
 #include <signal.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -88,16 +89,26 @@ static void* keep_reading(void* stop)
     return NULL;
 }
 
+static void* keep_freeing(void* stop)
+{
+    while (!*(volatile int*)stop)
+        pelorin_card_free((pelorin_card*)(uintptr_t)-1);  /* no card: takes the card table's lock */
+    return NULL;
+}
+
 /* Children forked after reads, half of them while a read runs, all end
  * through exit() at once: none waits for the library's threads, which
- * stayed in the parent. */
+ * stayed in the parent, nor for a lock one of them held at the fork (each
+ * frees a card it inherited while the parent frees cards meanwhile). */
 static void fork_after_reads(void)
 {
     enum { kChildren = 40 };
-    CHECK(read_and_free() == PELORIN_OK, "first read");
-    volatile int stop = 0;
-    pthread_t reader;
+    pelorin_card* kept = NULL;
+    CHECK(pelorin_read(&kept) == PELORIN_OK, "first read");
+    volatile int stop = 0, stopFreeing = 0;
+    pthread_t reader, freer;
     pthread_create(&reader, NULL, keep_reading, (void*)&stop);
+    pthread_create(&freer, NULL, keep_freeing, (void*)&stopFreeing);
     pid_t children[kChildren];
     for (int i = 0; i < kChildren; ++i) {
         if (i == kChildren / 2) {
@@ -106,9 +117,12 @@ static void fork_after_reads(void)
         }
         children[i] = fork();
         if (children[i] == 0)
-            exit(read_and_free() == PELORIN_FORKED ? 0 : 3);
+            exit(pelorin_card_free(kept) == PELORIN_OK && read_and_free() == PELORIN_FORKED ? 0 : 3);
         pause_ms(15);
     }
+    stopFreeing = 1;
+    pthread_join(freer, NULL);
+    pelorin_card_free(kept);
     int statuses[kChildren], ended = 0;
     reap_all(children, statuses, kChildren, 20);
     for (int i = 0; i < kChildren; ++i)
