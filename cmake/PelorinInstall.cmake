@@ -24,7 +24,15 @@ install(FILES ${PROJECT_SOURCE_DIR}/vek/libvek2019.h
 # reader, for trying the kit without one.
 install(TARGETS kvsdecompose LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/reader/readers.conf DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/pelorin)
-install(FILES ${PROJECT_SOURCE_DIR}/simulator/readers.conf DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/simulator)
+install(FILES ${PROJECT_SOURCE_DIR}/simulator/readers.conf ${PROJECT_SOURCE_DIR}/simulator/README.md
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/simulator)
+# A card file of each kind, with the photos and fingerprints they name, for a
+# first try of each kind's record: "simulated .../cards/hmt.json".
+set(PELORIN_CARDS ${PROJECT_SOURCE_DIR}/tests/fixtures/cards)
+install(FILES ${PELORIN_CARDS}/cn.json ${PELORIN_CARDS}/cn_photo.bmp ${PELORIN_CARDS}/cn_fp.bin
+  ${PELORIN_CARDS}/hmt.json ${PELORIN_CARDS}/hmt_photo.bmp ${PELORIN_CARDS}/fnew.json ${PELORIN_CARDS}/fnew_photo.bmp
+  ${PELORIN_CARDS}/f2017.json ${PELORIN_CARDS}/f2017_photo.bmp
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/simulator/cards)
 install(FILES ${PROJECT_SOURCE_DIR}/examples/web/index.html DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/web)
 
 install(TARGETS pelorin-read pelorin-demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -37,7 +45,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/demo/pelorin-demo.desktop
 install(FILES ${PROJECT_SOURCE_DIR}/pelorin_lib/Pics/icon.png
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/72x72/apps RENAME pelorin-demo.png)
 # A template: the reader's USB identifiers go in before it is used.
-install(FILES ${PROJECT_SOURCE_DIR}/udev/60-pelorin-reader.rules
+install(FILES ${PROJECT_SOURCE_DIR}/udev/60-pelorin-reader.rules ${PROJECT_SOURCE_DIR}/udev/README.md
   DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/udev)
 
 # The .pc files name the prefix as it is, as Debian's own do; a kit unpacked
