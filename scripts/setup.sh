@@ -54,7 +54,7 @@ build_depends() {
         if (index(list, " !" arch " ") || (list !~ / !/ && !index(list, " " arch " "))) next
       }
       NF { print $1 }' |
-    sed 's/^debhelper-compat$/debhelper/'
+    sed 's/^debhelper-compat$/debhelper/; s/:any$//'
 }
 
 # The runtime of the clang that is installed (libFuzzer, the sanitizers) is
