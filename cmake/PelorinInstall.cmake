@@ -48,9 +48,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/pelorin_lib/Pics/icon.png
 install(FILES ${PROJECT_SOURCE_DIR}/udev/60-pelorin-reader.rules ${PROJECT_SOURCE_DIR}/udev/README.md
   DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/udev)
 
-# The .pc files name the prefix as it is, as Debian's own do; a kit unpacked
-# elsewhere is found with pkg-config's per-package variables
-# (PKG_CONFIG_PELORIN_C_PREFIX=...).
+# The .pc files name the prefix as it is, as Debian's own do.
 foreach(pc pelorin vekORN pelorin_c)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
