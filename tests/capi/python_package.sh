@@ -13,7 +13,8 @@ trap 'rm -rf "$work"' EXIT
 mkdir "$work/src"
 cp -r "$source_dir/python" "$source_dir/CMakeLists.txt" "$work/src/"
 /usr/bin/python3 -m venv --system-site-packages "$work/venv"
-"$work/venv/bin/pip" install -q --no-index --no-build-isolation "$work/src/python"
+# --ignore-installed: a python3-pelorin of the system stays as it is.
+"$work/venv/bin/pip" install -q --no-index --no-build-isolation --ignore-installed "$work/src/python"
 rm -rf "$work/src"
 cd "$work"
 unset PYTHONPATH
