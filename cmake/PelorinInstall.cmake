@@ -24,25 +24,32 @@ install(FILES ${PROJECT_SOURCE_DIR}/vek/libvek2019.h
 # reader, for trying the kit without one.
 install(TARGETS kvsdecompose LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/reader/readers.conf DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/pelorin)
-install(FILES ${PROJECT_SOURCE_DIR}/simulator/readers.conf DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/simulator)
+install(FILES ${PROJECT_SOURCE_DIR}/simulator/readers.conf ${PROJECT_SOURCE_DIR}/simulator/README.md
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/simulator)
+# A card file of each kind, with the photos and fingerprints they name, for a
+# first try of each kind's record: "simulated .../cards/hmt.json".
+set(PELORIN_CARDS ${PROJECT_SOURCE_DIR}/tests/fixtures/cards)
+install(FILES ${PELORIN_CARDS}/cn.json ${PELORIN_CARDS}/cn_photo.bmp ${PELORIN_CARDS}/cn_fp.bin
+  ${PELORIN_CARDS}/hmt.json ${PELORIN_CARDS}/hmt_photo.bmp ${PELORIN_CARDS}/fnew.json ${PELORIN_CARDS}/fnew_photo.bmp
+  ${PELORIN_CARDS}/f2017.json ${PELORIN_CARDS}/f2017_photo.bmp
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/simulator/cards)
 install(FILES ${PROJECT_SOURCE_DIR}/examples/web/index.html DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/web)
 
 install(TARGETS pelorin-read pelorin-demo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/tools/pelorin-read/pelorin-read.1 ${PROJECT_SOURCE_DIR}/demo/pelorin-demo.1
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/capi/pelorin_c.3 DESTINATION ${CMAKE_INSTALL_MANDIR}/man3)
+install(FILES ${PROJECT_SOURCE_DIR}/reader/readers.conf.5 DESTINATION ${CMAKE_INSTALL_MANDIR}/man5)
 install(FILES ${PROJECT_SOURCE_DIR}/demo/pelorin-demo.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/pelorin_lib/Pics/icon.png
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/72x72/apps RENAME pelorin-demo.png)
 # A template: the reader's USB identifiers go in before it is used.
-install(FILES ${PROJECT_SOURCE_DIR}/udev/60-pelorin-reader.rules
+install(FILES ${PROJECT_SOURCE_DIR}/udev/60-pelorin-reader.rules ${PROJECT_SOURCE_DIR}/udev/README.md
   DESTINATION ${CMAKE_INSTALL_DATADIR}/pelorin/udev)
 
-# The .pc files find the kit relative to their own place, so they also work
-# in a kit unpacked under another root.
-file(RELATIVE_PATH PELORIN_PC_TO_PREFIX
-  ${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
-foreach(pc pelorin vekORN)
+# The .pc files name the prefix as it is, as Debian's own do.
+foreach(pc pelorin vekORN pelorin_c)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endforeach()
@@ -50,7 +57,8 @@ endforeach()
 set(PELORIN_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/pelorin)
 install(EXPORT pelorinTargets NAMESPACE pelorin:: DESTINATION ${PELORIN_CMAKE_DIR})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/pelorinConfig.cmake.in
-  ${PROJECT_BINARY_DIR}/pelorinConfig.cmake INSTALL_DESTINATION ${PELORIN_CMAKE_DIR})
+  ${PROJECT_BINARY_DIR}/pelorinConfig.cmake INSTALL_DESTINATION ${PELORIN_CMAKE_DIR}
+  PATH_VARS CMAKE_INSTALL_LIBDIR CMAKE_INSTALL_INCLUDEDIR)
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/pelorinConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/pelorinConfig.cmake ${PROJECT_BINARY_DIR}/pelorinConfigVersion.cmake

@@ -25,6 +25,7 @@ TEST_PACKAGES=(
   xvfb x11-utils xauth xdotool                # the demo on a real X display
   umockdev libumockdev-dev                    # emulated USB readers
   python3 python3-pytest python3-websockets   # Python module and service clients
+  python3-venv python3-pip python3-setuptools python3-wheel   # the module pip-installed offline into a venv
   locales                                     # a decimal-comma locale for the C host tests (localedef)
   poppler-utils                               # the card copy's PDF: pdfinfo, pdftoppm, pdftotext
   chromium openssl                            # the example web page in a browser, as an https site
@@ -53,7 +54,7 @@ build_depends() {
         if (index(list, " !" arch " ") || (list !~ / !/ && !index(list, " " arch " "))) next
       }
       NF { print $1 }' |
-    sed 's/^debhelper-compat$/debhelper/'
+    sed 's/^debhelper-compat$/debhelper/; s/:any$//'
 }
 
 # The runtime of the clang that is installed (libFuzzer, the sanitizers) is

@@ -31,20 +31,17 @@ import weakref
 
 from ctypes import POINTER, byref, c_char_p, c_int, c_size_t, c_ubyte, c_void_p
 from dataclasses import dataclass
-from typing import Any, Iterator, Optional, Union
+from typing import Any, Iterator, List, Optional, Union
 
-from ._library import library
+from ._library import library, result
+from ._version import __version__
 from .cards import (CARD_CLASSES, PART_CLASSES, Birth, Card, Checks, FingerprintType, ForeignerCard2017,
                     ForeignerCardNew, ResidencePermit, ResidentCard, ValidPeriod)
 
-__all__ = ["init", "read", "watch", "Removed", "use_readers", "readers", "Reader", "PelorinError", "Card",
+__all__ = ["__version__", "init", "read", "watch", "Removed", "use_readers", "readers", "Reader", "PelorinError", "Card",
            "ResidentCard", "ResidencePermit", "ForeignerCardNew", "ForeignerCard2017", "Birth", "ValidPeriod",
            "FingerprintType", "Checks"]
 
-_OK = 0
-_UNKNOWN_FIELD = -103
-_NO_READERS = -106
-_NO_SUCH_READER = -108
 _CHECK_NONE = -1
 _COPY_FORMATS = ("pdf", "png")
 _WATCH_PLACED, _WATCH_REMOVED, _WATCH_FAILED = 1, 2, 3
@@ -54,7 +51,7 @@ _WATCH_INTERVAL = 0.5  # seconds: PELORIN_WATCH_INTERVAL_MS
 class PelorinError(Exception):
     """A failed read or call: name ("READ_NO_DATA"), value (-24) and text."""
 
-    def __init__(self, value, text=None):
+    def __init__(self, value: int, text: Optional[str] = None) -> None:
         lib = library()
         self.value = value
         self.name = lib.pelorin_result_name(value).decode()
@@ -62,9 +59,9 @@ class PelorinError(Exception):
         super().__init__(f"{self.name} ({value}): {self.text}")
 
 
-def _check(result):
-    if result != _OK:
-        raise PelorinError(result)
+def _check(value: int) -> None:
+    if value != result("READ_OK"):
+        raise PelorinError(value)
 
 
 def _bytes(getter, handle):
@@ -83,10 +80,10 @@ def _text_fields(lib, handle):
     index = 0
     while True:
         name = c_char_p()
-        result = lib.pelorin_card_field_name(handle, index, byref(name))
-        if result == _UNKNOWN_FIELD:
+        found = lib.pelorin_card_field_name(handle, index, byref(name))
+        if found == result("PELORIN_UNKNOWN_FIELD"):
             break
-        _check(result)
+        _check(found)
         text = c_char_p()
         _check(lib.pelorin_card_text(handle, name.value, byref(text)))
         whole, _, part = _python_name(name.value.decode()).partition(".")
@@ -195,7 +192,7 @@ def watch(on: Optional[datetime.date] = None) -> Iterator[Union[Card, Removed]]:
         id_code = None
         while True:
             event, card = c_int(), c_void_p()
-            result = lib.pelorin_watch_look(handle, byref(event), byref(card))
+            looked = lib.pelorin_watch_look(handle, byref(event), byref(card))
             if event.value == _WATCH_PLACED:
                 placed = _card(lib, _LibraryCard(lib, card.value), on)
                 id_code = placed.id_code
@@ -203,9 +200,9 @@ def watch(on: Optional[datetime.date] = None) -> Iterator[Union[Card, Removed]]:
             elif event.value == _WATCH_REMOVED:
                 yield Removed(id_code)
             elif event.value == _WATCH_FAILED:
-                logging.getLogger("pelorin").warning("%s", PelorinError(result))
+                logging.getLogger("pelorin").warning("%s", PelorinError(looked))
             else:
-                _check(result)  # misuse, such as a look in a child forked after a read
+                _check(looked)  # misuse, such as a look in a child forked after a read
             time.sleep(_WATCH_INTERVAL)
     finally:
         lib.pelorin_watch_free(handle)
@@ -221,7 +218,7 @@ class Reader:
     present: bool
 
 
-def use_readers(path=None):
+def use_readers(path: Union[None, str, "os.PathLike[str]"] = None) -> None:
     """Names the readers file of this process, which every later read and
     watch opens the reader with; None goes back to PELORIN_READERS and the
     files after it. A relative path is taken from the current directory now.
@@ -230,27 +227,28 @@ def use_readers(path=None):
     _check(library().pelorin_use_readers(None if path is None else os.fsencode(path)))
 
 
-def readers():
+def readers() -> List[Reader]:
     """The readers of the readers file in use, in its order, and whether each
     is there (none is opened). Raises PelorinError: PELORIN_NO_READERS, its
     text the file and why it cannot be used, or PELORIN_READERS_UNSUPPORTED."""
     lib = library()
     handle = c_void_p()
-    result = lib.pelorin_readers(byref(handle))
-    if result not in (_OK, _NO_READERS):
-        raise PelorinError(result)
+    listed = lib.pelorin_readers(byref(handle))
+    no_readers = result("PELORIN_NO_READERS")
+    if listed not in (result("READ_OK"), no_readers):
+        raise PelorinError(listed)
     try:
-        if result == _NO_READERS:
+        if listed == no_readers:
             path, problem = c_char_p(), c_char_p()
             _check(lib.pelorin_reader_list_file(handle, byref(path), byref(problem)))
-            raise PelorinError(result, os.fsdecode(problem.value))
+            raise PelorinError(listed, os.fsdecode(problem.value))
         found = []
         while True:
             kind, where, present = c_char_p(), c_char_p(), c_int()
-            result = lib.pelorin_reader_list_at(handle, len(found), byref(kind), byref(where), byref(present))
-            if result == _NO_SUCH_READER:
+            at = lib.pelorin_reader_list_at(handle, len(found), byref(kind), byref(where), byref(present))
+            if at == result("PELORIN_NO_SUCH_READER"):
                 return found
-            _check(result)
+            _check(at)
             found.append(Reader(kind.value.decode(), os.fsdecode(where.value), bool(present.value)))
     finally:
         lib.pelorin_reader_list_free(handle)

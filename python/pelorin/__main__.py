@@ -5,10 +5,10 @@ import argparse
 import os
 import sys
 
-from . import PelorinError, read
+from . import Card, PelorinError, read
 
 
-def _read_with_stdout_on_stderr():
+def _read_with_stdout_on_stderr() -> Card:
     # The library's progress line must not get into the JSON on standard output.
     sys.stdout.flush()
     saved = os.dup(1)
@@ -20,7 +20,7 @@ def _read_with_stdout_on_stderr():
         os.close(saved)
 
 
-def main():
+def main() -> int:
     argparse.ArgumentParser(
         prog="python3 -m pelorin",
         description="Reads the card on the reader once and prints it as JSON on standard output. "
@@ -34,4 +34,5 @@ def main():
     return 0
 
 
-sys.exit(main())
+if __name__ == "__main__":
+    sys.exit(main())

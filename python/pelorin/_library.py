@@ -2,6 +2,7 @@
 """Finding libpelorin_c and declaring its functions for ctypes."""
 
 import ctypes
+import functools
 import os
 
 from ctypes import POINTER, c_char_p, c_int, c_size_t, c_ubyte, c_void_p
@@ -38,6 +39,10 @@ _PROTOTYPES = {
     "pelorin_reader_list_free": [c_void_p],
 }
 
+# The library names each result it defines and calls every other value
+# "UNKNOWN"; all of them lie in this range.
+_RESULT_VALUES = range(-1000, 1)
+
 _library = None
 
 
@@ -56,7 +61,7 @@ def _open():
     raise OSError(f"libpelorin_c is not installed; set {ENVIRONMENT_VARIABLE} to the library file")
 
 
-def library():
+def library() -> ctypes.CDLL:
     """The loaded library, opened on first use."""
     global _library
     if _library is None:
@@ -71,3 +76,11 @@ def library():
             function.restype = c_char_p
         _library = lib
     return _library
+
+
+@functools.lru_cache(maxsize=None)
+def result(name: str) -> int:
+    """The value of the result the library calls name ("PELORIN_NO_READERS")."""
+    lib = library()
+    values = {lib.pelorin_result_name(value).decode(): value for value in _RESULT_VALUES}
+    return values[name]

@@ -83,6 +83,18 @@ def test_failure_raises_its_name_value_and_text(monkeypatch, scenario, name, val
         assert str(raised.value) in run([PELORIN_READ], scenario=scenario).stderr.splitlines()
 
 
+def test_every_result_of_the_header_has_its_value_in_the_module():
+    header = os.path.join(os.path.dirname(__file__), "../../capi/include/pelorin/pelorin_c.h")
+    with open(header) as text:
+        defined = re.findall(r"#define (PELORIN_\w+) \((-\d+)\)", text.read().split("/* Card kinds. */")[0])
+    assert len(defined) >= 20
+    from pelorin._library import result
+    for macro, value in defined:
+        # The read results keep the C++ interface's names, without the prefix.
+        name = macro if int(value) <= -101 else macro[len("PELORIN_"):]
+        assert result(name) == int(value), macro
+
+
 def test_readers_file_named_at_run_time_chooses_the_reader(monkeypatch, tmp_path):
     use_card(monkeypatch, f"{FIXTURES}/cn.json")  # a simulated line's own card file wins
     readers_file, card_file = tmp_path / "readers.conf", f"{FIXTURES}/hmt.json"

@@ -10,7 +10,7 @@ missing=$(find . \( -path ./.git -o -path './build*' -o -path './tests/fixtures'
                     -o -path '*/corpus_*' -o -path ./debian/.debhelper \) -prune -o -type f \
               \( -name '*.cpp' -o -name '*.h' -o -name '*.c' -o -name '*.py' -o -name '*.sh' \
                  -o -name '*.cmake' -o -name CMakeLists.txt -o -name '*.java' -o -name '*.js' \
-                 -o -name '*.html' -o -name '*.ui' -o -name '*.qrc' -o -name '*.1' -o -name '*.map' \
+                 -o -name '*.html' -o -name '*.ui' -o -name '*.qrc' -o -name '*.[1-8]' -o -name '*.map' -o -name '*.toml' \
                  -o -name '*.service' -o -name '*.rules' -o -name '*.supp' -o -path ./debian/rules \
                  -o -path ./.ci/run \) -print |
           while read -r file; do
