@@ -28,9 +28,7 @@ namespace {
 int readCard(pelorin_card** card)
 {
     auto read = std::make_unique<CardRead>();
-    const READ_RESULT result = readIDCard(&read->idType, &read->cn, &read->foreign2017,
-                                          &read->foreignNew, &read->hmt, &read->frontBase64,
-                                          &read->backBase64);
+    const READ_RESULT result = readCardRecords(*read);
     if (result != READ_OK)
         return result;
     if (idTypeName(read->idType) == nullptr)
@@ -174,6 +172,16 @@ int pelorin_card_back(const pelorin_card* card, const unsigned char** jpeg, size
     if (card == nullptr || jpeg == nullptr || size == nullptr)
         return PELORIN_NULL_ARGUMENT;
     return CardTable::instance().use(card, [&](const CardResult& c) { return giveBytes(c.back, jpeg, size); });
+}
+
+int pelorin_card_faces_degraded(const pelorin_card* card, int* degraded)
+{
+    if (card == nullptr || degraded == nullptr)
+        return PELORIN_NULL_ARGUMENT;
+    return CardTable::instance().use(card, [&](const CardResult& c) {
+        *degraded = c.read->facesDegraded ? 1 : 0;
+        return PELORIN_OK;
+    });
 }
 
 int pelorin_card_fingerprints(const pelorin_card* card, const unsigned char** block, size_t* size,

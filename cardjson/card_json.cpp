@@ -109,6 +109,7 @@ QJsonObject cardJson(const CardRead& read, const QJsonObject& files, const QDate
     QJsonObject card{{"kind", idTypeName(read.idType)},
                      {"idType", static_cast<int>(read.idType)},
                      {"files", files},
+                     {"facesDegraded", read.facesDegraded},
                      {"checks", checksJson(checkCard(read, today))}};
     switch (read.idType) {
     case ID_TYPE_CN:

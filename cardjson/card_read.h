@@ -14,6 +14,8 @@ struct CardRead {
     IDCARD_INFO_ALL_HMT hmt{};
     std::string frontBase64;
     std::string backBase64;
+    // Characters of the faces came out as boxes: no font could draw them.
+    bool facesDegraded = false;
 
     // The photo bitmap of the record of idType, or null for an unknown kind.
     unsigned char* headImage()
@@ -29,3 +31,6 @@ struct CardRead {
     }
     const unsigned char* headImage() const { return const_cast<CardRead*>(this)->headImage(); }
 };
+
+// readIDCard into read, with whether its faces are degraded.
+READ_RESULT readCardRecords(CardRead& read);

@@ -16,8 +16,10 @@
 
 #include "dbglog.h"
 #include "exit_gate.h"
+#include "face_glyphs.h"
 #include "guest_mode.h"
 #include "mps_reader.h"
+#include "pelorin_kit.h"
 
 bool gHasInited = false;
 bool gHasRegisterSignal = false;
@@ -55,10 +57,18 @@ public:
         std::optional<pelorin_kit::GuestMode> guest;
         if (m_guest)
             guest.emplace();
+        const FaceGlyphs::Watch glyphs;
         READ_RESULT result = CMpsReader::readIDCardThread(&m_worker);
         if (result == READ_OK)
-            deliver();
+            deliver(glyphs.missed());
         return result;
+    }
+
+    // Whether the faces delivered miss characters; false until they are delivered.
+    bool facesDegraded()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_facesDegraded;
     }
 
     void abandon()
@@ -90,11 +100,12 @@ private:
         return m_abandoned;
     }
 
-    void deliver()
+    void deliver(bool facesDegraded)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_abandoned)
             return;
+        m_facesDegraded = facesDegraded;
         copyBack(m_caller.pIDType, m_idType);
         switch (*m_idType) {
         case ID_TYPE_CN: copyBack(m_caller.pIDAllInfoCN, m_cn); break;
@@ -109,6 +120,7 @@ private:
 
     std::mutex m_mutex;
     bool m_abandoned = false;
+    bool m_facesDegraded = false;
     const bool m_guest;  // the caller works for a guest: so does the worker
     const ReadInfo m_caller;
     ReadInfo m_worker{};
@@ -171,7 +183,14 @@ int g_appArgc = 1;
 char g_appName[] = "dummy_app_name";
 char* g_appArgv[] = {g_appName, nullptr};
 
+thread_local bool t_lastFacesDegraded = false;
+
 }  // namespace
+
+bool pelorin_kit::lastReadFacesDegraded()
+{
+    return t_lastFacesDegraded;
+}
 
 READ_RESULT readIDCard(ID_TYPE* pIDType, IDCARD_INFO_ALL_CN* pIDAllInfoCN,
                        IDCARD_INFO_ALL_FOREIGN_2017* pIDAllInfoForeign2017,
@@ -219,6 +238,7 @@ READ_RESULT readIDCard(ID_TYPE* pIDType, IDCARD_INFO_ALL_CN* pIDAllInfoCN,
                        static_cast<int>(result));
         return result;
     }
+    t_lastFacesDegraded = context->facesDegraded();
     return READ_OK;
 }
 

@@ -13,6 +13,7 @@
 
 #include "card_faces.h"
 #include "dbglog.h"
+#include "face_glyphs.h"
 #include "makecardimg.h"
 #include "pelorin_api.h"
 
@@ -97,6 +98,7 @@ void Tools::drawAtBaseline(QPixmap& pmBase, const QString& strToDraw, const QCol
 {
     if (pmBase.isNull() || strToDraw.isEmpty())
         return;
+    FaceGlyphs::check(strToDraw, font);
     QPainter painter(&pmBase);
     painter.setFont(font);
     painter.setPen(clrTxt);

@@ -55,8 +55,7 @@ void CardReader::read()
     // service's own lines only.
     const pelorin_kit::GuestMode quiet;
     auto read = std::make_shared<CardRead>();
-    const READ_RESULT result = readIDCard(&read->idType, &read->cn, &read->foreign2017, &read->foreignNew,
-                                          &read->hmt, &read->frontBase64, &read->backBase64);
+    const READ_RESULT result = readCardRecords(*read);
     emit readDone(outcomeOf(result, read));
 }
 

@@ -36,6 +36,11 @@ private:
 // object the library made, where all of them come from the library's work.
 void dropEveryQtMessage();
 
+// Whether the faces of the calling thread's last successful readIDCard have
+// characters that no installed font draws, shown as boxes (no CJK font such
+// as fonts-noto-cjk); false for faces without such characters, for no faces.
+bool lastReadFacesDegraded();
+
 // Whether a card lies on the reader, without reading it: READ_OK when one
 // does, READ_NO_DATA when none does, another READ_RESULT when the reader
 // cannot tell. A read in progress, even one whose call has timed out, keeps

@@ -136,8 +136,9 @@ class _LibraryCard:
 
 def _card(lib, source, on):
     handle = source._handle
-    id_type, kind, json = c_int(), c_char_p(), c_char_p()
+    id_type, kind, json, degraded = c_int(), c_char_p(), c_char_p(), c_int()
     _check(lib.pelorin_card_id_type(handle, byref(id_type)))
+    _check(lib.pelorin_card_faces_degraded(handle, byref(degraded)))
     _check(lib.pelorin_card_kind(handle, byref(kind)))
     _check(lib.pelorin_card_json(handle, byref(json), None))
     fields = _text_fields(lib, handle)
@@ -151,6 +152,7 @@ def _card(lib, source, on):
                photo=_bytes(lib.pelorin_card_photo, handle),
                front=_bytes(lib.pelorin_card_front, handle),
                back=_bytes(lib.pelorin_card_back, handle),
+               faces_degraded=bool(degraded.value),
                json=json.value.decode(), checks=source.checks(on), _source=source, **fields)
 
 

@@ -25,6 +25,7 @@ _PROTOTYPES = {
     "pelorin_card_photo": _BYTES,
     "pelorin_card_front": _BYTES,
     "pelorin_card_back": _BYTES,
+    "pelorin_card_faces_degraded": [c_void_p, POINTER(c_int)],
     "pelorin_card_fingerprints": _BYTES + [POINTER(c_int)],
     "pelorin_card_check": [c_void_p, c_char_p, c_char_p, POINTER(c_int)],
     "pelorin_card_copy": [c_void_p, c_char_p, c_char_p],

@@ -47,7 +47,9 @@ class Checks:
 @dataclass(frozen=True)
 class Card:
     """What every card has. photo is a 102 x 126 BMP file, front and back are
-    JPEG files (empty when the face could not be composed), json is the card
+    JPEG files (empty when the face could not be composed), faces_degraded
+    tells that characters of the faces came out as boxes because no installed
+    font draws them (install fonts-noto-cjk), json is the card
     as pelorin-read prints it (its "checks" as of the day of the read),
     checks the checks as of the day read() was given."""
     kind: str
@@ -55,6 +57,7 @@ class Card:
     photo: bytes = field(repr=False)
     front: bytes = field(repr=False)
     back: bytes = field(repr=False)
+    faces_degraded: bool
     json: str = field(repr=False)
     checks: Checks
     # The library's card, freed when this one goes; what copy() composes from.

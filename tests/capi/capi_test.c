@@ -277,8 +277,12 @@ static void check_bad_use(void)
     CHECK(pelorin_card_text(card, NULL, &text) == PELORIN_NULL_ARGUMENT, "null field");
     CHECK(pelorin_card_photo(card, &bytes, NULL) == PELORIN_NULL_ARGUMENT, "null size");
     CHECK(pelorin_card_json(NULL, &text, NULL) == PELORIN_NULL_ARGUMENT, "null card");
+    int degraded = -1;
+    CHECK(pelorin_card_faces_degraded(card, NULL) == PELORIN_NULL_ARGUMENT, "null degraded");
+    CHECK(pelorin_card_faces_degraded(card, &degraded) == PELORIN_OK && degraded == 0, "faces degraded: %d", degraded);
     CHECK(pelorin_card_free(card) == PELORIN_OK, "free");
     CHECK(pelorin_card_text(card, "name", &text) == PELORIN_BAD_CARD, "freed card");
+    CHECK(pelorin_card_faces_degraded(card, &degraded) == PELORIN_BAD_CARD, "freed card");
     CHECK(pelorin_card_photo(card, &bytes, &size) == PELORIN_BAD_CARD, "freed card");
     CHECK(pelorin_card_free(card) == PELORIN_BAD_CARD, "double free");
     CHECK(pelorin_card_free((pelorin_card*)&text) == PELORIN_BAD_CARD, "made-up card");

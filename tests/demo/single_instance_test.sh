@@ -4,8 +4,12 @@
 # private Xvfb display:
 #  - a second start while the first runs shows its hint box, opens no main
 #    window, and exits with status 255 once the box is answered;
+#  - another account gets an instance of its own beside it, guarded as well;
 #  - after the first instance is killed (leaving its server file behind), a
-#    new start removes the stale file, opens its window and holds the name.
+#    new start removes the stale file, opens its window and holds the name,
+#    while the stale files another account left stay where they are.
+# Root and nobody share the temporary directory and an XDG_RUNTIME_DIR that
+# is nobody's: root must not take it for its own.
 # Usage: single_instance_test.sh PATH/TO/pelorin-demo
 set -u
 demo=$1
@@ -13,11 +17,17 @@ main_title='^身份证件信息读取程序 1\.5\.5版$'
 box_title='^二代证阅读器演示程序$'
 
 work=$(mktemp -d)
-# QLocalServer puts its file in the temporary directory: a private one keeps
-# this test apart from any other demo running on the machine.
-export TMPDIR=$work
+chmod 755 "$work"
+# A temporary directory of the test's own keeps it apart from any other demo
+# running on the machine.
+mkdir -m 1777 "$work/tmp"
+mkdir -m 700 "$work/run-nobody" && chown 65534:65534 "$work/run-nobody"
+export TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/run-nobody
 export QT_QPA_PLATFORM=xcb
-server_file=$work/pelorindemolocalserver
+server_file=$TMPDIR/pelorin-demo-$(id -u)/pelorindemolocalserver
+nobody_file=$XDG_RUNTIME_DIR/pelorindemolocalserver
+# setpriv execs its command: the process id of `"${as_nobody[@]}" CMD &` is CMD's.
+as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 
@@ -47,23 +57,50 @@ alive() { kill -0 "$1" 2>/dev/null; }
 first=$!; pids+=($first)
 [ -n "$(wait_for_window "$main_title")" ] || fail "first instance opened no main window"
 
-"$demo" 2>"$work/second.err" &
-second=$!; pids+=($second)
-box=$(wait_for_window "$box_title")
-[ -n "$box" ] || fail "second instance showed no hint box"
-[ "$(windows_named "$main_title")" -eq 1 ] || fail "second instance opened a main window"
-grep -q 'version:1.5.5' "$work/second.err" && fail "second instance went on past the guard"
+# A second start by the account (a command prefix, or none) that runs
+# `windows` main windows: a hint box, no window more, status 255 once answered.
+expect_refused() {
+    local windows=$1 who=$2; shift 2
+    "$@" "$demo" 2>"$work/$who.err" &
+    local second=$!; pids+=($second)
+    local box status
+    box=$(wait_for_window "$box_title")
+    if [ -z "$box" ]; then
+        alive "$second" || { wait "$second"; fail "$who: second instance ended with $? and no hint box"; }
+        fail "$who: second instance showed no hint box"
+    fi
+    [ "$(windows_named "$main_title")" -eq "$windows" ] || fail "$who: second instance opened a main window"
+    grep -q 'version:1.5.5' "$work/$who.err" && fail "$who: second instance went on past the guard"
+    # The box goes away on the key press, so the key release may meet no
+    # window: release the key for the display, or its repeats answer the next box.
+    xdotool key --window "$box" Return 2>/dev/null
+    xdotool keyup Return 2>/dev/null
+    for _ in $(seq 100); do alive "$second" || break; sleep 0.1; done
+    alive "$second" && fail "$who: second instance still runs after its box was answered"
+    wait "$second"; status=$?
+    forget "$second"
+    [ "$status" -eq 255 ] || fail "$who: second instance exited with $status, expected 255"
+}
 
-# The box goes away on the key press, so the key release may meet no window.
-xdotool key --window "$box" Return 2>/dev/null
-for _ in $(seq 100); do alive "$second" || break; sleep 0.1; done
-alive "$second" && fail "second instance still runs after its box was answered"
-wait "$second"; status=$?
-forget "$second"
-[ "$status" -eq 255 ] || fail "second instance exited with $status, expected 255"
+expect_refused 1 second
 alive "$first" || fail "first instance ended"
 [ "$(windows_named "$main_title")" -eq 1 ] || fail "first instance lost its window"
 echo "ok: second start exits with 255 and opens no window"
+
+"${as_nobody[@]}" "$demo" 2>"$work/nobody.err" &
+nobody=$!; pids+=($nobody)
+timeout 20 bash -c "until [ \"\$(xdotool search --name '$main_title' 2>/dev/null | wc -l)\" -eq 2 ]; do sleep 0.1; done" \
+    || fail "another account's start opened no window of its own"
+[ -S "$nobody_file" ] || fail "another account's instance holds no server in its runtime directory"
+expect_refused 2 nobody-second "${as_nobody[@]}"
+alive "$nobody" && alive "$first" || fail "an instance ended"
+echo "ok: another account gets one instance of its own"
+
+# Another account's crash leaves its file, and a file at the old shared place.
+kill -9 "$nobody"; wait "$nobody" 2>/dev/null
+forget "$nobody"
+"${as_nobody[@]}" /usr/bin/python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])' \
+    "$TMPDIR/pelorindemolocalserver" || fail "could not plant a file as another account"
 
 # A crash leaves the server file behind, with no one listening on it.
 kill -9 "$first"; wait "$first" 2>/dev/null
@@ -79,4 +116,5 @@ alive "$third" || fail "third instance ended"
 # The name is held again: a live server answers on the file.
 python3 -c 'import socket, sys; socket.socket(socket.AF_UNIX).connect(sys.argv[1])' "$server_file" \
     || fail "third instance does not hold the instance name"
+[ -S "$nobody_file" ] && [ -S "$TMPDIR/pelorindemolocalserver" ] || fail "another account's files were removed"
 echo "ok: start after a stale server file opens the window and holds the name"

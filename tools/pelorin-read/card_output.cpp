@@ -11,8 +11,7 @@
 READ_RESULT readIntoRecords(CardRead& read)
 {
     StdoutToStderr progressToStderr;
-    return readIDCard(&read.idType, &read.cn, &read.foreign2017, &read.foreignNew, &read.hmt,
-                      &read.frontBase64, &read.backBase64);
+    return readCardRecords(read);
 }
 
 void reportFailure(int result)

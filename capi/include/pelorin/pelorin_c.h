@@ -225,6 +225,12 @@ int pelorin_card_photo(const pelorin_card* card, const unsigned char** bmp, size
 int pelorin_card_front(const pelorin_card* card, const unsigned char** jpeg, size_t* size);
 int pelorin_card_back(const pelorin_card* card, const unsigned char** jpeg, size_t* size);
 
+/* *degraded is 1 when characters of the faces came out as boxes because no
+ * installed font draws them (a machine without a CJK font: install
+ * fonts-noto-cjk), 0 otherwise; the JSON's "facesDegraded". The library's
+ * log says so once per process. */
+int pelorin_card_faces_degraded(const pelorin_card* card, int* degraded);
+
 /* The fingerprint block of a resident card: 1024 bytes, of which the first
  * 512 hold the one fingerprint of a PELORIN_ONE_FP_INFO card and none of a
  * PELORIN_NO_FP_INFO card. Other kinds hold none: size 0, PELORIN_NO_FP_INFO. */
