@@ -27,7 +27,12 @@ export QT_QPA_PLATFORM=xcb
 server_file=$TMPDIR/pelorin-demo-$(id -u)/pelorindemolocalserver
 nobody_file=$XDG_RUNTIME_DIR/pelorindemolocalserver
 # setpriv execs its command: the process id of `"${as_nobody[@]}" CMD &` is CMD's.
+# Nobody may not reach the build tree (a clone under /root): its demo is a
+# copy, beside copies of the libraries it finds beside itself.
+mkdir -m 755 "$work/bin"
+cp "$demo" "$(dirname "$demo")"/lib*.so* "$(dirname "$demo")"/*.conf "$work/bin/"
 as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+nobody_demo=$work/bin/$(basename "$demo")
 
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 
@@ -57,11 +62,11 @@ alive() { kill -0 "$1" 2>/dev/null; }
 first=$!; pids+=($first)
 [ -n "$(wait_for_window "$main_title")" ] || fail "first instance opened no main window"
 
-# A second start by the account (a command prefix, or none) that runs
+# A second start (the command that starts it) by the account that runs
 # `windows` main windows: a hint box, no window more, status 255 once answered.
 expect_refused() {
     local windows=$1 who=$2; shift 2
-    "$@" "$demo" 2>"$work/$who.err" &
+    "$@" 2>"$work/$who.err" &
     local second=$!; pids+=($second)
     local box status
     box=$(wait_for_window "$box_title")
@@ -82,17 +87,17 @@ expect_refused() {
     [ "$status" -eq 255 ] || fail "$who: second instance exited with $status, expected 255"
 }
 
-expect_refused 1 second
+expect_refused 1 second "$demo"
 alive "$first" || fail "first instance ended"
 [ "$(windows_named "$main_title")" -eq 1 ] || fail "first instance lost its window"
 echo "ok: second start exits with 255 and opens no window"
 
-"${as_nobody[@]}" "$demo" 2>"$work/nobody.err" &
+"${as_nobody[@]}" "$nobody_demo" 2>"$work/nobody.err" &
 nobody=$!; pids+=($nobody)
 timeout 20 bash -c "until [ \"\$(xdotool search --name '$main_title' 2>/dev/null | wc -l)\" -eq 2 ]; do sleep 0.1; done" \
     || fail "another account's start opened no window of its own"
 [ -S "$nobody_file" ] || fail "another account's instance holds no server in its runtime directory"
-expect_refused 2 nobody-second "${as_nobody[@]}"
+expect_refused 2 nobody-second "${as_nobody[@]}" "$nobody_demo"
 alive "$nobody" && alive "$first" || fail "an instance ended"
 echo "ok: another account gets one instance of its own"
 
