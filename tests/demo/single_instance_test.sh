@@ -10,9 +10,11 @@
 #    while the stale files another account left stay where they are.
 # Root and nobody share the temporary directory and an XDG_RUNTIME_DIR that
 # is nobody's: root must not take it for its own.
-# Usage: single_instance_test.sh PATH/TO/pelorin-demo
+# Usage: single_instance_test.sh HOW-TO-START-pelorin-demo [ITS-FILE]
+# (the two differ in a cross build, whose programs start through a launcher
+# of the emulator)
 set -u
-demo=$1
+demo=$1 demo_file=${2:-$1}
 main_title='^身份证件信息读取程序 1\.5\.5版$'
 box_title='^二代证阅读器演示程序$'
 
@@ -28,11 +30,18 @@ server_file=$TMPDIR/pelorin-demo-$(id -u)/pelorindemolocalserver
 nobody_file=$XDG_RUNTIME_DIR/pelorindemolocalserver
 # setpriv execs its command: the process id of `"${as_nobody[@]}" CMD &` is CMD's.
 # Nobody may not reach the build tree (a clone under /root): its demo is a
-# copy, beside copies of the libraries it finds beside itself.
+# copy, beside copies of the libraries it finds beside itself, started the
+# same way as the original.
+built=$(dirname "$demo_file")
 mkdir -m 755 "$work/bin"
-cp "$demo" "$(dirname "$demo")"/lib*.so* "$(dirname "$demo")"/*.conf "$work/bin/"
+cp "$demo_file" "$built"/lib*.so* "$built"/*.conf "$work/bin/"
+nobody_demo=$work/bin/$(basename "$demo_file")
+if [ "$demo" != "$demo_file" ]; then
+    sed "s|$built/|$work/bin/|g" "$demo" >"$work/bin/launcher"
+    chmod 755 "$work/bin/launcher"
+    nobody_demo=$work/bin/launcher
+fi
 as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
-nobody_demo=$work/bin/$(basename "$demo")
 
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 
