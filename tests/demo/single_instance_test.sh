@@ -28,7 +28,7 @@ export TMPDIR=$work/tmp XDG_RUNTIME_DIR=$work/run-nobody
 export QT_QPA_PLATFORM=xcb
 server_file=$TMPDIR/pelorin-demo-$(id -u)/pelorindemolocalserver
 nobody_file=$XDG_RUNTIME_DIR/pelorindemolocalserver
-# setpriv execs its command: the process id of `"${as_nobody[@]}" CMD &` is CMD's.
+# env and setpriv exec their command: the process id of `"${as_nobody[@]}" CMD &` is CMD's.
 # Nobody may not reach the build tree (a clone under /root): its demo is a
 # copy, beside copies of the libraries it finds beside itself, started the
 # same way as the original.
@@ -41,7 +41,13 @@ if [ "$demo" != "$demo_file" ]; then
     chmod 755 "$work/bin/launcher"
     nobody_demo=$work/bin/launcher
 fi
-as_nobody=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+# Nor the leak check's suppressions beside the tree (a sanitizer build).
+nobody_env=()
+if [[ "${LSAN_OPTIONS:-}" =~ suppressions=([^:]*) ]]; then
+    cp "${BASH_REMATCH[1]}" "$work/bin/lsan.supp"
+    nobody_env=(env "LSAN_OPTIONS=${LSAN_OPTIONS/"${BASH_REMATCH[1]}"/$work/bin/lsan.supp}")
+fi
+as_nobody=("${nobody_env[@]}" setpriv --reuid=65534 --regid=65534 --clear-groups)
 
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 
