@@ -9,7 +9,9 @@ bin=$1 cards=$2 out=$3
 main_title='^身份证件信息读取程序 1\.5\.5版$'
 mkdir -p "$out"
 work=$(mktemp -d)
-export TMPDIR=$work QT_QPA_PLATFORM=xcb
+# A runtime and temporary directory of its own (mktemp -d: 0700): the
+# demo's single-instance guard then never meets another demo of the account.
+export TMPDIR=$work XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb
 
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 
