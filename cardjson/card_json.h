@@ -11,8 +11,9 @@
 const char* idTypeName(ID_TYPE type);
 
 // {"kind", "idType", "record", "finger_info_type" (resident cards), "files",
-// "facesDegraded" (characters of the faces drawn as boxes), "checks"}, the checks as of the local date `today`. The card kind must be
-// one idTypeName knows.
+// "facesDegraded" (characters of the faces drawn as boxes), "checks"}, the
+// checks as of the local date `today`. The card kind must be one idTypeName
+// knows.
 QJsonObject cardJson(const CardRead& read, const QJsonObject& files,
                      const QDate& today = QDate::currentDate());
 

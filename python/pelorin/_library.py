@@ -80,8 +80,11 @@ def library() -> ctypes.CDLL:
 
 
 @functools.lru_cache(maxsize=None)
+def _results() -> dict:
+    lib = library()
+    return {lib.pelorin_result_name(value).decode(): value for value in _RESULT_VALUES}
+
+
 def result(name: str) -> int:
     """The value of the result the library calls name ("PELORIN_NO_READERS")."""
-    lib = library()
-    values = {lib.pelorin_result_name(value).decode(): value for value in _RESULT_VALUES}
-    return values[name]
+    return _results()[name]
