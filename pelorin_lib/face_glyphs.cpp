@@ -19,8 +19,10 @@ bool drawable(const QString& text, const QFont& font)
     const QFontMetrics metrics(font);
     for (int i = 0; i < text.size(); ++i) {
         uint ucs4 = text.at(i).unicode();
-        if (QChar::isHighSurrogate(ucs4) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ucs4 = QChar::surrogateToUcs4(text.at(i), text.at(++i));
+        if (QChar::isHighSurrogate(ucs4) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ucs4 = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            ++i;
+        }
         if (QChar::isPrint(ucs4) && !QChar::isSpace(ucs4) && !metrics.inFontUcs4(ucs4))
             return false;
     }
