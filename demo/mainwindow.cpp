@@ -38,6 +38,7 @@ QString readFailureText(int result)
 MainWindow::MainWindow(QWidget *parent) : QMainWindow(parent), ui(new Ui::MainWindow)
 {
     ui->setupUi(this);  // also binds on_btnReadCard_clicked by name
+    setWindowTitle(QStringLiteral("身份证件信息读取程序 " PELORIN_VERSION "版"));
     ui->stackedWidget->setCurrentIndex(PAGE_CN);
 }
 

@@ -244,7 +244,7 @@ READ_RESULT readIDCard(ID_TYPE* pIDType, IDCARD_INFO_ALL_CN* pIDAllInfoCN,
 
 std::string getSDKVersion()
 {
-    return "version:1.5.5";
+    return "version:" PELORIN_VERSION;
 }
 
 void guiInit()

@@ -15,7 +15,7 @@
 # of the emulator)
 set -u
 demo=$1 demo_file=${2:-$1}
-main_title='^身份证件信息读取程序 1\.5\.5版$'
+main_title="^身份证件信息读取程序 ${PELORIN_VERSION//./\\.}版\$"
 box_title='^二代证阅读器演示程序$'
 
 work=$(mktemp -d)
@@ -90,7 +90,7 @@ expect_refused() {
         fail "$who: second instance showed no hint box"
     fi
     [ "$(windows_named "$main_title")" -eq "$windows" ] || fail "$who: second instance opened a main window"
-    grep -q 'version:1.5.5' "$work/$who.err" && fail "$who: second instance went on past the guard"
+    grep -qF "version:$PELORIN_VERSION" "$work/$who.err" && fail "$who: second instance went on past the guard"
     # The box goes away on the key press, so the key release may meet no
     # window: release the key for the display, or its repeats answer the next box.
     xdotool key --window "$box" Return 2>/dev/null

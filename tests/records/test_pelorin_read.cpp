@@ -272,7 +272,7 @@ TEST(PelorinReadCommandLine, VersionHelpAndBadArguments)
 {
     ToolRun run = runTool({"--version"});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "version:1.5.5\n");
+    EXPECT_EQ(run.out, "version:" PELORIN_VERSION "\n");
 
     run = runTool({"--help"});
     EXPECT_EQ(run.exitCode, 0);

@@ -213,7 +213,7 @@ async def handshakes(service):
     assert raw_handshake(port, host, path="/index.html") == "HTTP/1.1 404 Not Found"
 
     async with websockets.connect(service.url, origin=PAGE) as page:
-        assert (await ask(page, {"type": "version", "id": 1}))["sdk"] == "version:1.5.5"
+        assert (await ask(page, {"type": "version", "id": 1}))["sdk"] == "version:" + os.environ["PELORIN_VERSION"]
     async with websockets.connect(service.url) as local_program:  # no Origin
         assert (await ask(local_program, {"type": "version"}))["type"] == "version"
     async with websockets.connect(f"ws://[::1]:{port}", origin=PAGE) as over_ipv6:

@@ -246,7 +246,7 @@ TEST(Messages, RequestsRepliesAndMalformedInput)
     const QJsonObject version = json(handler.handleText(R"({"type":"version","id":7})", 0).reply);
     EXPECT_EQ(version["type"], "version");
     EXPECT_EQ(version["id"], 7);
-    EXPECT_EQ(version["sdk"], "version:1.5.5");
+    EXPECT_EQ(version["sdk"], "version:" PELORIN_VERSION);
 
     Handled watch = handler.handleText(R"({"type":"watch","faces":true})", 0);
     EXPECT_EQ(watch.request.kind, Request::Watch);

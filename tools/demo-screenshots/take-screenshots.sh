@@ -6,7 +6,7 @@
 # Usage: take-screenshots.sh BUILD_BIN_DIR CARD_FIXTURE_DIR OUT_DIR
 set -u
 bin=$1 cards=$2 out=$3
-main_title='^身份证件信息读取程序 1\.5\.5版$'
+main_title='^身份证件信息读取程序 [0-9.]+版$'
 mkdir -p "$out"
 work=$(mktemp -d)
 # A runtime and temporary directory of its own (mktemp -d: 0700): the
