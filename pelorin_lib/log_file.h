@@ -2,8 +2,8 @@
 // The diagnostic log's file: opened so that no other account can steer its
 // lines (not through a link, a FIFO or a device at its path, nor through a
 // file or a directory that someone else may change), locked against other
-// processes, moved aside when full. Async-signal-safe throughout but for
-// openLogForLine: the crash report writes the log this way too.
+// processes, moved aside when full. Async-signal-safe throughout: the crash
+// report writes the log this way too.
 #pragma once
 
 #include <cstddef>
