@@ -47,24 +47,21 @@ bool CLibUsbEx::open(unsigned short vid, unsigned short pid)
     }
     m_eOperateState = OPEN_OK;
 
+    // A reader that cannot be claimed or reset is closed again.
+    const auto giveUp = [this](const char* call, int rc, READ_RESULT error) {
+        libusb_close(m_hdev);
+        m_hdev = nullptr;
+        m_eOperateState = INIT_OK;
+        qDebug("%s failed: %s", call, libusb_error_name(rc));
+        m_einitErrorType = error;
+        return false;
+    };
     int rc = usb::claimReader(m_hdev);
-    if (rc != 0) {
-        libusb_close(m_hdev);
-        m_hdev = nullptr;
-        m_eOperateState = INIT_OK;
-        qDebug("libusb_claim_interface failed: %s", libusb_error_name(rc));
-        m_einitErrorType = DEV_REGISTER_FAIL;
-        return false;
-    }
+    if (rc != 0)
+        return giveUp("libusb_claim_interface", rc, DEV_REGISTER_FAIL);
     rc = libusb_reset_device(m_hdev);
-    if (rc != 0) {
-        libusb_close(m_hdev);
-        m_hdev = nullptr;
-        m_eOperateState = INIT_OK;
-        qDebug("libusb_reset_device failed: %s", libusb_error_name(rc));
-        m_einitErrorType = DEV_RESET_FAIL;
-        return false;
-    }
+    if (rc != 0)
+        return giveUp("libusb_reset_device", rc, DEV_RESET_FAIL);
     qDebug("open usb device success!");
     m_eOperateState = REGISTER_OK;
     return true;

@@ -3,17 +3,24 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
 // Log files hold the reader's history: for their owner only.
 constexpr mode_t kLogFileMode = 0600;
 constexpr mode_t kWritableByOthers = S_IWGRP | S_IWOTH;
+// A full log moves aside to "<log>.1", replacing the one before: the log
+// takes at most about twice this on disk.
+constexpr off_t kRotateBytes = 1024 * 1024;
+constexpr int kLockGiveUpSeconds = 5;
 
 // The descriptor moved above the standard ones: a host that closed 0, 1 or 2
 // would otherwise write its output into the log, or read from it.
@@ -103,4 +110,54 @@ void closeLogFile(LogFile& log)
     if (log.directory >= 0)
         close(log.directory);
     log.file = log.directory = -1;
+}
+
+bool openLogForLine(const char* path, LogFile& log)
+{
+    // Of several writers that find the log full, one moves it: the file lock
+    // orders them, and only the name that still leads to the file this
+    // writer opened moves.
+    struct stat opened;
+    if (!openLogFile(path, log))
+        return false;
+    if (fstat(log.file, &opened) != 0 || opened.st_size < kRotateBytes)
+        return true;
+    if (lockLogFile(log.file)) {
+        moveLogAside(log);
+        flock(log.file, LOCK_UN);
+    }
+    closeLogFile(log);
+    return openLogFile(path, log);
+}
+
+bool lockLogFile(int fd)
+{
+    time_t start = time(nullptr);
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (time(nullptr) - start > kLockGiveUpSeconds)
+            return false;
+        struct timespec pause = {0, 100 * 1000 * 1000};
+        nanosleep(&pause, nullptr);
+    }
+    return true;
+}
+
+bool writeLogBytes(int fd, const char* data, size_t length)
+{
+    while (length > 0) {
+        ssize_t n = write(fd, data, length);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        length -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+void writeLogText(int fd, const char* text)
+{
+    writeLogBytes(fd, text, strlen(text));
 }

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: Apache-2.0
-// Opening the diagnostic log so that no other account can steer its lines:
-// not through a link, a FIFO or a device at its path, nor through a file or
-// a directory that someone else may change. Async-signal-safe throughout:
-// the crash report opens the log this way too.
+// The diagnostic log's file: opened so that no other account can steer its
+// lines (not through a link, a FIFO or a device at its path, nor through a
+// file or a directory that someone else may change), locked against other
+// processes, moved aside when full. Async-signal-safe throughout: the crash
+// report writes the log this way too.
 #pragma once
+
+#include <cstddef>
 
 // The log file open for appending and the directory it was found in.
 struct LogFile {
@@ -28,3 +31,17 @@ bool openLogFile(const char* path, LogFile& log);
 bool moveLogAside(const LogFile& log);
 
 void closeLogFile(LogFile& log);
+
+// openLogFile, but a log past 1 MiB first moves aside to "<name>.1",
+// replacing the older one, so that a log takes at most about 2 MiB.
+bool openLogForLine(const char* path, LogFile& log);
+
+// Takes the exclusive file lock, giving up once more than five whole seconds
+// passed; false then.
+bool lockLogFile(int fd);
+
+// Writes all of data, going on after an interrupted or partial write; false
+// on an error.
+bool writeLogBytes(int fd, const char* data, size_t length);
+// writeLogBytes of a NUL-terminated text.
+void writeLogText(int fd, const char* text);

@@ -1,15 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "mps_reader.h"
 
-#include <QString>
 #include <QThread>
 #include <clocale>
-#include <cstdarg>
-#include <cstdio>
-#include <cstdlib>
-#include <cwchar>
-#include <vector>
 
+#include "console_text.h"
 #include "dbglog.h"
 #include "exit_gate.h"
 #include "guest_mode.h"
@@ -22,31 +17,6 @@ namespace {
 
 constexpr int kReadAttempts = 10;
 constexpr unsigned long kRetryPauseMs = 50;
-
-// Console progress text. Converted to multibyte here rather than written
-// with wprintf, which would turn stdout wide-oriented for the whole host
-// process and silently drop every later narrow write to it. A guest's
-// standard output belongs to the guest: nothing goes there.
-void printConsole(const wchar_t* fmt, ...)
-{
-    if (inGuestMode())
-        return;
-    wchar_t text[256];
-    va_list args;
-    va_start(args, fmt);
-    int n = vswprintf(text, sizeof text / sizeof text[0], fmt, args);
-    va_end(args);
-    if (n < 0)
-        return;
-    std::vector<char> bytes(wcstombs(nullptr, text, 0) + 1);
-    if (wcstombs(bytes.data(), text, bytes.size()) == static_cast<size_t>(-1)) {
-        // The locale cannot represent the text (e.g. plain "C"): fall back to UTF-8.
-        fputs(QString::fromWCharArray(text).toUtf8().constData(), stdout);
-    } else {
-        fputs(bytes.data(), stdout);
-    }
-    fflush(stdout);
-}
 
 // A call into the reader library, where a worker may wait for any time.
 template <typename Call>

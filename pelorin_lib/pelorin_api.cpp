@@ -8,12 +8,12 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QtConcurrent>
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <unistd.h>
 
+#include "console_text.h"
 #include "dbglog.h"
 #include "exit_gate.h"
 #include "face_glyphs.h"
@@ -227,11 +227,11 @@ READ_RESULT readIDCard(ID_TYPE* pIDType, IDCARD_INFO_ALL_CN* pIDAllInfoCN,
         return READ_DATA_TIMEOUT;
     }
     safe_write_fmt("[%s(%d)<%s>] <5>\n", __FILE_NAME__, __LINE__, "readIDCard");
-    if (!guest) {
-        printf("[%s(%d)<%s>] <5>\n", __FILE_NAME__, __LINE__, "readIDCard");
-        fflush(stdout);
-    }
+    // The same mark on standard output (none for a guest).
+    printConsole(L"[%s(%d)<%s>] <5>\n", __FILE_NAME__, __LINE__, "readIDCard");
 
+    // The worker has finished: its result is the read's, a failure or the
+    // caller's records filled.
     READ_RESULT result = future.result();
     if (result != READ_OK) {
         safe_write_fmt("[%s(%d)<%s>] read fail, result:%d\n", __FILE_NAME__, __LINE__, "readIDCard",

@@ -24,16 +24,14 @@ const cardproto::Bytes kFetchRequest = cardproto::readCardRequest();
 
 }  // namespace
 
+// One request and its fixed answer; its debug lines are named after it.
 struct CUsbIdReader::FixedStep {
-    const unsigned char* request;
-    const unsigned char* response;
-    int responseLength;
+    const cardproto::Bytes& request;
+    const cardproto::Bytes& response;
+    const char* name;
     READ_RESULT requestFail;
     READ_RESULT responseFail;
     READ_RESULT dataMismatch;
-    const char* responseErrorFormat;
-    const char* responseSuccess;
-    const char* stepSuccess;
 };
 
 CUsbIdReader::CUsbIdReader(unsigned short vid, unsigned short pid) : CLibUsbEx(vid, pid)
@@ -52,30 +50,14 @@ CUsbIdReader::CUsbIdReader(unsigned short vid, unsigned short pid) : CLibUsbEx(v
 
 bool CUsbIdReader::lookup()
 {
-    static const FixedStep step = {kLookupRequest.data(),
-                                   kLookupResponse.data(),
-                                   int(kLookupResponse.size()),
-                                   CARD_LOOKUP_REQ_FAIL,
-                                   CARD_LOOKUP_RESP_FAIL,
-                                   CARD_LOOKUP_DATA_NOT_MATCHED,
-                                   "lookup_resp error(%d), actual_length=%d!",
-                                   "lookup_resp success!",
-                                   "lookup success!"};
-    return runFixedStep(step);
+    return runFixedStep({kLookupRequest, kLookupResponse, "lookup", CARD_LOOKUP_REQ_FAIL, CARD_LOOKUP_RESP_FAIL,
+                         CARD_LOOKUP_DATA_NOT_MATCHED});
 }
 
 bool CUsbIdReader::select()
 {
-    static const FixedStep step = {kSelectRequest.data(),
-                                   kSelectResponse.data(),
-                                   int(kSelectResponse.size()),
-                                   CARD_SELECT_REQ_FAIL,
-                                   CARD_SELECT_RESP_FAIL,
-                                   CARD_SELECT_DATA_NOT_MATCHED,
-                                   "select_resp error(%d), actual_length=%d!",
-                                   "select_resp success!",
-                                   "select success!"};
-    return runFixedStep(step);
+    return runFixedStep({kSelectRequest, kSelectResponse, "select", CARD_SELECT_REQ_FAIL, CARD_SELECT_RESP_FAIL,
+                         CARD_SELECT_DATA_NOT_MATCHED});
 }
 
 bool CUsbIdReader::sendRequest(const unsigned char* request, int length)
@@ -93,32 +75,32 @@ bool CUsbIdReader::runFixedStep(const FixedStep& step)
 {
     if (m_einitErrorType != DEV_INIT_OK)
         return false;
-    if (!sendRequest(step.request, kRequestLength)) {
+    if (!sendRequest(step.request.data(), kRequestLength)) {
         m_einitErrorType = step.requestFail;
         return false;
     }
 
     unsigned char response[32] = {};
+    const int responseLength = int(step.response.size());
     int received = 0;
-    const int rc = usb::bulk(m_hdev, usb::kAnswerPipe, response, step.responseLength, kResponseTimeoutMs,
-                             received);
+    const int rc = usb::bulk(m_hdev, usb::kAnswerPipe, response, responseLength, kResponseTimeoutMs, received);
     if (rc < 0) {
-        qDebug(step.responseErrorFormat, rc, received);
+        qDebug("%s_resp error(%d), actual_length=%d!", step.name, rc, received);
         m_einitErrorType = step.responseFail;
         return false;
     }
-    if (received == step.responseLength) {
-        qDebug("%s", step.responseSuccess);
-        if (std::memcmp(response, step.response, step.responseLength) != 0) {
+    if (received == responseLength) {
+        qDebug("%s_resp success!", step.name);
+        if (std::memcmp(response, step.response.data(), responseLength) != 0) {
             qDebug("found data not matched!!!");
             m_einitErrorType = step.dataMismatch;
             return false;
         }
     } else {
         // A status-only answer is let through: the reader has nothing more to say.
-        qDebug(step.responseErrorFormat, rc, received);
+        qDebug("%s_resp error(%d), actual_length=%d!", step.name, rc, received);
     }
-    qDebug("%s", step.stepSuccess);
+    qDebug("%s success!", step.name);
     return true;
 }
 

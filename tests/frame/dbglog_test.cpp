@@ -168,6 +168,25 @@ TEST(DbgLog, FullLogMovesAsideKeepingOneOlderFile)
     QFile::remove(path + ".1");
 }
 
+// Each line finds the log anew: after another process moved it aside, or
+// after it was removed, the next line starts a new file at the log's path.
+TEST(DbgLog, LogMovedAsideOrRemovedMeanwhileIsMadeAnew)
+{
+    const QString path = logFilePath();
+    QFile::remove(path + ".1");
+    ASSERT_EQ(safe_write_fmt("before the move\n"), 16);
+    ASSERT_TRUE(QFile::rename(path, path + ".1"));
+    ASSERT_EQ(safe_write_fmt("after the move\n"), 15);
+    EXPECT_TRUE(fileBytes(path + ".1").endsWith("}before the move\n"));
+    EXPECT_TRUE(fileBytes(path).endsWith("}after the move\n"));
+    EXPECT_EQ(fileBytes(path).count('\n'), 1);
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_EQ(safe_write_fmt("after the removal\n"), 18);
+    EXPECT_EQ(fileBytes(path).count('\n'), 1);
+    EXPECT_TRUE(fileBytes(path).endsWith("}after the removal\n"));
+    QFile::remove(path + ".1");
+}
+
 // An installed library never logs beside itself, even where it could (as
 // root): in the system log directory when writable, else the state
 // directory. The loader may name it by a link from outside /usr.

@@ -4,10 +4,12 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <unistd.h>
 
 #include "kvsdecompose.h"
+#include "pelorin_kit.h"
 #include <pelorin/mps_reader.h>
 #include "read_harness.h"
 
@@ -127,4 +129,25 @@ TEST(Session, OtherReadErrorIsPassedOnAndClosesOnDemand)
     EXPECT_EQ(CMpsReader::getReaderStatus(), DEV_UNINIT);
     EXPECT_EQ(session.closeDev(), -1);
     EXPECT_EQ(sim.trace(), (QStringList{"open 144", "find 144", "read 50", "close 144"}));
+}
+
+// The console texts of a read, the session's and the read's end mark, are
+// the host's: a read made for a guest prints none of them.
+TEST(Session, ConsoleTextsAreTheHostsNeverAGuests)
+{
+    SimulatorSetting sim("retry:1");
+    QString host;
+    {
+        StdoutCapture console;
+        ASSERT_EQ(ReadArguments().read(), READ_OK);
+        host = console.text();
+    }
+    EXPECT_TRUE(QRegularExpression("^card reading fail!\n\\[pelorin_api\\.cpp\\(\\d+\\)<readIDCard>\\] <5>\n$")
+                    .match(host)
+                    .hasMatch())
+        << host.toStdString();
+    pelorin_kit::GuestMode guest;
+    StdoutCapture console;
+    ASSERT_EQ(ReadArguments().read(), READ_OK);
+    EXPECT_EQ(console.text().toStdString(), "");
 }
