@@ -8,8 +8,8 @@
 
 #include "SyntheticPayload.h"
 #include "qt_message_capture.h"
-#include "emulation/emulated_reader.h"
-#include "emulation/reader_frames.h"
+#include "emulated_reader.h"
+#include "reader_frames.h"
 #include <pelorin/iddata.h>
 #include "libvek2019.h"
 #include <pelorin/usbidreader.h>

@@ -8,8 +8,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "emulation/emulated_reader.h"
-#include "emulation/reader_frames.h"
+#include "emulated_reader.h"
+#include "reader_frames.h"
 #include "text_block.h"
 
 using namespace reader_frames;

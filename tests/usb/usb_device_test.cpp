@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "qt_message_capture.h"
-#include "emulation/emulated_reader.h"
-#include "emulation/scoped_fault.h"
+#include "emulated_reader.h"
+#include "scoped_fault.h"
 #include <pelorin/usbidreader.h>
 
 namespace {

@@ -11,8 +11,8 @@
 #include <cstdlib>
 
 #include "card_data_frame.h"
-#include "emulation/emulated_reader.h"
-#include "emulation/reader_frames.h"
+#include "emulated_reader.h"
+#include "reader_frames.h"
 #include "pelorin_read_run.h"
 #include "read_harness.h"
 

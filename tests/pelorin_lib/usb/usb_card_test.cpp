@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "qt_message_capture.h"
-#include "emulation/emulated_reader.h"
-#include "emulation/reader_frames.h"
+#include "emulated_reader.h"
+#include "reader_frames.h"
 #include <pelorin/iddata.h>
 #include "text_block.h"
 #include <pelorin/usbidreader.h>

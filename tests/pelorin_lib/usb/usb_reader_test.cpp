@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "qt_message_capture.h"
-#include "emulation/emulated_reader.h"
-#include "emulation/reader_frames.h"
+#include "emulated_reader.h"
+#include "reader_frames.h"
 #include <pelorin/usbidreader.h>
 
 using namespace reader_frames;

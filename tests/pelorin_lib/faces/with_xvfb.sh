@@ -3,7 +3,7 @@
 # Runs a command on its own Xvfb screen of exactly 96 dots per inch. The X
 # server's log is shown when the command fails.
 set -uo pipefail
-source "$(dirname "$0")/../../scripts/xvfb.sh"
+source "$(dirname "$0")/../../../scripts/xvfb.sh"
 
 work=$(mktemp -d)
 trap 'stop_xvfb; rm -rf "$work"' EXIT
