@@ -30,12 +30,8 @@ struct ProbeRun {
 
 ProbeRun probe(const QProcessEnvironment& environment)
 {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(PELORIN_READ_PATH, {"--probe"});
-    if (!process.waitForFinished(10000))
-        return {-1, "did not finish"};
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput())};
+    const ToolRun run = runToolProcess(PELORIN_READ_PATH, {"--probe"}, environment, QString(), 10000);
+    return {run.exitCode, QString::fromUtf8(run.out)};
 }
 
 // Card found 0, no card 4, no answer 5, not configured 6: a script tells them apart.

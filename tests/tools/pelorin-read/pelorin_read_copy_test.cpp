@@ -7,7 +7,6 @@
 
 #include <QFile>
 #include <QImage>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -21,12 +20,9 @@ const qreal kFaceHeight = 53.98 * kDotsPerMillimetre;
 // A poppler tool's standard output; the test fails when the tool does.
 QByteArray poppler(const QString& tool, const QStringList& args)
 {
-    QProcess process;
-    process.start(tool, args);
-    const bool finished = process.waitForFinished(30000);
-    EXPECT_TRUE(finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-        << tool.toStdString() << ": " << process.readAllStandardError().toStdString();
-    return process.readAllStandardOutput();
+    const ToolRun run = runToolProcess(tool, args);
+    EXPECT_EQ(run.exitCode, 0) << tool.toStdString() << ": " << run.err.toStdString();
+    return run.out;
 }
 
 QImage rendered(const QString& pdf)

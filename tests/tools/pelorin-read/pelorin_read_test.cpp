@@ -39,7 +39,7 @@ void expectPeriod(const QJsonObject& record, const char* start, const char* end)
 void expectFace(const QJsonObject& files, const char* key, const QString& fileName)
 {
     EXPECT_EQ(str(files, key), fileName.toStdString()) << key;
-    const QByteArray jpeg = readAll(fileName);
+    const QByteArray jpeg = fileBytes(fileName);
     EXPECT_TRUE(jpeg.startsWith("\xff\xd8\xff")) << key;
     EXPECT_TRUE(jpeg.endsWith("\xff\xd9")) << key;
 }
@@ -76,7 +76,7 @@ TEST_F(PelorinRead, ResidentCardWithPhotoAndFaces)
 
     const QJsonObject files = run.json.value("files").toObject();
     EXPECT_EQ(str(files, "photo"), path("p.bmp").toStdString());
-    EXPECT_EQ(readAll(path("p.bmp")), readAll(kFixtures + "/cn_photo.bmp"));
+    EXPECT_EQ(fileBytes(path("p.bmp")), fileBytes(kFixtures + "/cn_photo.bmp"));
     expectFace(files, "front", path("f.jpg"));
     expectFace(files, "back", path("b.jpg"));
     for (const char* name : {"p.bmp", "f.jpg", "b.jpg"})
@@ -126,7 +126,7 @@ TEST_F(PelorinRead, ForeignerCardNewLayout)
     EXPECT_EQ(str(record, "nationalityCode"), "USA");
     expectBirth(record, "1985", "06", "12");
     expectPeriod(record, "20230901", "20330901");
-    EXPECT_EQ(readAll(path("p.bmp")), readAll(kFixtures + "/fnew_photo.bmp"));
+    EXPECT_EQ(fileBytes(path("p.bmp")), fileBytes(kFixtures + "/fnew_photo.bmp"));
 }
 
 TEST_F(PelorinRead, ForeignerCard2017Layout)
@@ -162,7 +162,7 @@ TEST_F(PelorinRead, TextNeedingEscapesStaysValidJson)
     const QJsonObject record = run.json.value("record").toObject();
     EXPECT_EQ(str(record, "name"), "A\"B\\C\t\x01/<");
     expectBirth(record, "1990", "0", "");
-    EXPECT_EQ(readAll(path("p.bmp")).size(), 38862);
+    EXPECT_EQ(fileBytes(path("p.bmp")).size(), 38862);
 }
 
 TEST_F(PelorinRead, UnwritableFileIsReportedButCardStillPrinted)

@@ -1,12 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "read_tool.h"
 
-#include <QElapsedTimer>
-#include <QFile>
-#include <QJsonDocument>
-#include <QProcess>
-#include <QProcessEnvironment>
-
 namespace {
 
 // Appends a sanitizer option to what the environment already asks for.
@@ -38,30 +32,5 @@ ToolRun runTool(const QStringList& args, const QString& card, const QString& sce
     if (!scenario.isEmpty())
         env.insert("KVSSIM_SCENARIO", scenario);
 
-    QProcess process;
-    process.setProcessEnvironment(env);
-    QElapsedTimer timer;
-    timer.start();
-    process.start(PELORIN_READ_PATH, args);
-    ToolRun run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    run.elapsedMs = timer.elapsed();
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(run.out, &error);
-    run.validJson = error.error == QJsonParseError::NoError && doc.isObject();
-    run.json = doc.object();
-    return run;
-}
-
-QByteArray readAll(const QString& fileName)
-{
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return runToolProcess(PELORIN_READ_PATH, args, env);
 }

@@ -2,19 +2,7 @@
 // pelorin-read run as a separate process against the simulated reader.
 #pragma once
 
-#include <QByteArray>
-#include <QJsonObject>
-#include <QString>
-#include <QStringList>
-
-struct ToolRun {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-    qint64 elapsedMs = 0;
-    QJsonObject json;  // stdout parsed, empty when it is not a JSON object
-    bool validJson = false;
-};
+#include "tool_process.h"
 
 // The simulated reader's sample cards.
 extern const QString kFixtures;
@@ -22,6 +10,3 @@ extern const QString kFixtures;
 // pelorin-read with args, the simulated reader presenting the card file
 // `card` (empty: its built-in card) and behaving as `scenario` says.
 ToolRun runTool(const QStringList& args, const QString& card = QString(), const QString& scenario = QString());
-
-QByteArray readAll(const QString& fileName);
-

@@ -2,25 +2,16 @@
 // pelorin-read --usb as a separate process against the emulated reader.
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "emulated_reader.h"
 #include "reader_frames.h"
 #include "text_block.h"
+#include "tool_process.h"
 
 using namespace reader_frames;
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QJsonObject json;
-    QString err;
-};
 
 class UsbReadTool : public ::testing::Test {
 protected:
@@ -35,25 +26,10 @@ protected:
     }
     ToolRun run(QStringList args)
     {
-        QProcess process;
-        process.setWorkingDirectory(dir.path());
-        process.start(PELORIN_READ_PATH, QStringList{"--usb", "f055:1d0c"} + args);
-        ToolRun result;
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            process.waitForFinished();
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        result.json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
+        return runToolProcess(PELORIN_READ_PATH, QStringList{"--usb", "f055:1d0c"} + args,
+                              QProcessEnvironment::systemEnvironment(), dir.path());
     }
-    QByteArray fileBytes(const QString& name)
-    {
-        QFile file(dir.filePath(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray fileBytes(const QString& name) { return ::fileBytes(dir.filePath(name)); }
 
     QTemporaryDir dir;
     EmulatedReader bed;

@@ -12,6 +12,8 @@
 
 #include <csignal>
 
+#include "tool_process.h"
+
 namespace {
 
 class WatchRun {
@@ -19,13 +21,11 @@ public:
     WatchRun(const QString& card, const QByteArray& scenario)
     {
         setScenario(scenario);
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("KVSSIM_CARD", QStringLiteral(PELORIN_FIXTURES_DIR "/cards/") + card);
-        environment.insert("KVSSIM_SCENARIO_FILE", m_dir.filePath("scenario"));
-        environment.insert("KVSSIM_TRACE", m_dir.filePath("trace"));
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        m_single.setProcessEnvironment(environment);
-        m_watch.setProcessEnvironment(environment);
+        m_environment.insert("KVSSIM_CARD", QStringLiteral(PELORIN_FIXTURES_DIR "/cards/") + card);
+        m_environment.insert("KVSSIM_SCENARIO_FILE", m_dir.filePath("scenario"));
+        m_environment.insert("KVSSIM_TRACE", m_dir.filePath("trace"));
+        m_environment.insert("QT_QPA_PLATFORM", "offscreen");
+        m_watch.setProcessEnvironment(m_environment);
         m_watch.start(PELORIN_READ_PATH, {"--watch"});
     }
     ~WatchRun()
@@ -50,9 +50,7 @@ public:
     // What a single pelorin-read prints for the card on the reader now.
     QJsonObject singleRead()
     {
-        m_single.start(PELORIN_READ_PATH, QStringList());
-        m_single.waitForFinished(20000);
-        return QJsonDocument::fromJson(m_single.readAllStandardOutput()).object();
+        return runToolProcess(PELORIN_READ_PATH, {}, m_environment, QString(), 20000).json;
     }
     int reads() const
     {
@@ -64,8 +62,8 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QProcessEnvironment m_environment = QProcessEnvironment::systemEnvironment();
     QProcess m_watch;
-    QProcess m_single;
 };
 
 void waitSomeLooks() { QThread::msleep(1600); }
