@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 
 #include "emulated_serial_reader.h"
-#include "read_harness.h"
+#include "read_arguments.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "emulated_reader.h"
 #include "reader_frames.h"
 #include "pelorin_read_run.h"
-#include "read_harness.h"
+#include "read_arguments.h"
 
 using namespace reader_frames;
 

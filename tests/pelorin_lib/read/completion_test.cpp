@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "libvek2019.h"
+#include "read_arguments.h"
 #include "read_harness.h"
 
 namespace {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include <pelorin/mps_reader.h>
+#include "read_arguments.h"
 #include "read_harness.h"
 
 TEST(ReadPath, NullArgumentsAreRejectedInOrderWithoutOpeningTheReader)

@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <cstring>
 
+#include "read_arguments.h"
 #include "read_harness.h"
 
 namespace {
