@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 // Time to compose each card face: template load, drawing, JPEG encoding and
 // base64. Target: a median of at most 15 ms per face. Run it on a display
-// (tests/faces/with_xvfb.sh gives a 96 dpi one); without one it uses the
+// (tests/pelorin_lib/faces/with_xvfb.sh gives a 96 dpi one); without one it uses the
 // offscreen platform.
 #include <benchmark/benchmark.h>
 

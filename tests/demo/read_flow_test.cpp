@@ -5,6 +5,7 @@
 #include <pelorin/pelorin_api.h>
 #include "tools.h"
 #include "qt_message_capture.h"
+#include "read_arguments.h"
 #include "widget_access.h"
 
 #include <QApplication>
@@ -73,19 +74,8 @@ protected:
 };
 
 // What the library itself returns for the card now on the reader.
-struct DirectRead {
-    DirectRead()
-    {
-        result = readIDCard(&type, &cn, &f2017, &fnew, &hmt, &front, &back);
-    }
-    int result;
-    ID_TYPE type = ID_TYPE_UNKNOWN;
-    _tagIDCARD_INFO_ALL_CN cn{};
-    _tagIDCARD_INFO_ALL_FOREIGN_2017 f2017{};
-    _tagIDCARD_INFO_ALL_FOREIGN_NEW fnew{};
-    _tagIDCARD_INFO_ALL_HMT hmt{};
-    std::string front;
-    std::string back;
+struct DirectRead : ReadArguments {
+    READ_RESULT result = read();
 };
 
 void expectShown(const QWidget *page, const char *widget, const std::string &value)
@@ -114,13 +104,13 @@ TEST_F(ReadFlow, ResidentCardFillsPage0)
     useCard("cn");
     const DirectRead read;
     ASSERT_EQ(read.result, READ_OK);
-    ASSERT_EQ(read.type, ID_TYPE_CN);
+    ASSERT_EQ(read.idType, ID_TYPE_CN);
     stack_->setCurrentIndex(3);  // the read must switch back
     clickRead();
 
     ASSERT_EQ(stack_->currentIndex(), 0);
     const QWidget *p = page(0);
-    const ID_TEXT_INFO_CN &t = read.cn.idTextInfoCN;
+    const ID_TEXT_INFO_CN &t = read.cn->idTextInfoCN;
     EXPECT_EQ(lineText(p, "leName"), QStringLiteral("李婉清"));
     expectShown(p, "leName", t.name);
     expectShown(p, "leGender", t.gender);
@@ -143,12 +133,12 @@ TEST_F(ReadFlow, PermitFillsPage1)
     useCard("hmt");
     const DirectRead read;
     ASSERT_EQ(read.result, READ_OK);
-    ASSERT_EQ(read.type, ID_TYPE_HMT);
+    ASSERT_EQ(read.idType, ID_TYPE_HMT);
     clickRead();
 
     ASSERT_EQ(stack_->currentIndex(), 1);  // not 3, the number of its ID_TYPE
     const QWidget *p = page(1);
-    const ID_TEXT_INFO_HMT &t = read.hmt.idTextInfoHMT;
+    const ID_TEXT_INFO_HMT &t = read.hmt->idTextInfoHMT;
     EXPECT_EQ(lineText(p, "leName"), QStringLiteral("何志强"));
     expectShown(p, "leName", t.name);
     expectShown(p, "leGender", t.gender);
@@ -170,12 +160,12 @@ TEST_F(ReadFlow, NewForeignerCardFillsPage2)
     useCard("fnew");
     const DirectRead read;
     ASSERT_EQ(read.result, READ_OK);
-    ASSERT_EQ(read.type, ID_TYPE_FOREIGN_NEW);
+    ASSERT_EQ(read.idType, ID_TYPE_FOREIGN_NEW);
     clickRead();
 
     ASSERT_EQ(stack_->currentIndex(), 2);
     const QWidget *p = page(2);
-    const ID_TEXT_INFO_FOREIGN_NEW &t = read.fnew.idTextInfoForeignNew;
+    const ID_TEXT_INFO_FOREIGN_NEW &t = read.foreignNew->idTextInfoForeignNew;
     EXPECT_EQ(lineText(p, "leNameEN"), QStringLiteral("MILLER, MARK JAMES"));
     expectShown(p, "leNameCN", t.nameCN);
     expectShown(p, "leNameEN", t.nameEN);
@@ -198,12 +188,12 @@ TEST_F(ReadFlow, OldForeignerCardFillsPage3)
     useCard("f2017");
     const DirectRead read;
     ASSERT_EQ(read.result, READ_OK);
-    ASSERT_EQ(read.type, ID_TYPE_FOREIGN_2017);
+    ASSERT_EQ(read.idType, ID_TYPE_FOREIGN_2017);
     clickRead();
 
     ASSERT_EQ(stack_->currentIndex(), 3);  // not 1, the number of its ID_TYPE
     const QWidget *p = page(3);
-    const ID_TEXT_INFO_FOREIGN_2017 &t = read.f2017.idTextInfoForeign2017;
+    const ID_TEXT_INFO_FOREIGN_2017 &t = read.foreign2017->idTextInfoForeign2017;
     EXPECT_EQ(lineText(p, "leNameCN"), QStringLiteral("麦雅丽"));
     expectShown(p, "leNameCN", t.nameCN);
     expectShown(p, "leNameEN", t.nameEN);

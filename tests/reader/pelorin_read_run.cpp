@@ -4,17 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A readers file naming the simulated reader with the fixture card `card`.
 QString simulatedReadersFile(const QString& card)
@@ -32,18 +24,10 @@ QString simulatedReadersFile(const QString& card)
 ReadOutput readWith(const QProcessEnvironment& environment)
 {
     QTemporaryDir dir;
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(PELORIN_READ_PATH, {"--photo", dir.filePath("photo.bmp"), "--front",
-                                      dir.filePath("front.jpg"), "--back", dir.filePath("back.jpg")});
     ReadOutput out;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        return out;
-    }
-    out.exitCode = process.exitCode();
-    out.errors = process.readAllStandardError();
-    out.json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    static_cast<ToolRun&>(out) = runToolProcess(PELORIN_READ_PATH, {"--photo", dir.filePath("photo.bmp"), "--front",
+                                                dir.filePath("front.jpg"), "--back", dir.filePath("back.jpg")},
+                                                environment);
     out.photo = fileBytes(dir.filePath("photo.bmp"));
     out.front = fileBytes(dir.filePath("front.jpg"));
     out.back = fileBytes(dir.filePath("back.jpg"));
@@ -60,9 +44,9 @@ QProcessEnvironment simulatorEnvironment(const QString& card)
 void expectSameCardAsSimulated(const QString& card, const QProcessEnvironment& hardwareEnvironment)
 {
     const ReadOutput simulated = readWith(simulatorEnvironment(card));
-    ASSERT_EQ(simulated.exitCode, 0) << simulated.errors.toStdString();
+    ASSERT_EQ(simulated.exitCode, 0) << simulated.err.toStdString();
     const ReadOutput hardware = readWith(hardwareEnvironment);
-    ASSERT_EQ(hardware.exitCode, 0) << hardware.errors.toStdString();
+    ASSERT_EQ(hardware.exitCode, 0) << hardware.err.toStdString();
 
     EXPECT_EQ(hardware.json["kind"], simulated.json["kind"]);
     EXPECT_EQ(hardware.json["record"], simulated.json["record"]);

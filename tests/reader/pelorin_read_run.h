@@ -3,16 +3,10 @@
 // environment that makes it read from the simulated reader.
 #pragma once
 
-#include <QByteArray>
-#include <QJsonObject>
-#include <QProcessEnvironment>
-#include <QString>
+#include "tool_process.h"
 
-struct ReadOutput {
-    int exitCode = -1;
-    QJsonObject json;
+struct ReadOutput : ToolRun {
     QByteArray photo, front, back;
-    QByteArray errors;  // its standard error, shown when a run fails
 };
 
 ReadOutput readWith(const QProcessEnvironment& environment);

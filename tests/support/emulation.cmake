@@ -49,12 +49,17 @@ function(pelorin_test_program_dir variable)
   endif()
 endfunction()
 
-# The programs of a test area run under the emulator as soon as they are
-# built (their test lists are read from them): the shim must be there.
+# The programs of a test area and its subfolders run under the emulator as
+# soon as they are built (their test lists are read from them): the shim must
+# be there.
 function(pelorin_emulation_needs_shim area)
   if(NOT TARGET pidfd_shim)
     return()
   endif()
+  get_property(subfolders DIRECTORY ${area} PROPERTY SUBDIRECTORIES)
+  foreach(subfolder ${subfolders})
+    pelorin_emulation_needs_shim(${subfolder})
+  endforeach()
   get_property(targets DIRECTORY ${area} PROPERTY BUILDSYSTEM_TARGETS)
   foreach(target ${targets})
     get_target_property(type ${target} TYPE)

@@ -107,8 +107,3 @@ QString fixtureCard(const char* name)
 {
     return QStringLiteral(PELORIN_FIXTURES_DIR "/cards/") + QString::fromUtf8(name);
 }
-
-READ_RESULT ReadArguments::read()
-{
-    return readIDCard(&idType, cn.get(), foreign2017.get(), foreignNew.get(), hmt.get(), &front, &back);
-}

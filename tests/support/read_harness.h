@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: Apache-2.0
-// Test helpers around one readIDCard call against the simulated reader.
+// Test helpers around readIDCard calls against the simulated reader: its
+// settings and the library's log.
 #pragma once
 
 #include <sys/types.h>
 
 #include <QStringList>
-#include <memory>
-#include <string>
 
 #include <pelorin/pelorin_api.h>
 
@@ -40,16 +39,3 @@ private:
 };
 
 QString fixtureCard(const char* name);
-
-// One of each record and string, as a caller of readIDCard holds them.
-struct ReadArguments {
-    ID_TYPE idType = ID_TYPE_UNKNOWN;
-    std::unique_ptr<IDCARD_INFO_ALL_CN> cn = std::make_unique<IDCARD_INFO_ALL_CN>();
-    std::unique_ptr<IDCARD_INFO_ALL_FOREIGN_2017> foreign2017 = std::make_unique<IDCARD_INFO_ALL_FOREIGN_2017>();
-    std::unique_ptr<IDCARD_INFO_ALL_FOREIGN_NEW> foreignNew = std::make_unique<IDCARD_INFO_ALL_FOREIGN_NEW>();
-    std::unique_ptr<IDCARD_INFO_ALL_HMT> hmt = std::make_unique<IDCARD_INFO_ALL_HMT>();
-    std::string front;
-    std::string back;
-
-    READ_RESULT read();
-};
