@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "libvek2019.h"
+#include "read_arguments.h"
 #include <pelorin/makecardimg.h>
 #include <pelorin/pelorin_api.h>
 
@@ -21,23 +22,12 @@ namespace {
 const char* kCard = PELORIN_FIXTURES_DIR "/cards/cn_payload.json";
 const char* kPayload = PELORIN_FIXTURES_DIR "/cards/cn_payload.bin";
 
-struct Read {
-    ID_TYPE type = ID_TYPE_UNKNOWN;
-    std::unique_ptr<IDCARD_INFO_ALL_CN> cn = std::make_unique<IDCARD_INFO_ALL_CN>();
-    std::unique_ptr<IDCARD_INFO_ALL_FOREIGN_2017> f2017 = std::make_unique<IDCARD_INFO_ALL_FOREIGN_2017>();
-    std::unique_ptr<IDCARD_INFO_ALL_FOREIGN_NEW> fnew = std::make_unique<IDCARD_INFO_ALL_FOREIGN_NEW>();
-    std::unique_ptr<IDCARD_INFO_ALL_HMT> hmt = std::make_unique<IDCARD_INFO_ALL_HMT>();
-    std::string front, back;
-
-    READ_RESULT run() { return readIDCard(&type, cn.get(), f2017.get(), fnew.get(), hmt.get(), &front, &back); }
-};
-
 void wholeRead(benchmark::State& state)
 {
     setenv("KVSSIM_CARD", kCard, 1);
     for (auto _ : state) {
-        Read read;
-        if (read.run() != READ_OK || read.front.empty() || read.back.empty())
+        ReadArguments read;
+        if (read.read() != READ_OK || read.front.empty() || read.back.empty())
             state.SkipWithError("read failed");
     }
 }
@@ -58,8 +48,8 @@ void photoDecode(benchmark::State& state)
 std::unique_ptr<IDCARD_INFO_ALL_CN> readRecord()
 {
     setenv("KVSSIM_CARD", kCard, 1);
-    Read read;
-    read.run();
+    ReadArguments read;
+    read.read();
     return std::move(read.cn);
 }
 

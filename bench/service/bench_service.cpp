@@ -27,6 +27,8 @@
 
 #include <pelorin/pelorin_api.h>
 
+#include "read_arguments.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -71,14 +73,9 @@ Percentiles percentiles(std::vector<double> ms)
 
 double directRead()
 {
-    ID_TYPE type = ID_TYPE_UNKNOWN;
-    auto cn = std::make_unique<IDCARD_INFO_ALL_CN>();
-    auto f2017 = std::make_unique<IDCARD_INFO_ALL_FOREIGN_2017>();
-    auto fnew = std::make_unique<IDCARD_INFO_ALL_FOREIGN_NEW>();
-    auto hmt = std::make_unique<IDCARD_INFO_ALL_HMT>();
-    std::string front, back;
+    ReadArguments read;
     const auto start = Clock::now();
-    if (readIDCard(&type, cn.get(), f2017.get(), fnew.get(), hmt.get(), &front, &back) != READ_OK) {
+    if (read.read() != READ_OK) {
         std::fprintf(stderr, "direct read failed\n");
         std::exit(1);
     }

@@ -26,6 +26,8 @@
 
 #include <pelorin/pelorin_api.h>
 
+#include "read_arguments.h"
+
 namespace {
 
 long residentKiB()
@@ -75,21 +77,16 @@ int main(int argc, char** argv)
     guiInit();
     FILE* report = quietenLibraryOutput();
 
-    ID_TYPE type = ID_TYPE_UNKNOWN;
-    auto cn = std::make_unique<IDCARD_INFO_ALL_CN>();
-    auto f2017 = std::make_unique<IDCARD_INFO_ALL_FOREIGN_2017>();
-    auto fnew = std::make_unique<IDCARD_INFO_ALL_FOREIGN_NEW>();
-    auto hmt = std::make_unique<IDCARD_INFO_ALL_HMT>();
-    std::string front, back;
+    ReadArguments read;
 
     std::vector<double> times;
     times.reserve(static_cast<size_t>(reads));
     std::vector<Snapshot> snapshots;
     for (long i = 1; i <= reads; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        const READ_RESULT result = readIDCard(&type, cn.get(), f2017.get(), fnew.get(), hmt.get(), &front, &back);
+        const READ_RESULT result = read.read();
         times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        if (result != READ_OK || front.empty() || back.empty()) {
+        if (result != READ_OK || read.front.empty() || read.back.empty()) {
             std::fprintf(stderr, "read %ld failed: %d\n", i, result);
             return 2;
         }
