@@ -2,6 +2,7 @@
 #include "card_json.h"
 
 #include "card_checks.h"
+#include "card_kinds.h"
 #include "reader_library.h"
 
 #include <pelorin/tools.h>
@@ -90,18 +91,22 @@ const char* fingerprintTypeName(FP_INFO_TYPE type)
     return "UNKNOWN";
 }
 
+// Only the resident card carries fingerprints.
+void addFingerprintType(QJsonObject& card, const IDCARD_INFO_ALL_CN& record)
+{
+    card["finger_info_type"] = fingerprintTypeName(record.idInfoTailCN.finger_info_type);
+}
+
+template <typename Record>
+void addFingerprintType(QJsonObject&, const Record&)
+{
+}
+
 }  // namespace
 
 const char* idTypeName(ID_TYPE type)
 {
-    switch (type) {
-    case ID_TYPE_CN: return "ID_TYPE_CN";
-    case ID_TYPE_FOREIGN_2017: return "ID_TYPE_FOREIGN_2017";
-    case ID_TYPE_FOREIGN_NEW: return "ID_TYPE_FOREIGN_NEW";
-    case ID_TYPE_HMT: return "ID_TYPE_HMT";
-    case ID_TYPE_UNKNOWN: break;
-    }
-    return nullptr;
+    return CardKinds::nameOf(type);
 }
 
 QJsonObject cardJson(const CardRead& read, const QJsonObject& files, const QDate& today)
@@ -111,20 +116,10 @@ QJsonObject cardJson(const CardRead& read, const QJsonObject& files, const QDate
                      {"files", files},
                      {"facesDegraded", read.facesDegraded},
                      {"checks", checksJson(checkCard(read, today))}};
-    switch (read.idType) {
-    case ID_TYPE_CN:
-        card["record"] = recordJson(read.cn.idTextInfoCN);
-        card["finger_info_type"] = fingerprintTypeName(read.cn.idInfoTailCN.finger_info_type);
-        break;
-    case ID_TYPE_HMT: card["record"] = recordJson(read.hmt.idTextInfoHMT); break;
-    case ID_TYPE_FOREIGN_NEW:
-        card["record"] = recordJson(read.foreignNew.idTextInfoForeignNew);
-        break;
-    case ID_TYPE_FOREIGN_2017:
-        card["record"] = recordJson(read.foreign2017.idTextInfoForeign2017);
-        break;
-    case ID_TYPE_UNKNOWN: break;
-    }
+    CardKinds::visitRecord(read.idType, read.records(), [&](auto kind, const auto& record) {
+        card["record"] = recordJson(record.*kind.text);
+        addFingerprintType(card, record);
+    });
     return card;
 }
 
