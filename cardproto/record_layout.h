@@ -30,8 +30,10 @@ enum class Conversion {
 template <typename Text>
 struct RecordField {
     const TextField& field;
-    // The record's field; null for the dates, which have places of their own.
+    // The record's field and its name; null for the dates, which have places
+    // of their own.
     std::string Text::*target;
+    const char* name;
     int utf8Limit;  // most UTF-8 bytes the raw text block's field may give
     Conversion conversion;
 };
@@ -44,57 +46,57 @@ struct RecordLayout {
 
 namespace resident {
 constexpr RecordField<ID_TEXT_INFO_CN> kRecord[] = {
-    {name, &ID_TEXT_INFO_CN::name, 30, Conversion::Plain},
-    {gender, &ID_TEXT_INFO_CN::gender, 2, Conversion::ResidentGender},
-    {nation, &ID_TEXT_INFO_CN::nation, 4, Conversion::NationCode},
-    {birthDate, nullptr, 16, Conversion::BirthDate},
-    {address, &ID_TEXT_INFO_CN::address, 100, Conversion::Plain},
-    {idNumber, &ID_TEXT_INFO_CN::idCode, 36, Conversion::Plain},
-    {issuer, &ID_TEXT_INFO_CN::dept, 30, Conversion::Plain},
-    {validFrom, nullptr, 16, Conversion::ValidFrom},
-    {validUntil, nullptr, 16, Conversion::ValidUntilOrLongTerm},
+    {name, &ID_TEXT_INFO_CN::name, "name", 30, Conversion::Plain},
+    {gender, &ID_TEXT_INFO_CN::gender, "gender", 2, Conversion::ResidentGender},
+    {nation, &ID_TEXT_INFO_CN::nation, "nation", 4, Conversion::NationCode},
+    {birthDate, nullptr, nullptr, 16, Conversion::BirthDate},
+    {address, &ID_TEXT_INFO_CN::address, "address", 100, Conversion::Plain},
+    {idNumber, &ID_TEXT_INFO_CN::idCode, "idCode", 36, Conversion::Plain},
+    {issuer, &ID_TEXT_INFO_CN::dept, "dept", 30, Conversion::Plain},
+    {validFrom, nullptr, nullptr, 16, Conversion::ValidFrom},
+    {validUntil, nullptr, nullptr, 16, Conversion::ValidUntilOrLongTerm},
 };
 }  // namespace resident
 
 namespace residencePermit {
 constexpr RecordField<ID_TEXT_INFO_HMT> kRecord[] = {
-    {name, &ID_TEXT_INFO_HMT::name, 30, Conversion::Plain},
-    {gender, &ID_TEXT_INFO_HMT::gender, 2, Conversion::ResidentGender},
-    {birthDate, nullptr, 16, Conversion::BirthDate},
-    {address, &ID_TEXT_INFO_HMT::address, 100, Conversion::Plain},
-    {idNumber, &ID_TEXT_INFO_HMT::idCode, 36, Conversion::Plain},
-    {issuer, &ID_TEXT_INFO_HMT::dept, 30, Conversion::Plain},
-    {validFrom, nullptr, 16, Conversion::ValidFrom},
-    {validUntil, nullptr, 16, Conversion::ValidUntilOrLongTerm},
-    {passNumber, &ID_TEXT_INFO_HMT::passCheckCode, 18, Conversion::Plain},
-    {issueCount, &ID_TEXT_INFO_HMT::changes, 4, Conversion::Plain},
+    {name, &ID_TEXT_INFO_HMT::name, "name", 30, Conversion::Plain},
+    {gender, &ID_TEXT_INFO_HMT::gender, "gender", 2, Conversion::ResidentGender},
+    {birthDate, nullptr, nullptr, 16, Conversion::BirthDate},
+    {address, &ID_TEXT_INFO_HMT::address, "address", 100, Conversion::Plain},
+    {idNumber, &ID_TEXT_INFO_HMT::idCode, "idCode", 36, Conversion::Plain},
+    {issuer, &ID_TEXT_INFO_HMT::dept, "dept", 30, Conversion::Plain},
+    {validFrom, nullptr, nullptr, 16, Conversion::ValidFrom},
+    {validUntil, nullptr, nullptr, 16, Conversion::ValidUntilOrLongTerm},
+    {passNumber, &ID_TEXT_INFO_HMT::passCheckCode, "passCheckCode", 18, Conversion::Plain},
+    {issueCount, &ID_TEXT_INFO_HMT::changes, "changes", 4, Conversion::Plain},
 };
 }  // namespace residencePermit
 
 namespace foreigner2017 {
 constexpr RecordField<ID_TEXT_INFO_FOREIGN_2017> kRecord[] = {
-    {nameEnglish, &ID_TEXT_INFO_FOREIGN_2017::nameEN, 120, Conversion::Plain},
-    {gender, &ID_TEXT_INFO_FOREIGN_2017::gender, 2, Conversion::GenderCode},
-    {idNumber, &ID_TEXT_INFO_FOREIGN_2017::idCode, 30, Conversion::Plain},
-    {nationality, &ID_TEXT_INFO_FOREIGN_2017::nationality, 6, Conversion::NationalityCode},
-    {nameChinese, &ID_TEXT_INFO_FOREIGN_2017::nameCN, 30, Conversion::Plain},
-    {validFrom, nullptr, 16, Conversion::ValidFrom},
-    {validUntil, nullptr, 16, Conversion::ValidUntil},
-    {birthDate, nullptr, 16, Conversion::BirthDate},
+    {nameEnglish, &ID_TEXT_INFO_FOREIGN_2017::nameEN, "nameEN", 120, Conversion::Plain},
+    {gender, &ID_TEXT_INFO_FOREIGN_2017::gender, "gender", 2, Conversion::GenderCode},
+    {idNumber, &ID_TEXT_INFO_FOREIGN_2017::idCode, "idCode", 30, Conversion::Plain},
+    {nationality, &ID_TEXT_INFO_FOREIGN_2017::nationality, "nationality", 6, Conversion::NationalityCode},
+    {nameChinese, &ID_TEXT_INFO_FOREIGN_2017::nameCN, "nameCN", 30, Conversion::Plain},
+    {validFrom, nullptr, nullptr, 16, Conversion::ValidFrom},
+    {validUntil, nullptr, nullptr, 16, Conversion::ValidUntil},
+    {birthDate, nullptr, nullptr, 16, Conversion::BirthDate},
 };
 }  // namespace foreigner2017
 
 namespace foreignerNew {
 constexpr RecordField<ID_TEXT_INFO_FOREIGN_NEW> kRecord[] = {
-    {nameChinese, &ID_TEXT_INFO_FOREIGN_NEW::nameCN, 30, Conversion::Plain},
-    {gender, &ID_TEXT_INFO_FOREIGN_NEW::gender, 2, Conversion::GenderCode},
-    {renewalCount, &ID_TEXT_INFO_FOREIGN_NEW::changes, 4, Conversion::Plain},
-    {birthDate, nullptr, 16, Conversion::BirthDate},
-    {nameEnglish, &ID_TEXT_INFO_FOREIGN_NEW::nameEN, 70, Conversion::Plain},
-    {idNumber, &ID_TEXT_INFO_FOREIGN_NEW::idCode, 36, Conversion::Plain},
-    {validFrom, nullptr, 16, Conversion::ValidFrom},
-    {validUntil, nullptr, 16, Conversion::ValidUntil},
-    {nationality, &ID_TEXT_INFO_FOREIGN_NEW::nationality, 6, Conversion::NationalityBilingual},
+    {nameChinese, &ID_TEXT_INFO_FOREIGN_NEW::nameCN, "nameCN", 30, Conversion::Plain},
+    {gender, &ID_TEXT_INFO_FOREIGN_NEW::gender, "gender", 2, Conversion::GenderCode},
+    {renewalCount, &ID_TEXT_INFO_FOREIGN_NEW::changes, "changes", 4, Conversion::Plain},
+    {birthDate, nullptr, nullptr, 16, Conversion::BirthDate},
+    {nameEnglish, &ID_TEXT_INFO_FOREIGN_NEW::nameEN, "nameEN", 70, Conversion::Plain},
+    {idNumber, &ID_TEXT_INFO_FOREIGN_NEW::idCode, "idCode", 36, Conversion::Plain},
+    {validFrom, nullptr, nullptr, 16, Conversion::ValidFrom},
+    {validUntil, nullptr, nullptr, 16, Conversion::ValidUntil},
+    {nationality, &ID_TEXT_INFO_FOREIGN_NEW::nationality, "nationality", 6, Conversion::NationalityBilingual},
 };
 }  // namespace foreignerNew
 
