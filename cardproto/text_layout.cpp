@@ -13,9 +13,9 @@ const CardLayout& layoutOf(CardKind kind)
 
 CardKind cardKindOfCharacter(char16_t kindCharacter)
 {
-    // The resident card has no character of its own: anything unlisted is one.
+    // Any character no kind carries is a resident card's.
     for (const CardLayout& layout : kCardLayouts)
-        if (layout.kind != kResidentCard && layout.kindCharacter == kindCharacter)
+        if (layout.kindCharacter == kindCharacter)
             return layout.kind;
     return kResidentCard;
 }
