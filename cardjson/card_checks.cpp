@@ -132,9 +132,10 @@ QJsonValue json(const std::optional<bool>& value)
 
 CardChecks checkCard(const CardRead& read, const QDate& today)
 {
-    const std::optional<CheckedFields> found = CardKinds::visitRecord(
-        read.idType, read.records(),
-        [](auto kind, const auto& record) { return std::optional<CheckedFields>(fieldsOf(record.*kind.text)); });
+    const std::optional<CheckedFields> found =
+        CardKinds::visitRecord(read.idType, read.records(), [](auto kind, const auto& record) {
+            return std::optional<CheckedFields>(fieldsOf(record.*kind.text));
+        });
     if (!found)
         return {};
     const CheckedFields& fields = *found;

@@ -86,10 +86,11 @@ void MainWindow::on_btnReadCard_clicked()
 
         QStackedWidget *pages = ui->stackedWidget;
         if (idType == ID_TYPE_CN)
-            showCard(pages, PAGE_CN, "is 二代居民身份证", &FormCN::updateUIFromCNData, cnData, frontImg, backImg);
-        else if (idType == ID_TYPE_HMT)
-            showCard(pages, PAGE_HMT, "is 港澳台居民居住证", &FormHMT::updateUIFromHMTData, hmtData, frontImg,
+            showCard(pages, PAGE_CN, "is 二代居民身份证", &FormCN::updateUIFromCNData, cnData, frontImg,
                      backImg);
+        else if (idType == ID_TYPE_HMT)
+            showCard(pages, PAGE_HMT, "is 港澳台居民居住证", &FormHMT::updateUIFromHMTData, hmtData,
+                     frontImg, backImg);
         else if (idType == ID_TYPE_FOREIGN_NEW)
             showCard(pages, PAGE_FOREIGN_NEW, "is 新版外国人永久居留身份证",
                      &FormForeignNew::updateUIFromForeignNewData, fnewData, frontImg, backImg);

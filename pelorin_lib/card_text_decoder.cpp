@@ -64,7 +64,8 @@ bool convertField(Conversion conversion, const std::string& text, TextSource sou
         return convertBlockField(conversion, text, *names, value);
     // The reader-access library's record holds words and dates as they are
     // shown; only a country is given by its code.
-    const bool country = conversion == Conversion::NationalityCode || conversion == Conversion::NationalityBilingual;
+    const bool country =
+        conversion == Conversion::NationalityCode || conversion == Conversion::NationalityBilingual;
     value = country ? Tools::convertNationCodeToName(text) : text;
     return true;
 }

@@ -27,8 +27,8 @@ bool convertField(cardproto::Conversion conversion, const std::string& text, Tex
 
 // Told of each field: its text before conversion (value null), then its value.
 template <typename Text>
-using FieldWatch =
-    std::function<void(const cardproto::RecordField<Text>& field, const std::string& text, const std::string* value)>;
+using FieldWatch = std::function<void(const cardproto::RecordField<Text>& field, const std::string& text,
+                                      const std::string* value)>;
 
 // Fills `record` field by field in the order of the text block; false when a
 // field ended it, with the fields before it written.
@@ -49,8 +49,9 @@ bool decodeCardText(const FieldReader& read, TextSource source, CIdData* names, 
             if (!convertField(field.conversion, text, source, names, value))
                 return false;
             std::string& target = field.target != nullptr ? record.*field.target
-                                  : field.conversion == cardproto::Conversion::ValidFrom ? record.validPeriod.start
-                                                                                         : record.validPeriod.end;
+                                  : field.conversion == cardproto::Conversion::ValidFrom
+                                      ? record.validPeriod.start
+                                      : record.validPeriod.end;
             target = value;
         }
         if (watch)

@@ -111,8 +111,8 @@ void CIdData::parseForeignNewIDText(unsigned char* byData,
     Q_CHECK_PTR(pid_text_info_foreign_new);
     using cardproto::Conversion;
     ID_TEXT_INFO_FOREIGN_NEW& record = *pid_text_info_foreign_new;
-    auto trace = [&record](const cardproto::RecordField<ID_TEXT_INFO_FOREIGN_NEW>& field, const std::string& text,
-                           const std::string* value) {
+    auto trace = [&record](const cardproto::RecordField<ID_TEXT_INFO_FOREIGN_NEW>& field,
+                           const std::string& text, const std::string* value) {
         if (field.conversion == Conversion::GenderCode && value == nullptr) {
             qDebug("<so>szSexCode=%s", text.c_str());
         } else if (field.conversion == Conversion::GenderCode) {
@@ -126,7 +126,8 @@ void CIdData::parseForeignNewIDText(unsigned char* byData,
             qDebug() << "pid_text_info_foreign_new->nationality=" << record.nationality.c_str();
         }
     };
-    if (!decodeCardText<ID_TEXT_INFO_FOREIGN_NEW>(blockReader(*this, byData), TextSource::CardBlock, this, record, trace))
+    if (!decodeCardText<ID_TEXT_INFO_FOREIGN_NEW>(blockReader(*this, byData), TextSource::CardBlock, this,
+                                                  record, trace))
         qDebug("gender parse fail!");
 }
 

@@ -61,7 +61,8 @@ QString MakeCardImg::makeIDCardHmtBackBase64(IDCARD_INFO_ALL_HMT* idcard_info_al
 {
     // A number without a back template gives no picture and no log line.
     int firstBaseline = 0;
-    if (!idcard_info_all_hmt || PermitFaces::backTemplate(idcard_info_all_hmt->idTextInfoHMT, firstBaseline).isEmpty())
+    if (!idcard_info_all_hmt ||
+        PermitFaces::backTemplate(idcard_info_all_hmt->idTextInfoHMT, firstBaseline).isEmpty())
         return QString();
     return base64Face(idcard_info_all_hmt, CardFaces::hmtBack);
 }

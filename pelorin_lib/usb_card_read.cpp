@@ -14,11 +14,13 @@
 namespace {
 
 // Only the resident card's record has room for fingerprints.
-void storeFingerprints(IDCARD_INFO_ALL_CN& record, FP_INFO_TYPE type, const cardproto::DataFrameBlocks& blocks)
+void storeFingerprints(IDCARD_INFO_ALL_CN& record, FP_INFO_TYPE type,
+                       const cardproto::DataFrameBlocks& blocks)
 {
     IDCARD_INFO_TAIL_CN& tail = record.idInfoTailCN;
     tail.finger_info_type = type;
-    std::memcpy(tail.fingerFeature, blocks.fingerprints, std::min(blocks.fingerprintLength, size_t(FINGER_FEATURE_SIZE)));
+    std::memcpy(tail.fingerFeature, blocks.fingerprints,
+                std::min(blocks.fingerprintLength, size_t(FINGER_FEATURE_SIZE)));
 }
 
 template <typename Record>

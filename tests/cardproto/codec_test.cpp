@@ -50,19 +50,32 @@ TEST(CardCodec, EveryKindSurvivesTheTextBlock)
 {
     const std::pair<CardKind, Fields> cards[] = {
         {kResidentCard,
-         {{"sfz_name", u"张三"}, {"sfz_gender", u"女"}, {"sfz_nation", u"回"}, {"sfz_birthday", u"19900102"},
-          {"sfz_address", u"北京市东城区"}, {"sfz_idNumber", u"11010119900102002X"},
-          {"sfz_issueOrganization", u"东城分局"}, {"sfz_validDateStart", u"20100101"},
+         {{"sfz_name", u"张三"},
+          {"sfz_gender", u"女"},
+          {"sfz_nation", u"回"},
+          {"sfz_birthday", u"19900102"},
+          {"sfz_address", u"北京市东城区"},
+          {"sfz_idNumber", u"11010119900102002X"},
+          {"sfz_issueOrganization", u"东城分局"},
+          {"sfz_validDateStart", u"20100101"},
           {"sfz_validDateEnd", u"长期"}}},
         {kResidencePermit,
-         {{"gat_name", u"李四"}, {"gat_gender", u"男"}, {"gat_idNumber", u"810000199001020011"},
-          {"gat_passCheckId", u"H01234567"}, {"gat_issuesNumber", u"01"}}},
+         {{"gat_name", u"李四"},
+          {"gat_gender", u"男"},
+          {"gat_idNumber", u"810000199001020011"},
+          {"gat_passCheckId", u"H01234567"},
+          {"gat_issuesNumber", u"01"}}},
         {kForeignerCard2017,
-         {{"yjzOld_nameEnglish", u"SMITH, JOHN"}, {"yjzOld_gender", u"未知"}, {"yjzOld_nationality", u"CAN"},
+         {{"yjzOld_nameEnglish", u"SMITH, JOHN"},
+          {"yjzOld_gender", u"未知"},
+          {"yjzOld_nationality", u"CAN"},
           {"yjzOld_cardVersion", u"05"}}},
         {kForeignerCardNew,
-         {{"yjz_nameChinese", u"史密斯"}, {"yjz_gender", u"未说明"}, {"yjz_renewalNumber", u"02"},
-          {"yjz_nameEnglishAdd", u"JR"}, {"yjz_nationality", u"USA"}}},
+         {{"yjz_nameChinese", u"史密斯"},
+          {"yjz_gender", u"未说明"},
+          {"yjz_renewalNumber", u"02"},
+          {"yjz_nameEnglishAdd", u"JR"},
+          {"yjz_nationality", u"USA"}}},
     };
     for (const auto& [kind, fields] : cards) {
         SCOPED_TRACE(kind);
@@ -78,7 +91,8 @@ TEST(CardCodec, EveryKindSurvivesTheTextBlock)
 TEST(CardCodec, CodesAreWrittenAsTheCardHoldsThem)
 {
     uint8_t block[kTextBlockSize];
-    roundTrip(cardOf(kResidentCard, {{"sfz_gender", u"女"}, {"sfz_nation", u"回"}, {"sfz_name", u"王"}}), block);
+    roundTrip(cardOf(kResidentCard, {{"sfz_gender", u"女"}, {"sfz_nation", u"回"}, {"sfz_name", u"王"}}),
+              block);
     EXPECT_EQ(charactersOf(block + resident::gender.at, 1), u"2") << "female is code 2, not 0";
     EXPECT_EQ(charactersOf(block + resident::nation.at, 2), u"03") << "two digits";
     EXPECT_EQ(charactersOf(block + resident::name.at, 15), u"王" + std::u16string(14, u' ')) << "padded";

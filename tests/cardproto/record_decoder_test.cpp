@@ -33,8 +33,11 @@ protected:
 TEST_F(RecordDecoder, TheCardBlockNamesCodesAndDotsDates)
 {
     ID_TEXT_INFO_CN card;
-    ASSERT_TRUE(decodeCardText(readerOf({{"sfz_name", "张三"}, {"sfz_gender", "2"}, {"sfz_nation", "03"},
-                                         {"sfz_birthday", "19900102"}, {"sfz_validDateStart", "20100101"},
+    ASSERT_TRUE(decodeCardText(readerOf({{"sfz_name", "张三"},
+                                         {"sfz_gender", "2"},
+                                         {"sfz_nation", "03"},
+                                         {"sfz_birthday", "19900102"},
+                                         {"sfz_validDateStart", "20100101"},
                                          {"sfz_validDateEnd", "长期    "}}),
                                TextSource::CardBlock, &names, card));
     EXPECT_EQ(card.name, "张三");
@@ -45,8 +48,9 @@ TEST_F(RecordDecoder, TheCardBlockNamesCodesAndDotsDates)
     EXPECT_EQ(card.validPeriod.end, "长期");
 
     ID_TEXT_INFO_FOREIGN_NEW foreigner;
-    ASSERT_TRUE(decodeCardText(readerOf({{"yjz_gender", "1"}, {"yjz_validDateEnd", "长期"}, {"yjz_nationality", "USA"}}),
-                               TextSource::CardBlock, &names, foreigner));
+    ASSERT_TRUE(decodeCardText(
+        readerOf({{"yjz_gender", "1"}, {"yjz_validDateEnd", "长期"}, {"yjz_nationality", "USA"}}),
+        TextSource::CardBlock, &names, foreigner));
     EXPECT_EQ(foreigner.gender, "男");
     EXPECT_EQ(foreigner.validPeriod.end, "长期..") << "only resident cards know the long term";
     EXPECT_EQ(foreigner.nationality, "美国 / USA");
@@ -55,8 +59,11 @@ TEST_F(RecordDecoder, TheCardBlockNamesCodesAndDotsDates)
 TEST_F(RecordDecoder, TheReaderRecordKeepsWordsAndDates)
 {
     ID_TEXT_INFO_CN card;
-    ASSERT_TRUE(decodeCardText(readerOf({{"sfz_gender", "女"}, {"sfz_nation", "回"}, {"sfz_birthday", "199001"},
-                                         {"sfz_validDateStart", "20100101"}, {"sfz_validDateEnd", "20300101"}}),
+    ASSERT_TRUE(decodeCardText(readerOf({{"sfz_gender", "女"},
+                                         {"sfz_nation", "回"},
+                                         {"sfz_birthday", "199001"},
+                                         {"sfz_validDateStart", "20100101"},
+                                         {"sfz_validDateEnd", "20300101"}}),
                                TextSource::ReaderRecord, nullptr, card));
     EXPECT_EQ(card.gender, "女");
     EXPECT_EQ(card.nation, "回");
@@ -69,7 +76,8 @@ TEST_F(RecordDecoder, TheReaderRecordKeepsWordsAndDates)
     ASSERT_TRUE(decodeCardText(readerOf({{"yjzOld_nationality", "CAN"}}), TextSource::ReaderRecord, nullptr,
                                foreigner));
     EXPECT_EQ(foreigner.nationality, "加拿大");
-    ASSERT_TRUE(decodeCardText(readerOf({{"yjzOld_nationality", "CAN"}}), TextSource::CardBlock, &names, foreigner));
+    ASSERT_TRUE(
+        decodeCardText(readerOf({{"yjzOld_nationality", "CAN"}}), TextSource::CardBlock, &names, foreigner));
     EXPECT_EQ(foreigner.nationality, "CAN") << "the raw 2017 card keeps its code";
 }
 
@@ -77,9 +85,9 @@ TEST_F(RecordDecoder, AGenderWithoutWordEndsTheForeignerRecord)
 {
     ID_TEXT_INFO_FOREIGN_NEW card;
     card.idCode = "before";
-    EXPECT_FALSE(decodeCardText(readerOf({{"yjz_nameChinese", "史密斯"}, {"yjz_gender", "3"},
-                                          {"yjz_idNumber", "USA310085061201"}}),
-                                TextSource::CardBlock, &names, card));
+    EXPECT_FALSE(decodeCardText(
+        readerOf({{"yjz_nameChinese", "史密斯"}, {"yjz_gender", "3"}, {"yjz_idNumber", "USA310085061201"}}),
+        TextSource::CardBlock, &names, card));
     EXPECT_EQ(card.nameCN, "史密斯");
     EXPECT_EQ(card.gender, "");
     EXPECT_EQ(card.idCode, "before");
@@ -99,8 +107,10 @@ TEST(CardKindTable, CardTypesAndNames)
     IDCARD_INFO_ALL_HMT hmt{};
     IDCARD_INFO_ALL_CN cn{};
     const ReadInfo records{nullptr, &cn, nullptr, nullptr, &hmt, nullptr, nullptr};
-    EXPECT_EQ(CardKinds::visitRecord(ID_TYPE_HMT, records, [](auto kind, auto& record) { return kind.headImage(record); }),
+    EXPECT_EQ(CardKinds::visitRecord(ID_TYPE_HMT, records,
+                                     [](auto kind, auto& record) { return kind.headImage(record); }),
               hmt.idInfoTailOther.headImage);
-    EXPECT_EQ(CardKinds::visitRecord(ID_TYPE_CN, records, [](auto kind, auto& record) { return kind.headImage(record); }),
+    EXPECT_EQ(CardKinds::visitRecord(ID_TYPE_CN, records,
+                                     [](auto kind, auto& record) { return kind.headImage(record); }),
               cn.idInfoTailCN.headImage);
 }
