@@ -3,12 +3,22 @@
 
 namespace cardproto {
 
-const CardLayout& layoutOf(CardKind kind)
+namespace {
+
+const CardLayout* findLayout(CardKind kind)
 {
     for (const CardLayout& layout : kCardLayouts)
         if (layout.kind == kind)
-            return layout;
-    return kCardLayouts[0];
+            return &layout;
+    return nullptr;
+}
+
+}  // namespace
+
+const CardLayout& layoutOf(CardKind kind)
+{
+    const CardLayout* layout = findLayout(kind);
+    return layout != nullptr ? *layout : kCardLayouts[0];
 }
 
 CardKind cardKindOfCharacter(char16_t kindCharacter)
@@ -24,7 +34,10 @@ const char16_t* codeWord(FieldUse use, int code, CardKind kind)
 {
     if (use == FieldUse::NationCode)
         return nationName(code);
-    return layoutOf(kind).genderWord(code);
+    // A card file may give any cardType; one no layout has reads its gender
+    // by the national table.
+    const CardLayout* layout = findLayout(kind);
+    return layout != nullptr ? layout->genderWord(code) : genderWord(code);
 }
 
 const TextField* cardInfoFieldNamed(const std::string& name)

@@ -3,7 +3,6 @@
 
 #include <QDebug>
 #include <QtGlobal>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 

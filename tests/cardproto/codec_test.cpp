@@ -102,6 +102,12 @@ TEST(CardCodec, CodesAreWrittenAsTheCardHoldsThem)
     const CardInfoStruct foreigner = roundTrip(cardOf(kForeignerCardNew, {{"yjz_gender", u"女性"}}), block);
     EXPECT_EQ(charactersOf(block + foreignerNew::gender.at, 1), u" ");
     EXPECT_EQ(fieldOf(foreigner, "yjz_gender"), u"未知");
+
+    // A card file's cardType outside the four kinds: the resident layout,
+    // genders by the national table.
+    roundTrip(cardOf(CardKind(9), {{"sfz_gender", u"未知"}}), block);
+    EXPECT_EQ(charactersOf(block + resident::gender.at, 1), u"0");
+    EXPECT_EQ(characterAt(block, kKindCharacter.at), u' ');
 }
 
 TEST(CardCodec, LayoutTablesAnswerByKindCharacterAndName)
