@@ -21,7 +21,7 @@ QString nationalityCode(const std::string& nationality)
 {
     if (!Tools::convertNationCodeToName(nationality).empty())
         return text(nationality);
-    const QString separator = QStringLiteral(" / ");
+    const QString separator = QString::fromUtf8(cardproto::kLanguageSeparator);
     const QString field = text(nationality);
     if (field.contains(separator))
         return field.section(separator, -1);

@@ -43,6 +43,11 @@ const char* bilingualGender(const std::string& word)
     return nullptr;
 }
 
+std::string bilingualCountry(const std::string& name, const std::string& code)
+{
+    return name + kLanguageSeparator + code;
+}
+
 const char16_t* nationName(int number)
 {
     if (number >= 1 && number <= kListedNations)

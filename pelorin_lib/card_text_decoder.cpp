@@ -43,7 +43,7 @@ bool convertBlockField(Conversion conversion, const std::string& text, CIdData& 
     case Conversion::NationalityBilingual: {
         QString country;
         names.parseNationality(QString::fromStdString(text), country);
-        value = country.toStdString() + " / " + text;
+        value = cardproto::bilingualCountry(country.toStdString(), text);
         return true;
     }
     case Conversion::Plain:

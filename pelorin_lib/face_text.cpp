@@ -10,7 +10,7 @@ namespace FaceText {
 namespace {
 
 const QString kLongTerm = QStringLiteral("长期");
-const QString kLanguageSeparator = QStringLiteral(" / ");
+const QString kLanguageSeparator = QString::fromUtf8(cardproto::kLanguageSeparator);
 
 // A short date is padded with blanks to the month's end first, so its dots
 // stand where a whole date has them.
@@ -64,16 +64,15 @@ QString bilingualNationality(const QString& nationality)
 {
     if (nationality.isEmpty() || nationality.contains(kLanguageSeparator))
         return nationality;
-    const QString nameOfCode =
-        QString::fromStdString(Tools::convertNationCodeToName(nationality.toStdString()));
-    if (!nameOfCode.isEmpty())
-        return nameOfCode + kLanguageSeparator + nationality;
-    const QString codeOfName =
-        QString::fromStdString(Tools::convertNationNameToCode(nationality.toStdString()));
-    if (!codeOfName.isEmpty())
-        return nationality + kLanguageSeparator + codeOfName;
+    const std::string field = nationality.toStdString();
+    const std::string nameOfCode = Tools::convertNationCodeToName(field);
+    if (!nameOfCode.empty())
+        return QString::fromStdString(cardproto::bilingualCountry(nameOfCode, field));
+    const std::string codeOfName = Tools::convertNationNameToCode(field);
+    if (!codeOfName.empty())
+        return QString::fromStdString(cardproto::bilingualCountry(field, codeOfName));
     // Unknown code: no name, only the separator and the code.
-    return kLanguageSeparator + nationality;
+    return QString::fromStdString(cardproto::bilingualCountry("", field));
 }
 
 }  // namespace FaceText
