@@ -7,13 +7,7 @@
 
 namespace {
 
-struct InterfaceResult {
-    int value;
-    const char* name;
-    const char* text;
-};
-
-const InterfaceResult kInterfaceResults[] = {
+const ResultWords kInterfaceResults[] = {
     {PELORIN_NULL_ARGUMENT, "PELORIN_NULL_ARGUMENT", "a required pointer argument was null"},
     {PELORIN_BAD_CARD, "PELORIN_BAD_CARD", "the card was already freed or never handed out by pelorin_read"},
     {PELORIN_UNKNOWN_FIELD, "PELORIN_UNKNOWN_FIELD", "the card has no text field of that name or number"},
@@ -34,25 +28,16 @@ const InterfaceResult kInterfaceResults[] = {
      "the card's faces could not be composed: the Qt application object is not a GUI one"},
 };
 
-const InterfaceResult* findInterfaceResult(int result)
-{
-    for (const auto& entry : kInterfaceResults) {
-        if (entry.value == result)
-            return &entry;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 extern "C" const char* pelorin_result_name(int result)
 {
-    const InterfaceResult* own = findInterfaceResult(result);
+    const ResultWords* own = findResultWords(kInterfaceResults, result);
     return own ? own->name : readResultName(result);
 }
 
 extern "C" const char* pelorin_result_text(int result)
 {
-    const InterfaceResult* own = findInterfaceResult(result);
-    return own ? own->text : readResultExplanation(result);
+    const ResultWords* own = findResultWords(kInterfaceResults, result);
+    return own ? own->explanation : readResultExplanation(result);
 }

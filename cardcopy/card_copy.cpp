@@ -3,6 +3,7 @@
 
 #include "card_faces.h"
 #include "card_fonts.h"
+#include "card_kinds.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -39,16 +40,9 @@ struct Faces {
 Faces facesOf(const CardRead& read)
 {
     const CardFaces::PrintResolution print(kDotsPerInch);
-    switch (read.idType) {
-    case ID_TYPE_CN: return {CardFaces::cnFront(read.cn).toImage(), CardFaces::cnBack(read.cn).toImage()};
-    case ID_TYPE_HMT: return {CardFaces::hmtFront(read.hmt).toImage(), CardFaces::hmtBack(read.hmt).toImage()};
-    case ID_TYPE_FOREIGN_NEW:
-        return {CardFaces::foreignNewFront(read.foreignNew).toImage(), CardFaces::foreignNewBack().toImage()};
-    case ID_TYPE_FOREIGN_2017:
-        return {CardFaces::foreign2017Front(read.foreign2017).toImage(), CardFaces::foreign2017Back().toImage()};
-    case ID_TYPE_UNKNOWN: break;
-    }
-    return {};
+    return CardKinds::visitRecord(read.idType, read.records(), [](auto kind, const auto& record) {
+        return Faces{kind.front(record).toImage(), kind.back(record).toImage()};
+    });
 }
 
 QRectF dots(const QRectF& millimetres)

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "card_kinds.h"
+
 namespace {
 
 const int kIdWeights[17] = {7, 9, 10, 5, 8, 4, 2, 1, 6, 3, 7, 9, 10, 5, 8, 4, 2};
@@ -18,6 +20,8 @@ struct CheckedFields {
     QString birth;  // YYYYMMDD, joined again from its parts
     QString gender;
     QString validEnd;
+    bool residentNumber;          // built like the resident card's number
+    bool numberTellsBirthAndSex;  // its digits hold the birth date and the sex
 };
 
 QString text(const std::string& utf8)
@@ -26,10 +30,30 @@ QString text(const std::string& utf8)
 }
 
 template <typename Record>
-CheckedFields fieldsOf(const Record& record)
+CheckedFields fieldsOf(const Record& record, bool residentNumber, bool numberTellsBirthAndSex)
 {
     return {text(record.idCode), text(record.birth.year) + text(record.birth.month) + text(record.birth.day),
-            text(record.gender), text(record.validPeriod.end)};
+            text(record.gender), text(record.validPeriod.end), residentNumber, numberTellsBirthAndSex};
+}
+
+CheckedFields fieldsOf(const ID_TEXT_INFO_CN& record)
+{
+    return fieldsOf(record, true, true);
+}
+
+CheckedFields fieldsOf(const ID_TEXT_INFO_HMT& record)
+{
+    return fieldsOf(record, true, true);
+}
+
+CheckedFields fieldsOf(const ID_TEXT_INFO_FOREIGN_NEW& record)
+{
+    return fieldsOf(record, true, false);
+}
+
+CheckedFields fieldsOf(const ID_TEXT_INFO_FOREIGN_2017& record)
+{
+    return fieldsOf(record, false, false);
 }
 
 bool isDigit(QChar c)
@@ -108,29 +132,17 @@ QJsonValue json(const std::optional<bool>& value)
 
 CardChecks checkCard(const CardRead& read, const QDate& today)
 {
-    CheckedFields fields;
-    bool residentNumber = false;  // built like the resident card's number
-    bool numberTellsBirthAndSex = false;
-    switch (read.idType) {
-    case ID_TYPE_CN:
-        fields = fieldsOf(read.cn.idTextInfoCN);
-        residentNumber = numberTellsBirthAndSex = true;
-        break;
-    case ID_TYPE_HMT:
-        fields = fieldsOf(read.hmt.idTextInfoHMT);
-        residentNumber = numberTellsBirthAndSex = true;
-        break;
-    case ID_TYPE_FOREIGN_NEW:
-        fields = fieldsOf(read.foreignNew.idTextInfoForeignNew);
-        residentNumber = true;
-        break;
-    case ID_TYPE_FOREIGN_2017: fields = fieldsOf(read.foreign2017.idTextInfoForeign2017); break;
-    case ID_TYPE_UNKNOWN: return {};
-    }
+    const std::optional<CheckedFields> found =
+        CardKinds::visitRecord(read.idType, read.records(), [](auto kind, const auto& record) {
+            return std::optional<CheckedFields>(fieldsOf(record.*kind.text));
+        });
+    if (!found)
+        return {};
+    const CheckedFields& fields = *found;
     CardChecks checks;
-    if (residentNumber)
+    if (fields.residentNumber)
         checks.idNumberValid = idNumberValid(fields.idCode);
-    if (numberTellsBirthAndSex) {
+    if (fields.numberTellsBirthAndSex) {
         checks.birthMatchesIdNumber = birthMatches(fields);
         checks.genderMatchesIdNumber = genderMatches(fields);
     }

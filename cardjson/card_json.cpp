@@ -2,6 +2,8 @@
 #include "card_json.h"
 
 #include "card_checks.h"
+#include "card_kinds.h"
+#include "record_layout.h"
 #include "reader_library.h"
 
 #include <pelorin/tools.h>
@@ -19,7 +21,7 @@ QString nationalityCode(const std::string& nationality)
 {
     if (!Tools::convertNationCodeToName(nationality).empty())
         return text(nationality);
-    const QString separator = QStringLiteral(" / ");
+    const QString separator = QString::fromUtf8(cardproto::kLanguageSeparator);
     const QString field = text(nationality);
     if (field.contains(separator))
         return field.section(separator, -1);
@@ -36,48 +38,39 @@ QJsonObject periodJson(const VALID_PERIOD_INFO& period)
     return {{"start", text(period.start)}, {"end", text(period.end)}};
 }
 
-QJsonObject recordJson(const ID_TEXT_INFO_CN& r)
+// What the JSON holds beyond the fields the card's text fills: the foreigner
+// cards' nationality code and the 2017 card's accepting authority.
+void addRecordExtras(QJsonObject&, const ID_TEXT_INFO_CN&) {}
+void addRecordExtras(QJsonObject&, const ID_TEXT_INFO_HMT&) {}
+
+void addRecordExtras(QJsonObject& json, const ID_TEXT_INFO_FOREIGN_NEW& r)
 {
-    return {{"name", text(r.name)},       {"gender", text(r.gender)},
-            {"nation", text(r.nation)},   {"birth", birthJson(r.birth)},
-            {"address", text(r.address)}, {"idCode", text(r.idCode)},
-            {"dept", text(r.dept)},       {"validPeriod", periodJson(r.validPeriod)}};
+    json["nationalityCode"] = nationalityCode(r.nationality);
 }
 
-QJsonObject recordJson(const ID_TEXT_INFO_HMT& r)
+void addRecordExtras(QJsonObject& json, const ID_TEXT_INFO_FOREIGN_2017& r)
 {
-    return {{"name", text(r.name)},
-            {"gender", text(r.gender)},
-            {"birth", birthJson(r.birth)},
-            {"address", text(r.address)},
-            {"idCode", text(r.idCode)},
-            {"dept", text(r.dept)},
-            {"validPeriod", periodJson(r.validPeriod)},
-            {"passCheckCode", text(r.passCheckCode)},
-            {"changes", text(r.changes)}};
+    json["nationalityCode"] = nationalityCode(r.nationality);
+    json["acceptanceDept"] = text(r.acceptanceDept);
 }
 
-QJsonObject recordJson(const ID_TEXT_INFO_FOREIGN_NEW& r)
+// Every field of the text record by its name, in the card's layout.
+template <typename Text>
+QJsonObject recordJson(const Text& r)
 {
-    return {{"nameCN", text(r.nameCN)},   {"gender", text(r.gender)},
-            {"changes", text(r.changes)}, {"birth", birthJson(r.birth)},
-            {"nameEN", text(r.nameEN)},   {"idCode", text(r.idCode)},
-            {"validPeriod", periodJson(r.validPeriod)},
-            {"nationality", text(r.nationality)},
-            {"nationalityCode", nationalityCode(r.nationality)}};
-}
-
-QJsonObject recordJson(const ID_TEXT_INFO_FOREIGN_2017& r)
-{
-    return {{"nameEN", text(r.nameEN)},
-            {"gender", text(r.gender)},
-            {"idCode", text(r.idCode)},
-            {"nationality", text(r.nationality)},
-            {"nationalityCode", nationalityCode(r.nationality)},
-            {"nameCN", text(r.nameCN)},
-            {"validPeriod", periodJson(r.validPeriod)},
-            {"birth", birthJson(r.birth)},
-            {"acceptanceDept", text(r.acceptanceDept)}};
+    QJsonObject json;
+    const cardproto::RecordLayout<Text> layout = cardproto::recordLayoutOf(r);
+    for (size_t i = 0; i < layout.count; ++i) {
+        const cardproto::RecordField<Text>& field = layout.fields[i];
+        if (field.target != nullptr)
+            json[field.name] = text(r.*field.target);
+        else if (field.conversion == cardproto::Conversion::BirthDate)
+            json["birth"] = birthJson(r.birth);
+        else
+            json["validPeriod"] = periodJson(r.validPeriod);
+    }
+    addRecordExtras(json, r);
+    return json;
 }
 
 const char* fingerprintTypeName(FP_INFO_TYPE type)
@@ -90,18 +83,22 @@ const char* fingerprintTypeName(FP_INFO_TYPE type)
     return "UNKNOWN";
 }
 
+// Only the resident card carries fingerprints.
+void addFingerprintType(QJsonObject& card, const IDCARD_INFO_ALL_CN& record)
+{
+    card["finger_info_type"] = fingerprintTypeName(record.idInfoTailCN.finger_info_type);
+}
+
+template <typename Record>
+void addFingerprintType(QJsonObject&, const Record&)
+{
+}
+
 }  // namespace
 
 const char* idTypeName(ID_TYPE type)
 {
-    switch (type) {
-    case ID_TYPE_CN: return "ID_TYPE_CN";
-    case ID_TYPE_FOREIGN_2017: return "ID_TYPE_FOREIGN_2017";
-    case ID_TYPE_FOREIGN_NEW: return "ID_TYPE_FOREIGN_NEW";
-    case ID_TYPE_HMT: return "ID_TYPE_HMT";
-    case ID_TYPE_UNKNOWN: break;
-    }
-    return nullptr;
+    return CardKinds::nameOf(type);
 }
 
 QJsonObject cardJson(const CardRead& read, const QJsonObject& files, const QDate& today)
@@ -111,20 +108,10 @@ QJsonObject cardJson(const CardRead& read, const QJsonObject& files, const QDate
                      {"files", files},
                      {"facesDegraded", read.facesDegraded},
                      {"checks", checksJson(checkCard(read, today))}};
-    switch (read.idType) {
-    case ID_TYPE_CN:
-        card["record"] = recordJson(read.cn.idTextInfoCN);
-        card["finger_info_type"] = fingerprintTypeName(read.cn.idInfoTailCN.finger_info_type);
-        break;
-    case ID_TYPE_HMT: card["record"] = recordJson(read.hmt.idTextInfoHMT); break;
-    case ID_TYPE_FOREIGN_NEW:
-        card["record"] = recordJson(read.foreignNew.idTextInfoForeignNew);
-        break;
-    case ID_TYPE_FOREIGN_2017:
-        card["record"] = recordJson(read.foreign2017.idTextInfoForeign2017);
-        break;
-    case ID_TYPE_UNKNOWN: break;
-    }
+    CardKinds::visitRecord(read.idType, read.records(), [&](auto kind, const auto& record) {
+        card["record"] = recordJson(record.*kind.text);
+        addFingerprintType(card, record);
+    });
     return card;
 }
 

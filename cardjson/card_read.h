@@ -18,18 +18,10 @@ struct CardRead {
     bool facesDegraded = false;
 
     // The photo bitmap of the record of idType, or null for an unknown kind.
-    unsigned char* headImage()
-    {
-        switch (idType) {
-        case ID_TYPE_CN: return cn.idInfoTailCN.headImage;
-        case ID_TYPE_HMT: return hmt.idInfoTailOther.headImage;
-        case ID_TYPE_FOREIGN_NEW: return foreignNew.idInfoTailOther.headImage;
-        case ID_TYPE_FOREIGN_2017: return foreign2017.idInfoTailOther.headImage;
-        case ID_TYPE_UNKNOWN: break;
-        }
-        return nullptr;
-    }
+    unsigned char* headImage();
     const unsigned char* headImage() const { return const_cast<CardRead*>(this)->headImage(); }
+    // The addresses readIDCard fills, the records' among them.
+    ReadInfo records() const;
 };
 
 // readIDCard into read, with whether its faces are degraded.

@@ -3,14 +3,8 @@
 
 namespace {
 
-struct ResultText {
-    int value;
-    const char* name;
-    const char* explanation;
-};
-
 // READ_OK and DEV_INIT_OK share 0; a read reports READ_OK.
-const ResultText kResults[] = {
+const ResultWords kResults[] = {
     {READ_OK, "READ_OK", "the card was read"},
     {UNSUPPORT_CARD, "UNSUPPORT_CARD", "the card is of a kind this library does not support"},
     {INIT_DEV_FAIL, "INIT_DEV_FAIL", "the USB library could not be initialised"},
@@ -56,25 +50,16 @@ const ResultText kResults[] = {
     {UNKNOWN_ERROR, "UNKNOWN_ERROR", "an unknown error occurred"},
 };
 
-const ResultText* findResult(int result)
-{
-    for (const auto& entry : kResults) {
-        if (entry.value == result)
-            return &entry;
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 const char* readResultName(int result)
 {
-    const ResultText* entry = findResult(result);
+    const ResultWords* entry = findResultWords(kResults, result);
     return entry ? entry->name : "UNKNOWN";
 }
 
 const char* readResultExplanation(int result)
 {
-    const ResultText* entry = findResult(result);
+    const ResultWords* entry = findResultWords(kResults, result);
     return entry ? entry->explanation : "the library returned a result it does not define";
 }

@@ -18,27 +18,6 @@ static_assert(kListedNations == 56, "56 ethnic groups");
 
 }  // namespace
 
-CardKind cardKindOfCharacter(char16_t kindCharacter)
-{
-    switch (kindCharacter) {
-    case u'Y': return kForeignerCardNew;
-    case u'I': return kForeignerCard2017;
-    case u'J': return kResidencePermit;
-    default: return kResidentCard;
-    }
-}
-
-char16_t kindCharacterOf(CardKind kind)
-{
-    switch (kind) {
-    case kForeignerCardNew: return u'Y';
-    case kForeignerCard2017: return u'I';
-    case kResidencePermit: return u'J';
-    case kResidentCard: break;
-    }
-    return u' ';
-}
-
 const char16_t* genderWord(int code)
 {
     switch (code) {
@@ -53,6 +32,20 @@ const char16_t* genderWord(int code)
 const char16_t* residentGenderWord(int code)
 {
     return code == 1 ? u"男" : u"女";
+}
+
+const char* bilingualGender(const std::string& word)
+{
+    if (word == "男")
+        return "男 / M";
+    if (word == "女")
+        return "女 / F";
+    return nullptr;
+}
+
+std::string bilingualCountry(const std::string& name, const std::string& code)
+{
+    return name + kLanguageSeparator + code;
 }
 
 const char16_t* nationName(int number)

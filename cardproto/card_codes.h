@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace cardproto {
 
@@ -15,16 +16,19 @@ enum CardKind : int32_t {
     kForeignerCardNew = 4,
 };
 
-// The kind told by the character at bytes 248 and 249 of the text block.
-CardKind cardKindOfCharacter(char16_t kindCharacter);
-// The character a card of that kind holds there (a blank on a resident card).
-char16_t kindCharacterOf(CardKind kind);
-
 // Gender words of the national code table (0, 1, 2, 9); null for other codes.
 const char16_t* genderWord(int code);
 // Resident cards and residence permits know only two words: 1 is male,
 // every other code female.
 const char16_t* residentGenderWord(int code);
+// Between the Chinese part of a bilingual text and its English or code part.
+constexpr const char* kLanguageSeparator = " / ";
+// A gender word with its English letter, as the foreigner cards print it:
+// "男 / M" for "男", "女 / F" for "女" (UTF-8); null for any other text.
+const char* bilingualGender(const std::string& word);
+// A country as the new foreigner card's raw text gives it and the faces
+// print it: its name, the separator, its three-letter code.
+std::string bilingualCountry(const std::string& name, const std::string& code);
 // The ethnic group's name without the suffix "族"; empty for unlisted numbers.
 const char16_t* nationName(int number);
 

@@ -4,30 +4,20 @@
 #include <algorithm>
 #include <cstring>
 
-#include "card_codes.h"
 #include "text_layout.h"
+#include "utf16.h"
 
 namespace cardproto {
 
 namespace {
 
-void writeUnits(uint8_t* out, size_t units, const char16_t* text)
-{
-    for (size_t i = 0; i < units && text[i] != 0; ++i) {
-        out[2 * i] = uint8_t(text[i] & 0xFF);
-        out[2 * i + 1] = uint8_t(text[i] >> 8);
-    }
-}
-
 // Up to the first zero character, without the blanks that pad the field.
-size_t textUnits(const uint8_t* field, size_t units)
+std::u16string paddedText(const uint8_t* field, size_t units)
 {
-    size_t length = 0;
-    while (length < units && characterAt(field, 2 * length) != 0)
-        ++length;
-    while (length > 0 && characterAt(field, 2 * (length - 1)) == u' ')
-        --length;
-    return length;
+    std::u16string text = charactersOf(field, units);
+    while (!text.empty() && text.back() == u' ')
+        text.pop_back();
+    return text;
 }
 
 // The field's number, read as the digits after any leading blanks; 0 when
@@ -47,15 +37,6 @@ int fieldNumber(const uint8_t* field, size_t units)
     return number;
 }
 
-const char16_t* codeWord(const TextField& field, int number, CardKind kind)
-{
-    if (field.use == FieldUse::NationCode)
-        return nationName(number);
-    if (kind == kResidentCard || kind == kResidencePermit)
-        return residentGenderWord(number);
-    return genderWord(number);
-}
-
 void fillFields(const uint8_t* text, CardKind kind, CardInfoStruct& info)
 {
     auto* record = reinterpret_cast<uint8_t*>(&info);
@@ -64,23 +45,20 @@ void fillFields(const uint8_t* text, CardKind kind, CardInfoStruct& info)
         const TextField& field = table.fields[i];
         uint8_t* out = record + field.recordAt;
         const uint8_t* in = text + field.at;
-        const size_t units = std::min(field.size, field.recordSize) / 2u;
         if (field.use == FieldUse::Text) {
-            std::memcpy(out, in, 2 * textUnits(in, units));
+            const std::u16string value = paddedText(in, std::min(field.size, field.recordSize) / 2u);
+            writeCharacters(out, value.size(), value, 0);
             continue;
         }
-        const char16_t* word = codeWord(field, fieldNumber(in, field.size / 2u), kind);
-        if (word != nullptr)
-            writeUnits(out, field.recordSize / 2u, word);
+        const char16_t* word = codeWord(field.use, fieldNumber(in, field.size / 2u), kind);
+        if (word != nullptr) {
+            const std::u16string value(word);
+            writeCharacters(out, std::min<size_t>(value.size(), field.recordSize / 2u), value, 0);
+        }
     }
 }
 
 }  // namespace
-
-char16_t characterAt(const uint8_t* bytes, size_t at)
-{
-    return char16_t(bytes[at] | (bytes[at + 1] << 8));
-}
 
 void fillCardInfo(const uint8_t* text, CardInfoStruct& info)
 {

@@ -13,7 +13,4 @@ namespace cardproto {
 // Fills every field of `info` from the kTextBlockSize bytes at `text`.
 void fillCardInfo(const uint8_t* text, CardInfoStruct& info);
 
-// The little-endian 16-bit character at `at`.
-char16_t characterAt(const uint8_t* bytes, size_t at);
-
 }  // namespace cardproto

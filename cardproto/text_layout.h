@@ -6,7 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
+#include <string>
 
 #include "card_codes.h"
 #include "data_frame.h"
@@ -26,12 +26,13 @@ struct TextField {
     FieldUse use;
     uint16_t recordAt;  // the CardInfoStruct field it fills
     uint16_t recordSize;
+    const char* name;   // that field's name, as card files give it
 };
 
 // The character that tells the card's kind ("Y", "I", "J", else resident).
-constexpr TextField kKindCharacter = {248, 2, FieldUse::Text, 0, 0};
+constexpr TextField kKindCharacter = {248, 2, FieldUse::Text, 0, 0, ""};
 
-#define CARDPROTO_FILLS(f) uint16_t(offsetof(CardInfoStruct, f)), uint16_t(sizeof(CardInfoStruct::f))
+#define CARDPROTO_FILLS(f) uint16_t(offsetof(CardInfoStruct, f)), uint16_t(sizeof(CardInfoStruct::f)), #f
 
 namespace resident {
 constexpr TextField name{0, 30, FieldUse::Text, CARDPROTO_FILLS(sfz_name)};
@@ -105,6 +106,10 @@ constexpr TextField kFields[] = {nameChinese, gender,     renewalCount, birthDat
                                  nameEnglishMore, nationality, kind,    related};
 }  // namespace foreignerNew
 
+// The CardInfoStruct fields no text block fills (empty in the block).
+constexpr TextField kOutsideTextBlock[] = {{0, 0, FieldUse::Text, CARDPROTO_FILLS(yjz_historicalNumber)},
+                                           {0, 0, FieldUse::Text, CARDPROTO_FILLS(padding)}};
+
 #undef CARDPROTO_FILLS
 
 // True when the fields follow each other without gap or overlap, cover the
@@ -133,16 +138,49 @@ struct FieldTable {
     size_t count;
 };
 
+// Each card kind with the character its text block carries and its fields.
+struct CardLayout {
+    CardKind kind;
+    char16_t kindCharacter;  // a blank on a resident card
+    FieldTable fields;
+    const char16_t* (*genderWord)(int code);  // the gender code's word, or null
+};
+
+template <size_t N>
+constexpr FieldTable tableOf(const TextField (&fields)[N])
+{
+    return {fields, N};
+}
+
+constexpr CardLayout kCardLayouts[] = {
+    {kResidentCard, u' ', tableOf(resident::kFields), residentGenderWord},
+    {kResidencePermit, u'J', tableOf(residencePermit::kFields), residentGenderWord},
+    {kForeignerCard2017, u'I', tableOf(foreigner2017::kFields), genderWord},
+    {kForeignerCardNew, u'Y', tableOf(foreignerNew::kFields), genderWord},
+};
+
+// The layout of a kind; the resident card's for a number that names none.
+const CardLayout& layoutOf(CardKind kind);
 // The fields of a card kind's text block, in block order.
 inline FieldTable fieldsOf(CardKind kind)
 {
-    switch (kind) {
-    case kResidencePermit: return {residencePermit::kFields, std::size(residencePermit::kFields)};
-    case kForeignerCard2017: return {foreigner2017::kFields, std::size(foreigner2017::kFields)};
-    case kForeignerCardNew: return {foreignerNew::kFields, std::size(foreignerNew::kFields)};
-    case kResidentCard: break;
-    }
-    return {resident::kFields, std::size(resident::kFields)};
+    return layoutOf(kind).fields;
 }
+
+// The kind told by the character at bytes 248 and 249 of the text block.
+CardKind cardKindOfCharacter(char16_t kindCharacter);
+// The character a card of that kind holds there.
+inline char16_t kindCharacterOf(CardKind kind)
+{
+    return layoutOf(kind).kindCharacter;
+}
+
+// The word a code field of a card of that kind stands for: the ethnic group's
+// name or the gender's word of the kind; null for a gender code without a word.
+const char16_t* codeWord(FieldUse use, int code, CardKind kind);
+
+// The CardInfoStruct field of that name, of any kind or outside the text
+// block; null for an unknown name.
+const TextField* cardInfoFieldNamed(const std::string& name);
 
 }  // namespace cardproto

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "foreigngender.h"
 
+#include "card_codes.h"
+
 QString bilingualGender(const std::string &gender)
 {
-    if (gender == "男")
-        return QStringLiteral("男 / M");
-    if (gender == "女")
-        return QStringLiteral("女 / F");
-    return QString();
+    const char *text = cardproto::bilingualGender(gender);
+    return text ? QString::fromUtf8(text) : QString();
 }

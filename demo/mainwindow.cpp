@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDebug>
 #include <QMessageBox>
+#include <QStackedWidget>
 
 #include <exception>
 #include <string>
@@ -20,6 +21,17 @@ namespace {
 
 // Page indices of the stack; the order differs from the numbers of ID_TYPE.
 enum PageIndex { PAGE_CN = 0, PAGE_HMT = 1, PAGE_FOREIGN_NEW = 2, PAGE_FOREIGN_2017 = 3 };
+
+// Each page is made current before it is filled.
+template <typename Form, typename Record>
+void showCard(QStackedWidget *pages, PageIndex page, const char *kindText,
+              void (Form::*update)(Record, QPixmap &, QPixmap &), const Record &record, QPixmap &frontImg,
+              QPixmap &backImg)
+{
+    qDebug() << kindText;
+    pages->setCurrentIndex(page);
+    (static_cast<Form *>(pages->currentWidget())->*update)(record, frontImg, backImg);
+}
 
 QString readFailureText(int result)
 {
@@ -73,28 +85,19 @@ void MainWindow::on_btnReadCard_clicked()
         QPixmap frontImg = Tools::base64ToJpg(QString::fromStdString(frontBase64));
         QPixmap backImg = Tools::base64ToJpg(QString::fromStdString(backBase64));
 
-        // Each page is made current before it is filled.
-        if (idType == ID_TYPE_CN) {
-            qDebug() << "is 二代居民身份证";
-            ui->stackedWidget->setCurrentIndex(PAGE_CN);
-            static_cast<FormCN *>(ui->stackedWidget->currentWidget())
-                ->updateUIFromCNData(cnData, frontImg, backImg);
-        } else if (idType == ID_TYPE_HMT) {
-            qDebug() << "is 港澳台居民居住证";
-            ui->stackedWidget->setCurrentIndex(PAGE_HMT);
-            static_cast<FormHMT *>(ui->stackedWidget->currentWidget())
-                ->updateUIFromHMTData(hmtData, frontImg, backImg);
-        } else if (idType == ID_TYPE_FOREIGN_NEW) {
-            qDebug() << "is 新版外国人永久居留身份证";
-            ui->stackedWidget->setCurrentIndex(PAGE_FOREIGN_NEW);
-            static_cast<FormForeignNew *>(ui->stackedWidget->currentWidget())
-                ->updateUIFromForeignNewData(fnewData, frontImg, backImg);
-        } else if (idType == ID_TYPE_FOREIGN_2017) {
-            qDebug() << "is 2017版外国人永久居留身份证";
-            ui->stackedWidget->setCurrentIndex(PAGE_FOREIGN_2017);
-            static_cast<FormForeign2017 *>(ui->stackedWidget->currentWidget())
-                ->updateUIFromForeign2017Data(f2017Data, frontImg, backImg);
-        }
+        QStackedWidget *pages = ui->stackedWidget;
+        if (idType == ID_TYPE_CN)
+            showCard(pages, PAGE_CN, "is 二代居民身份证", &FormCN::updateUIFromCNData, cnData, frontImg,
+                     backImg);
+        else if (idType == ID_TYPE_HMT)
+            showCard(pages, PAGE_HMT, "is 港澳台居民居住证", &FormHMT::updateUIFromHMTData, hmtData,
+                     frontImg, backImg);
+        else if (idType == ID_TYPE_FOREIGN_NEW)
+            showCard(pages, PAGE_FOREIGN_NEW, "is 新版外国人永久居留身份证",
+                     &FormForeignNew::updateUIFromForeignNewData, fnewData, frontImg, backImg);
+        else if (idType == ID_TYPE_FOREIGN_2017)
+            showCard(pages, PAGE_FOREIGN_2017, "is 2017版外国人永久居留身份证",
+                     &FormForeign2017::updateUIFromForeign2017Data, f2017Data, frontImg, backImg);
     } catch (const std::exception &e) {
         qDebug() << "met exception due to " << e.what();
     }

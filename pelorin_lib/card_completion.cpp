@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
+#include "card_kinds.h"
 #include "dbglog.h"
 #include "libvek2019.h"
-#include "makecardimg.h"
 #include "photo_bitmap.h"
 
 namespace {
@@ -22,23 +22,9 @@ struct Faces {
 
 Faces facesOf(ID_TYPE type, const ReadInfo& info)
 {
-    switch (type) {
-    case ID_TYPE_CN:
-        return {MakeCardImg::makeIDCardCNFrontBase64(info.pIDAllInfoCN),
-                MakeCardImg::makeIDCardCNBackBase64(info.pIDAllInfoCN)};
-    case ID_TYPE_HMT:
-        return {MakeCardImg::makeIDCardHmtFrontBase64(info.pIDAllInfoHMT),
-                MakeCardImg::makeIDCardHmtBackBase64(info.pIDAllInfoHMT)};
-    case ID_TYPE_FOREIGN_2017:
-        return {MakeCardImg::makeIDCardF2017FrontBase64(info.pIDAllInfoForeign2017),
-                MakeCardImg::makeIDCardF2017BackBase64(info.pIDAllInfoForeign2017)};
-    case ID_TYPE_FOREIGN_NEW:
-        return {MakeCardImg::makeIDCardFNewFrontBase64(info.pIDAllInfoForeignNew),
-                MakeCardImg::makeIDCardFNewBackBase64(info.pIDAllInfoForeignNew)};
-    case ID_TYPE_UNKNOWN:
-        break;
-    }
-    return {};
+    return CardKinds::visitKind(type, [&](auto kind) {
+        return Faces{kind.frontBase64(info.*kind.record), kind.backBase64(info.*kind.record)};
+    });
 }
 
 }  // namespace

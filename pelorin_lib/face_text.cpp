@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "face_text.h"
 
+#include "card_codes.h"
+#include "card_dates.h"
 #include "tools.h"
 
 namespace FaceText {
@@ -8,21 +10,13 @@ namespace FaceText {
 namespace {
 
 const QString kLongTerm = QStringLiteral("长期");
-const QString kLanguageSeparator = QStringLiteral(" / ");
+const QString kLanguageSeparator = QString::fromUtf8(cardproto::kLanguageSeparator);
 
-// Inserting past the end first pads the text with spaces up to the insert position.
-void insertDot(QString& text, int position)
+// A short date is padded with blanks to the month's end first, so its dots
+// stand where a whole date has them.
+QString paddedDottedDate(const QString& date)
 {
-    if (text.size() < position)
-        text = text.leftJustified(position, QLatin1Char(' '));
-    text.insert(position, QLatin1Char('.'));
-}
-
-QString dottedDate(QString date)
-{
-    insertDot(date, 6);
-    insertDot(date, 4);
-    return date;
+    return dottedDate(date.leftJustified(6, QLatin1Char(' ')));
 }
 
 }  // namespace
@@ -53,16 +47,16 @@ QString dropLeadingZero(const QString& value, bool* dropped)
 
 QString validPeriod(const QString& start, const QString& end)
 {
-    const QString endText = end.contains(kLongTerm) ? end : dottedDate(end);
-    return dottedDate(start) + QStringLiteral(" - ") + endText;
+    const QString endText = end.contains(kLongTerm) ? end : paddedDottedDate(end);
+    return paddedDottedDate(start) + QStringLiteral(" - ") + endText;
 }
 
 QString bilingualSex(const QString& gender)
 {
-    if (gender.contains(QStringLiteral("女")))
-        return QStringLiteral("女 / F");
-    if (gender.contains(QStringLiteral("男")))
-        return QStringLiteral("男 / M");
+    // The field may hold more than the word: the word found decides, "女" first.
+    for (const char* word : {"女", "男"})
+        if (gender.contains(QString::fromUtf8(word)))
+            return QString::fromUtf8(cardproto::bilingualGender(word));
     return gender;
 }
 
@@ -70,16 +64,15 @@ QString bilingualNationality(const QString& nationality)
 {
     if (nationality.isEmpty() || nationality.contains(kLanguageSeparator))
         return nationality;
-    const QString nameOfCode =
-        QString::fromStdString(Tools::convertNationCodeToName(nationality.toStdString()));
-    if (!nameOfCode.isEmpty())
-        return nameOfCode + kLanguageSeparator + nationality;
-    const QString codeOfName =
-        QString::fromStdString(Tools::convertNationNameToCode(nationality.toStdString()));
-    if (!codeOfName.isEmpty())
-        return nationality + kLanguageSeparator + codeOfName;
+    const std::string field = nationality.toStdString();
+    const std::string nameOfCode = Tools::convertNationCodeToName(field);
+    if (!nameOfCode.empty())
+        return QString::fromStdString(cardproto::bilingualCountry(nameOfCode, field));
+    const std::string codeOfName = Tools::convertNationNameToCode(field);
+    if (!codeOfName.empty())
+        return QString::fromStdString(cardproto::bilingualCountry(field, codeOfName));
     // Unknown code: no name, only the separator and the code.
-    return kLanguageSeparator + nationality;
+    return QString::fromStdString(cardproto::bilingualCountry("", field));
 }
 
 }  // namespace FaceText

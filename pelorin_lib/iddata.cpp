@@ -3,25 +3,19 @@
 
 #include <QDebug>
 #include <QtGlobal>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include "birth_date.h"
 #include "card_codes.h"
+#include "card_kinds.h"
+#include "card_text_decoder.h"
 #include "common.h"
 #include "libvek2019.h"
 #include "photo_bitmap.h"
-#include "record_assembly.h"
 #include "text_layout.h"
 #include "tools.h"
 
 namespace {
-
-namespace rc = cardproto::resident;
-namespace rp = cardproto::residencePermit;
-namespace f17 = cardproto::foreigner2017;
-namespace fnew = cardproto::foreignerNew;
 
 // The card's text is little-endian UTF-16 without a byte-order mark. Naming
 // the order keeps a field that starts with FE FF from being read as a mark
@@ -33,21 +27,6 @@ constexpr int kLongestField = kFieldBufferSize - 2;
 constexpr int kFpRecordSize = 512;
 const char* const kFpFileName = "fp_raw_data.dat";
 
-std::string dottedDate(const std::string& text)
-{
-    const QString date = QString::fromStdString(text);
-    return (date.mid(0, 4) + "." + date.mid(4, 2) + "." + date.mid(6)).toStdString();
-}
-
-// A resident card valid without end says so in words instead of a date.
-std::string residentValidityEnd(const std::string& text)
-{
-    static const std::string kNoEnd = "长期";
-    if (QString::fromStdString(text).contains(QString::fromStdString(kNoEnd)))
-        return kNoEnd;
-    return dottedDate(text);
-}
-
 // UTF-8 text of the field, at most `limit` bytes, cut at the last whole character.
 std::string fieldText(CIdData& parser, unsigned char* block, const cardproto::TextField& field,
                       int limit)
@@ -55,6 +34,13 @@ std::string fieldText(CIdData& parser, unsigned char* block, const cardproto::Te
     std::vector<char> text(limit + 1, 0);
     parser.DecodeIDBase(block, field.at, field.size, text.data(), limit);
     return text.data();
+}
+
+FieldReader blockReader(CIdData& parser, unsigned char* block)
+{
+    return [&parser, block](const cardproto::TextField& field, int limit) {
+        return fieldText(parser, block, field, limit);
+    };
 }
 
 }  // namespace
@@ -88,50 +74,24 @@ bool CIdData::parseIDType(unsigned char* byData, ID_TYPE* pIDType)
     const QString kind = QString::fromStdString(
         fieldText(*this, byData, cardproto::kKindCharacter, 2));
     const char16_t character = kind.size() == 1 ? char16_t(kind.at(0).unicode()) : u'\0';
-    *pIDType = idTypeOfCard(cardproto::cardKindOfCharacter(character));
+    *pIDType = CardKinds::idTypeOfCardType(cardproto::cardKindOfCharacter(character));
     return true;
-}
-
-// The fields the resident card and the residence permit share, at the same places.
-template <typename ResidentText>
-void CIdData::parseResidentText(unsigned char* block, ResidentText* record)
-{
-    Q_CHECK_PTR(block);
-    Q_CHECK_PTR(record);
-    const std::string name = fieldText(*this, block, rc::name, 30);
-    const std::string genderCode = fieldText(*this, block, rc::gender, 2);
-    const std::string birth = fieldText(*this, block, rc::birthDate, 16);
-    const std::string address = fieldText(*this, block, rc::address, 100);
-    const std::string idCode = fieldText(*this, block, rc::idNumber, 36);
-    const std::string dept = fieldText(*this, block, rc::issuer, 30);
-    const std::string validStart = fieldText(*this, block, rc::validFrom, 16);
-    const std::string validEnd = fieldText(*this, block, rc::validUntil, 16);
-
-    record->name = name;
-    record->gender =
-        QString::fromUtf16(cardproto::residentGenderWord(std::atoi(genderCode.c_str()))).toStdString();
-    record->birth = splitBirthDate(birth);
-    record->address = address;
-    record->idCode = idCode;
-    record->dept = dept;
-    record->validPeriod.start = dottedDate(validStart);
-    record->validPeriod.end = residentValidityEnd(validEnd);
 }
 
 void CIdData::parseChinaIdText(unsigned char* byData, ID_TEXT_INFO_CN* pid_text_info_cn)
 {
-    parseResidentText(byData, pid_text_info_cn);
-    const int ethnic = std::atoi(fieldText(*this, byData, rc::nation, 4).c_str());
-    pid_text_info_cn->nation = GetNation(uint16_t(ethnic));
+    Q_CHECK_PTR(byData);
+    Q_CHECK_PTR(pid_text_info_cn);
+    decodeCardText(blockReader(*this, byData), TextSource::CardBlock, this, *pid_text_info_cn);
 }
 
 void CIdData::parseHMTIDText(unsigned char* byData, ID_TEXT_INFO_HMT* pid_text_info_hmt)
 {
-    parseResidentText(byData, pid_text_info_hmt);
+    Q_CHECK_PTR(byData);
+    Q_CHECK_PTR(pid_text_info_hmt);
+    decodeCardText(blockReader(*this, byData), TextSource::CardBlock, this, *pid_text_info_hmt);
     qDebug("szID=%s", pid_text_info_hmt->idCode.c_str());
     qDebug("szDept=%s", pid_text_info_hmt->dept.c_str());
-    pid_text_info_hmt->passCheckCode = fieldText(*this, byData, rp::passNumber, 18);
-    pid_text_info_hmt->changes = fieldText(*this, byData, rp::issueCount, 4);
 }
 
 void CIdData::parseForeign2017IDText(unsigned char* byData,
@@ -139,21 +99,8 @@ void CIdData::parseForeign2017IDText(unsigned char* byData,
 {
     Q_CHECK_PTR(byData);
     Q_CHECK_PTR(pid_text_info_foreign_2017);
-    ID_TEXT_INFO_FOREIGN_2017& record = *pid_text_info_foreign_2017;
-    record.nameEN = fieldText(*this, byData, f17::nameEnglish, 120);
-
-    QString genderName;
-    if (!parseGender(QString::fromStdString(fieldText(*this, byData, f17::gender, 2)), genderName)) {
+    if (!decodeCardText(blockReader(*this, byData), TextSource::CardBlock, this, *pid_text_info_foreign_2017))
         qDebug("gender parse fail!");
-        return;
-    }
-    record.gender = genderName.toStdString();
-    record.idCode = fieldText(*this, byData, f17::idNumber, 30);
-    record.nationality = fieldText(*this, byData, f17::nationality, 6);
-    record.nameCN = fieldText(*this, byData, f17::nameChinese, 30);
-    record.validPeriod.start = dottedDate(fieldText(*this, byData, f17::validFrom, 16));
-    record.validPeriod.end = dottedDate(fieldText(*this, byData, f17::validUntil, 16));
-    record.birth = splitBirthDate(fieldText(*this, byData, f17::birthDate, 16));
 }
 
 void CIdData::parseForeignNewIDText(unsigned char* byData,
@@ -161,35 +108,26 @@ void CIdData::parseForeignNewIDText(unsigned char* byData,
 {
     Q_CHECK_PTR(byData);
     Q_CHECK_PTR(pid_text_info_foreign_new);
+    using cardproto::Conversion;
     ID_TEXT_INFO_FOREIGN_NEW& record = *pid_text_info_foreign_new;
-    record.nameCN = fieldText(*this, byData, fnew::nameChinese, 30);
-
-    const std::string genderCode = fieldText(*this, byData, fnew::gender, 2);
-    qDebug("<so>szSexCode=%s", genderCode.c_str());
-    QString genderName;
-    if (!parseGender(QString::fromStdString(genderCode), genderName)) {
+    auto trace = [&record](const cardproto::RecordField<ID_TEXT_INFO_FOREIGN_NEW>& field,
+                           const std::string& text, const std::string* value) {
+        if (field.conversion == Conversion::GenderCode && value == nullptr) {
+            qDebug("<so>szSexCode=%s", text.c_str());
+        } else if (field.conversion == Conversion::GenderCode) {
+            qDebug() << "genderName = " << QString::fromStdString(*value);
+            qDebug("pid_text_info_foreign_new->gender=%s", record.gender.c_str());
+        } else if (field.conversion == Conversion::BirthDate && value == nullptr) {
+            qDebug("<from so>szBirth=%s", text.c_str());
+        } else if (field.target == &ID_TEXT_INFO_FOREIGN_NEW::nameEN && value != nullptr) {
+            qDebug("<so>szEnglishName=%s", record.nameEN.c_str());
+        } else if (field.conversion == Conversion::NationalityBilingual && value != nullptr) {
+            qDebug() << "pid_text_info_foreign_new->nationality=" << record.nationality.c_str();
+        }
+    };
+    if (!decodeCardText<ID_TEXT_INFO_FOREIGN_NEW>(blockReader(*this, byData), TextSource::CardBlock, this,
+                                                  record, trace))
         qDebug("gender parse fail!");
-        return;
-    }
-    record.gender = genderName.toStdString();
-    qDebug() << "genderName = " << genderName;
-    qDebug("pid_text_info_foreign_new->gender=%s", record.gender.c_str());
-
-    record.changes = fieldText(*this, byData, fnew::renewalCount, 4);
-    const std::string birth = fieldText(*this, byData, fnew::birthDate, 16);
-    qDebug("<from so>szBirth=%s", birth.c_str());
-    record.birth = splitBirthDate(birth);
-    record.nameEN = fieldText(*this, byData, fnew::nameEnglish, 70);
-    qDebug("<so>szEnglishName=%s", record.nameEN.c_str());
-    record.idCode = fieldText(*this, byData, fnew::idNumber, 36);
-    record.validPeriod.start = dottedDate(fieldText(*this, byData, fnew::validFrom, 16));
-    record.validPeriod.end = dottedDate(fieldText(*this, byData, fnew::validUntil, 16));
-
-    const std::string code = fieldText(*this, byData, fnew::nationality, 6);
-    QString countryName;
-    parseNationality(QString::fromStdString(code), countryName);
-    record.nationality = countryName.toStdString() + " / " + code;
-    qDebug() << "pid_text_info_foreign_new->nationality=" << record.nationality.c_str();
 }
 
 bool CIdData::parseNationality(QString countryID, QString& nationality)

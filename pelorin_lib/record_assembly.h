@@ -14,8 +14,6 @@ struct FetchedCard {
     unsigned int fingerprintLength;
 };
 
-// The kind of card a reader cardType names, or ID_TYPE_UNKNOWN.
-ID_TYPE idTypeOfCard(int cardType);
 // Checks that the card can be stored: UNSUPPORT_CARD for an unknown kind,
 // PARSE_ERROR for a resident card's fingerprint length other than 0, 512
 // or 1024; READ_OK otherwise. Nothing is written.

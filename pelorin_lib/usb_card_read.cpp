@@ -3,6 +3,7 @@
 // the reader's data frame to the record of the card's kind.
 #include "pelorin_kit.h"
 
+#include "card_kinds.h"
 #include "data_frame.h"
 #include "iddata.h"
 #include "usbidreader.h"
@@ -12,31 +13,19 @@
 
 namespace {
 
-unsigned char* headImageOf(ID_TYPE kind, const ReadInfo& read)
+// Only the resident card's record has room for fingerprints.
+void storeFingerprints(IDCARD_INFO_ALL_CN& record, FP_INFO_TYPE type,
+                       const cardproto::DataFrameBlocks& blocks)
 {
-    switch (kind) {
-    case ID_TYPE_CN: return read.pIDAllInfoCN->idInfoTailCN.headImage;
-    case ID_TYPE_HMT: return read.pIDAllInfoHMT->idInfoTailOther.headImage;
-    case ID_TYPE_FOREIGN_NEW: return read.pIDAllInfoForeignNew->idInfoTailOther.headImage;
-    case ID_TYPE_FOREIGN_2017: return read.pIDAllInfoForeign2017->idInfoTailOther.headImage;
-    case ID_TYPE_UNKNOWN: break;
-    }
-    return nullptr;
+    IDCARD_INFO_TAIL_CN& tail = record.idInfoTailCN;
+    tail.finger_info_type = type;
+    std::memcpy(tail.fingerFeature, blocks.fingerprints,
+                std::min(blocks.fingerprintLength, size_t(FINGER_FEATURE_SIZE)));
 }
 
-void parseText(CIdData& parser, unsigned char* text, ID_TYPE kind, const ReadInfo& read)
+template <typename Record>
+void storeFingerprints(Record&, FP_INFO_TYPE, const cardproto::DataFrameBlocks&)
 {
-    switch (kind) {
-    case ID_TYPE_CN: parser.parseChinaIdText(text, &read.pIDAllInfoCN->idTextInfoCN); break;
-    case ID_TYPE_HMT: parser.parseHMTIDText(text, &read.pIDAllInfoHMT->idTextInfoHMT); break;
-    case ID_TYPE_FOREIGN_NEW:
-        parser.parseForeignNewIDText(text, &read.pIDAllInfoForeignNew->idTextInfoForeignNew);
-        break;
-    case ID_TYPE_FOREIGN_2017:
-        parser.parseForeign2017IDText(text, &read.pIDAllInfoForeign2017->idTextInfoForeign2017);
-        break;
-    case ID_TYPE_UNKNOWN: break;
-    }
 }
 
 }  // namespace
@@ -56,19 +45,16 @@ READ_RESULT pelorin_kit::readCardOverUsb(unsigned short vid, unsigned short pid,
     // CIdData's parsers take the blocks as writable bytes; they only read them.
     auto* text = const_cast<unsigned char*>(blocks.text);
     CIdData parser(frame, fetchedType);
-    ID_TYPE kind = ID_TYPE_UNKNOWN;
-    parser.parseIDType(text, &kind);
-    *read.pIDType = kind;
-    parseText(parser, text, kind, read);
-    parser.parseIDHeadImage(const_cast<unsigned char*>(blocks.photo), headImageOf(kind, read));
+    ID_TYPE type = ID_TYPE_UNKNOWN;
+    parser.parseIDType(text, &type);
+    *read.pIDType = type;
+    CardKinds::visitRecord(type, read, [&](auto kind, auto& record) {
+        (parser.*kind.parseText)(text, &(record.*kind.text));
+        parser.parseIDHeadImage(const_cast<unsigned char*>(blocks.photo), kind.headImage(record));
+        storeFingerprints(record, fetchedType, blocks);
+    });
 
     fingerprints = QByteArray(reinterpret_cast<const char*>(blocks.fingerprints), int(blocks.fingerprintLength));
     fpType = fetchedType;
-    if (kind == ID_TYPE_CN) {
-        IDCARD_INFO_TAIL_CN& tail = read.pIDAllInfoCN->idInfoTailCN;
-        tail.finger_info_type = fetchedType;
-        std::memcpy(tail.fingerFeature, blocks.fingerprints,
-                    std::min(blocks.fingerprintLength, size_t(FINGER_FEATURE_SIZE)));
-    }
     return READ_OK;
 }

@@ -2,9 +2,10 @@
 #include "builtin_card.h"
 
 #include "builtin_photo_payload.h"
-#include "card_fields.h"
+#include "card_info_fields.h"
 #include "sample_fingerprints.h"
 
+#include <QString>
 #include <utility>
 
 namespace {
@@ -36,8 +37,8 @@ SimulatedCard builtinCard()
     SimulatedCard card;
     card.info.cardType = 1;
     for (const auto& [name, text] : kTexts)
-        if (const CardField* field = findCardField(QString::fromLatin1(name)))
-            writeFieldText(card.info, *field, QString::fromUtf8(text));
+        if (const cardproto::TextField* field = cardproto::cardInfoFieldNamed(name))
+            cardproto::writeFieldText(card.info, *field, QString::fromUtf8(text).toStdU16String());
     // Delivered compressed, as a reader may, so a plain read goes through the decoder.
     card.photo = QByteArray(reinterpret_cast<const char*>(kBuiltinPhotoPayload), kBuiltinPhotoPayloadBytes);
     card.fingerprints = toByteArray(kvssample::fingerprintBytes(kFingerprintSeed, kMaxFingerprintBytes));

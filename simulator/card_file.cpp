@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: Apache-2.0
 #include "card_file.h"
 
-#include "card_fields.h"
+#include "card_info_fields.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,7 +71,7 @@ bool forEachField(const QJsonObject& card, const QString& key, QString& problem,
     }
     const QJsonObject fields = card.value(key).toObject();
     for (auto it = fields.begin(); it != fields.end(); ++it) {
-        const CardField* field = findCardField(it.key());
+        const cardproto::TextField* field = cardproto::cardInfoFieldNamed(it.key().toStdString());
         if (!field) {
             problem = QStringLiteral("unknown field name \"%1\" in \"%2\"").arg(it.key(), key);
             return false;
@@ -162,27 +162,29 @@ bool loadCardFile(const QString& path, SimulatedCard& card, QString& problem)
         checkKeys(object, problem) &&
         readCardType(object.value(QStringLiteral("cardType")), loaded.info.cardType, problem) &&
         forEachField(object, QStringLiteral("fields"), problem,
-                     [&](const CardField& field, const QString& text, QString&) {
-                         writeFieldText(loaded.info, field, text);
+                     [&](const cardproto::TextField& field, const QString& text, QString&) {
+                         cardproto::writeFieldText(loaded.info, field, text.toStdU16String());
                          return true;
                      }) &&
         // Exact bytes come after the texts, so they win for a field named in both.
         forEachField(object, QStringLiteral("fieldsHex"), problem,
-                     [&](const CardField& field, const QString& text, QString& fieldProblem) {
+                     [&](const cardproto::TextField& field, const QString& text, QString& fieldProblem) {
                          QByteArray bytes;
                          if (!parseHexBytes(text, bytes)) {
                              fieldProblem = QStringLiteral("\"%1\" in \"fieldsHex\" is not hex bytes")
                                                 .arg(QLatin1String(field.name));
                              return false;
                          }
-                         if (static_cast<size_t>(bytes.size()) > field.size) {
+                         if (static_cast<size_t>(bytes.size()) > field.recordSize) {
                              fieldProblem = QStringLiteral("\"%1\" in \"fieldsHex\" has %2 bytes, more than the field's %3")
                                                 .arg(QLatin1String(field.name))
                                                 .arg(bytes.size())
-                                                .arg(field.size);
+                                                .arg(field.recordSize);
                              return false;
                          }
-                         writeFieldBytes(loaded.info, field, bytes);
+                         cardproto::writeFieldBytes(loaded.info, field,
+                                                    reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                                    size_t(bytes.size()));
                          return true;
                      }) &&
         readSideFile(object, QStringLiteral("photo"), cardDir, kMaxPhotoBytes, loaded.photo, problem) &&

@@ -9,6 +9,7 @@
 #include "libvek2019.h"
 #include "sample_fingerprints.h"
 #include "sample_looks.h"
+#include "text_layout.h"
 
 #include <QFile>
 
@@ -25,30 +26,27 @@ const QString kFixtures = QStringLiteral(PELORIN_FIXTURES_DIR "/cards");
 struct FixtureCard {
     const char* file;
     int cardType;
-    size_t fieldOffset;  // one field that makes the card what it is
-    size_t fieldSize;
+    const char* fieldName;  // one field that makes the card what it is
     const char* fieldText;
     unsigned fingerprintLength;
 };
 
-#define FIELD(f) offsetof(CardInfoStruct, f), sizeof(CardInfoStruct::f)
 const FixtureCard kCards[] = {
-    {"cn", 1, FIELD(sfz_birthday), "19900102", 1024},
-    {"cn_fp512", 1, FIELD(sfz_gender), "女", 512},
-    {"cn_nofp", 1, FIELD(sfz_nation), "回", 0},
-    {"cn_birth6", 1, FIELD(sfz_birthday), "199001", 1024},
-    {"cn_nobirth", 1, FIELD(sfz_birthday), "", 1024},
-    {"cn_mistyped", 1, FIELD(sfz_idNumber), "310115199001020034", 1024},  // one digit off
-    {"hmt", 2, FIELD(gat_issuesNumber), "01", 0},
-    {"hmt_tw", 2, FIELD(gat_idNumber), "830000199203140042", 0},
-    {"hmt_other", 2, FIELD(gat_idNumber), "110101198507230010", 0},
-    {"fnew", 4, FIELD(yjz_nationality), "USA", 0},
-    {"fnew_unknown_country", 4, FIELD(yjz_nationality), "XYZ", 0},
-    {"fnew_female", 4, FIELD(yjz_gender), "女", 0},
-    {"fnew_nogender", 4, FIELD(yjz_gender), "", 0},
-    {"f2017", 3, FIELD(yjzOld_nationality), "CAN", 0},
+    {"cn", 1, "sfz_birthday", "19900102", 1024},
+    {"cn_fp512", 1, "sfz_gender", "女", 512},
+    {"cn_nofp", 1, "sfz_nation", "回", 0},
+    {"cn_birth6", 1, "sfz_birthday", "199001", 1024},
+    {"cn_nobirth", 1, "sfz_birthday", "", 1024},
+    {"cn_mistyped", 1, "sfz_idNumber", "310115199001020034", 1024},  // one digit off
+    {"hmt", 2, "gat_issuesNumber", "01", 0},
+    {"hmt_tw", 2, "gat_idNumber", "830000199203140042", 0},
+    {"hmt_other", 2, "gat_idNumber", "110101198507230010", 0},
+    {"fnew", 4, "yjz_nationality", "USA", 0},
+    {"fnew_unknown_country", 4, "yjz_nationality", "XYZ", 0},
+    {"fnew_female", 4, "yjz_gender", "女", 0},
+    {"fnew_nogender", 4, "yjz_gender", "", 0},
+    {"f2017", 3, "yjzOld_nationality", "CAN", 0},
 };
-#undef FIELD
 
 class FixtureCards : public SimulatorTest {};
 
@@ -61,7 +59,9 @@ TEST_F(FixtureCards, EachOpensWithItsKindDistinctiveFieldPhotoAndFingerprints)
         ASSERT_EQ(out.result, KVS_OK);
         EXPECT_EQ(out.info.cardType, card.cardType);
         const auto* record = reinterpret_cast<const unsigned char*>(&out.info);
-        EXPECT_EQ(fieldText(record + card.fieldOffset, card.fieldSize), card.fieldText);
+        const cardproto::TextField* field = cardproto::cardInfoFieldNamed(card.fieldName);
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(fieldText(record + field->recordAt, field->recordSize), card.fieldText);
         EXPECT_EQ(photoBitmapProblem(out.photo.data(), out.photoLength), "");
         EXPECT_EQ(out.fingerprintLength, card.fingerprintLength);
         KVS_ClosePort(KVS_PORT);

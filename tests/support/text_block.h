@@ -6,17 +6,15 @@
 #include <QString>
 #include <array>
 
+#include "utf16.h"
+
 class TextBlock {
 public:
     TextBlock() { m_bytes.fill(0); }
 
     TextBlock& put(int offset, int size, const QString& text)
     {
-        for (int i = 0; i < size / 2; ++i) {
-            const ushort unit = i < text.size() ? text.at(i).unicode() : ushort(' ');
-            m_bytes[offset + 2 * i] = uchar(unit & 0xFF);
-            m_bytes[offset + 2 * i + 1] = uchar(unit >> 8);
-        }
+        cardproto::writeCharacters(m_bytes.data() + offset, size_t(size / 2), text.toStdU16String(), u' ');
         return *this;
     }
 

@@ -24,11 +24,9 @@ READ_RESULT readCardOverUsb(const ReadOptions& options, CardRead& read, QJsonObj
 {
     uint16_t vid = 0, pid = 0;
     parseUsbIds(options.usbIds, vid, pid);
-    const ReadInfo records{&read.idType, &read.cn,          &read.foreign2017, &read.foreignNew,
-                           &read.hmt,    &read.frontBase64, &read.backBase64};
     QByteArray fingerprints;
     FP_INFO_TYPE fpType = NO_FP_INFO;
-    const READ_RESULT result = pelorin_kit::readCardOverUsb(vid, pid, records, fingerprints, fpType);
+    const READ_RESULT result = pelorin_kit::readCardOverUsb(vid, pid, read.records(), fingerprints, fpType);
     if (result != READ_OK)
         return result;
 

@@ -35,8 +35,4 @@ public:
 protected:
     QByteArray m_data;
     FP_INFO_TYPE m_fp_type;
-
-private:
-    template <typename ResidentText>
-    void parseResidentText(unsigned char* block, ResidentText* record);
 };

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "qt_message_capture.h"
+#include "utf16.h"
 
 #include <string>
 #include <vector>
@@ -17,10 +18,7 @@ namespace {
 std::vector<unsigned char> ucs2Field(const std::u16string& text, size_t fieldBytes)
 {
     std::vector<unsigned char> field(fieldBytes, 0);
-    for (size_t i = 0; i < text.size() && 2 * i + 1 < fieldBytes; ++i) {
-        field[2 * i] = static_cast<unsigned char>(text[i] & 0xff);
-        field[2 * i + 1] = static_cast<unsigned char>(text[i] >> 8);
-    }
+    cardproto::writeCharacters(field.data(), fieldBytes / 2, text, 0);
     return field;
 }
 
