@@ -15,7 +15,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 job="${1:-test}"
 
-# The card faces are drawn with this CJK family (see pelorin_lib/card_fonts.h).
+# The card faces are drawn with this CJK family (see pelorin_lib/kit/card_fonts.h).
 RUN_PACKAGES=(build-essential fontconfig fonts-noto-cjk)
 
 TEST_PACKAGES=(

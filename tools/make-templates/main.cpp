@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: Apache-2.0
 // Draws the nine card templates and the icon into the directory given as the
-// only argument (pelorin_lib/Pics). Label places follow where the faces draw the
+// only argument (pelorin_lib/faces/Pics). Label places follow where the faces draw the
 // values: the resident card in millimetres on a 400 x 254 picture, the others in
 // pixels on 494 x 312 pictures.
 #include <QDir>
