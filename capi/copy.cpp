@@ -39,6 +39,22 @@ int composeCopy(const pelorin_card* card, CopyFormat format, const char* waterma
     return copy.isEmpty() ? PELORIN_NO_FACES : PELORIN_OK;
 }
 
+// Composes the copy and hands it to use, with the host's cancellation held
+// off; nothing may unwind into C (out of memory).
+template <class Use>
+int withComposedCopy(const pelorin_card* card, CopyFormat format, const char* watermark, Use use)
+{
+    return withoutCancellation([&] {
+        try {
+            QByteArray copy;
+            const int result = composeCopy(card, format, watermark, copy);
+            return result != PELORIN_OK ? result : use(copy);
+        } catch (...) {
+            return PELORIN_UNKNOWN_ERROR;
+        }
+    });
+}
+
 }  // namespace
 
 extern "C" {
@@ -51,16 +67,8 @@ int pelorin_card_copy(const pelorin_card* card, const char* path, const char* wa
     const std::optional<CopyFormat> format = copyFormatOfFile(fileName);
     if (!format)
         return PELORIN_BAD_ARGUMENT;
-    return withoutCancellation([&] {
-        try {
-            QByteArray copy;
-            const int result = composeCopy(card, *format, watermark, copy);
-            if (result != PELORIN_OK)
-                return result;
-            return writePrivateFile(fileName, copy) == PrivateFileResult::Written ? PELORIN_OK : PELORIN_WRITE_FAILED;
-        } catch (...) {
-            return PELORIN_UNKNOWN_ERROR;  // out of memory: nothing may unwind into C
-        }
+    return withComposedCopy(card, *format, watermark, [&](const QByteArray& copy) {
+        return writePrivateFile(fileName, copy) == PrivateFileResult::Written ? PELORIN_OK : PELORIN_WRITE_FAILED;
     });
 }
 
@@ -72,22 +80,14 @@ int pelorin_card_copy_bytes(const pelorin_card* card, const char* format, const 
     const std::optional<CopyFormat> named = copyFormatNamed(QString::fromUtf8(format));
     if (!named)
         return PELORIN_BAD_ARGUMENT;
-    return withoutCancellation([&] {
-        try {
-            QByteArray copy;
-            const int result = composeCopy(card, *named, watermark, copy);
-            if (result != PELORIN_OK)
-                return result;
-            // The card may have been freed while the copy was composed.
-            return CardTable::instance().use(card, [&](CardResult& c) {
-                c.copies.push_back(copy);
-                *bytes = reinterpret_cast<const unsigned char*>(c.copies.back().constData());
-                *size = static_cast<size_t>(c.copies.back().size());
-                return PELORIN_OK;
-            });
-        } catch (...) {
-            return PELORIN_UNKNOWN_ERROR;
-        }
+    return withComposedCopy(card, *named, watermark, [&](const QByteArray& copy) {
+        // The card may have been freed while the copy was composed.
+        return CardTable::instance().use(card, [&](CardResult& c) {
+            c.copies.push_back(copy);
+            *bytes = reinterpret_cast<const unsigned char*>(c.copies.back().constData());
+            *size = static_cast<size_t>(c.copies.back().size());
+            return PELORIN_OK;
+        });
     });
 }
 

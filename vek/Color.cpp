@@ -66,34 +66,35 @@ void Term_Color(common_ptr info)
     std::free(block);
 }
 
+namespace {
+
+// What a colour and the decode record share while the colour is active.
+template <class From, class To>
+void CopyColourState(const From& from, To& to)
+{
+    to.A = from.A;
+    to.C = from.C;
+    to.t = from.t;
+    to.bound = from.bound;
+    to.m0 = from.m0;
+    to.m1 = from.m1;
+    to.m2 = from.m2;
+    to.m3 = from.m3;
+    to.m4 = from.m4;
+    to.m5 = from.m5;
+    to.pl = from.pl;
+}
+
+} // namespace
+
 void Active_Color(common_ptr info, color_ptr color)
 {
-    info->A = color->A;
-    info->C = color->C;
-    info->t = color->t;
-    info->bound = color->bound;
-    info->m0 = color->m0;
-    info->m1 = color->m1;
-    info->m2 = color->m2;
-    info->m3 = color->m3;
-    info->m4 = color->m4;
-    info->m5 = color->m5;
-    info->pl = color->pl;
+    CopyColourState(*color, *info);
 }
 
 void DeActive_Color(common_ptr info, color_ptr color)
 {
-    color->A = info->A;
-    color->C = info->C;
-    color->t = info->t;
-    color->bound = info->bound;
-    color->m0 = info->m0;
-    color->m1 = info->m1;
-    color->m2 = info->m2;
-    color->m3 = info->m3;
-    color->m4 = info->m4;
-    color->m5 = info->m5;
-    color->pl = info->pl;
+    CopyColourState(*info, *color);
 }
 
 void yuv2rgb(int y, int u, int v, int* r, int* g, int* b)
