@@ -2,15 +2,12 @@
 // Command line of pelorin-read.
 #pragma once
 
+#include "card_files.h"
+
 #include <QDate>
 #include <QString>
 
-struct ReadOptions {
-    QString photoFile;  // empty: do not write the photo
-    QString frontFile;
-    QString backFile;
-    QString copyFile;   // the true-size copy of both faces, .pdf or .png
-    QString watermark;  // across the faces of the copy; empty: none
+struct ReadOptions : CardFileNames {
     QDate checksDay;    // the day the checks are made for; invalid: today
     QString usbIds;  // "VID:PID" of a reader on raw USB pipes; empty: the normal reader
     QString fpFile;  // where --usb writes the fingerprint block

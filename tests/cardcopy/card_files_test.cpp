@@ -10,7 +10,7 @@
 TEST(CardFiles, MissingOrBrokenFacesWriteNoFile)
 {
     QTemporaryDir dir;
-    ReadOptions options;
+    CardFileNames options;
     options.frontFile = dir.filePath("front.jpg");
     options.backFile = dir.filePath("back.jpg");
     auto read = std::make_unique<CardRead>();
@@ -30,7 +30,7 @@ TEST(CardFiles, MissingOrBrokenFacesWriteNoFile)
 TEST(CardFiles, WritesPhotoOfTheCardsKindAndDecodedFace)
 {
     QTemporaryDir dir;
-    ReadOptions options;
+    CardFileNames options;
     options.photoFile = dir.filePath("photo.bmp");
     options.frontFile = dir.filePath("front.jpg");
     auto read = std::make_unique<CardRead>();

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -21,7 +22,7 @@ QString writeFace(const QString& fileName, const std::string& base64, bool& allW
     return writeCardFile(fileName, decoded.decoded, allWritten);
 }
 
-QString writeCopy(const ReadOptions& options, const CardRead& read, bool& allWritten)
+QString writeCopy(const CardFileNames& options, const CardRead& read, bool& allWritten)
 {
     const QByteArray copy = cardCopy(read, copyFormatOfFile(options.copyFile).value_or(CopyFormat::Pdf),
                                      options.watermark);
@@ -42,11 +43,11 @@ QString writeCardFile(const QString& fileName, const QByteArray& data, bool& all
     allWritten = false;
     const QString entry = "could not be written: " + why;
     // The JSON may go to a program; the person at the terminal reads this.
-    fprintf(stderr, "pelorin-read: %s %s\n", qPrintable(fileName), qPrintable(entry));
+    fprintf(stderr, "%s: %s %s\n", program_invocation_short_name, qPrintable(fileName), qPrintable(entry));
     return entry;
 }
 
-QJsonObject writeCardFiles(const ReadOptions& options, const CardRead& read, bool& allWritten)
+QJsonObject writeCardFiles(const CardFileNames& options, const CardRead& read, bool& allWritten)
 {
     allWritten = true;
     QJsonObject files;
